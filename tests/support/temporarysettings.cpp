@@ -1,0 +1,13 @@
+#include "temporarysettings.h"
+
+#include <QSettings>
+
+TemporarySettings::TemporarySettings()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+}
+
+QString TemporarySettings::fileName() const
+{
+    return m_dir.path() + QStringLiteral("/Pellworth.conf");
+}
