@@ -1,7 +1,19 @@
+#include "form1.h"
+#include "homepagecall.h"
+#include "qtprompts.h"
+
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QtPrompts prompts;
+    Form1Environment environment{QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator(),
+                                 timeSeededDrawOneToHundred()};
+    Form1 form(prompts, environment);
+    prompts.setOwner(&form);
+    form.Form_Load();
+    form.show();
+    return app.exec();
 }

@@ -1,0 +1,98 @@
+// Form1's load sequence: look, pointer, the occasional home-page call, sample
+// recording, caption and title, the list's column, then the restored choices.
+#include "form1.h"
+
+#include "appinfo.h"
+#include "cursorfile.h"
+#include "desktopfolder.h"
+#include "facecolour.h"
+#include "fileexists.h"
+#include "filelistmodel.h"
+#include "filelistview.h"
+#include "settings.h"
+#include "tabcontrol.h"
+#include "twiplayout.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+int tabIndexFromText(const QString& text, int count)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok)
+        throw Failure(QStringLiteral("Type mismatch"));
+    const int index = qRound(number);
+    if (index < 0 || index >= count)
+        throw Failure(QStringLiteral("Invalid property value"));
+    return index;
+}
+} // namespace
+
+void Form1::Form_Load()
+{
+    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+    const QString folder = m_environment.programFolder;
+
+    proc.step(100, [&] { applySkin(); });
+
+    bool haveHand = false;
+    proc.step(102, [&] { haveHand = FileExists(folder + QStringLiteral("HAND-M.CUR")); });
+    if (haveHand)
+        proc.step(104, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
+
+    proc.step(106, [&] {
+        if (m_environment.drawOneToHundred && m_environment.drawOneToHundred() == 7)
+            m_prompts.openWithDesktop(AppInfo::homePage);
+    });
+
+    proc.step(108, [&] {
+        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty() && m_recordSampleFiles)
+            m_recordSampleFiles();
+    });
+
+    proc.step(130, [&] {
+        setWindowTitle(AppInfo::productName);
+        setWindowIcon(QIcon(QStringLiteral(":/tallowmere/icon.png")));
+        const QString title = ApplicationTitle(AppInfo::productName);
+        QApplication::setApplicationDisplayName(QString());
+        m_prompts.setApplicationTitle(title);
+    });
+
+    proc.step(132, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });
+    proc.step(134, [&] {
+        ListView1->header()->resizeSection(0, twipsToPixels(TwipLayout::fileColumnWidth, logicalDpiX()));
+    });
+
+    proc.step(136, [&] {
+        TabControl1->setCurrentIndex(tabIndexFromText(GetSetting(QStringLiteral("TabSel"), 0), TabControl1->count()));
+    });
+    proc.step(138, [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DesktopFolderPath())); });
+    proc.step(140, [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
+    proc.step(142, [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
+
+    bool option1 = false;
+    proc.step(144, [&] { option1 = Option1->isChecked(); });
+    if (option1)
+        proc.step(146, [&] { Frame4->setEnabled(true); });
+    else
+        proc.step(148, [&] { Frame4->setEnabled(false); });
+}
+
+void Form1::applySkin()
+{
+    const QString skin = m_environment.programFolder + QStringLiteral("x/o.cjs");
+    if (!QFileInfo(skin).isFile())
+        return;
+    SetFaceColour(this);
+    QFile file(skin);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw Failure(file.errorString());
+    setStyleSheet(QString::fromUtf8(file.readAll()));
+}
