@@ -57,6 +57,7 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
     buildControls();
     placeControls();
     connectShell();
+    attachSubsystems();
     m_pointer.onChange([this](int value) { showPointer(value); });
 }
 
@@ -137,6 +138,14 @@ void Form1::connectShell()
                            static_cast<QWidget*>(TabControl1)})
         m_feedback->watch(plain, WindowPointer::Default);
     m_feedback->watchButtons(this);
+}
+
+void Form1::attachSubsystems()
+{
+    // File list: ListView1 and the buttons under it.
+    // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
+    // Output destination (Frame3) and the batch run (PushButton12).
+    // Sample files (PushButton8).
 }
 
 void Form1::showPointer(int value)

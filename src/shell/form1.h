@@ -91,6 +91,7 @@ private:
     void buildControls();
     void placeControls();
     void connectShell();
+    void attachSubsystems();
     void applySkin();
     void showPointer(int value);
 
