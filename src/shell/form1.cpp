@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "cursorfile.h"
+#include "filelistcommands.h"
 #include "filelistview.h"
 #include "pointerfeedback.h"
 #include "settings.h"
@@ -142,7 +143,8 @@ void Form1::connectShell()
 
 void Form1::attachSubsystems()
 {
-    // File list: ListView1 and the buttons under it.
+    new FileListCommands({ListView1, PushButton13, PushButton3, PushButton9, PushButton5, PushButton17, PushButton11},
+                         m_services, [this] { return isClosing(); }, this);
     // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
     // Output destination (Frame3) and the batch run (PushButton12).
     // Sample files (PushButton8).
