@@ -1,6 +1,6 @@
 #include "dialogpicks.h"
 
-#include "enginestandin.h"
+#include "pathrules.h"
 
 QStringList pickedFilePaths(const QStringList& picked, QChar separator)
 {

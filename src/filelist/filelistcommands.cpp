@@ -2,10 +2,10 @@
 
 #include "cursorfile.h"
 #include "dialogpicks.h"
-#include "enginestandin.h"
 #include "errorreport.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "filetests.h"
 #include "listfile.h"
 #include "listfilters.h"
 #include "pathseparator.h"

@@ -1,10 +1,11 @@
 #include "folderscan.h"
 
-#include "enginestandin.h"
 #include "errorreport.h"
 #include "fileattributes.h"
 #include "filelistmodel.h"
+#include "filetests.h"
 #include "namerules.h"
+#include "pathrules.h"
 #include "pathseparator.h"
 #include "wildcard.h"
 

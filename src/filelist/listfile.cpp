@@ -1,9 +1,9 @@
 #include "listfile.h"
 
-#include "enginestandin.h"
 #include "fileexists.h"
 #include "filelistmodel.h"
 #include "prompts.h"
+#include "textfilereader.h"
 
 bool isBlankLine(const QString& line)
 {
