@@ -19,6 +19,12 @@ enum FileAttribute : int {
     AttributeAlias = 1024,
 };
 
+#ifdef Q_OS_WIN
+inline constexpr bool systemAttributeExists = true;
+#else
+inline constexpr bool systemAttributeExists = false;
+#endif
+
 // Hidden + archive and nothing else: the kind of file a scan leaves out.
 inline constexpr int hiddenArchiveOnly = AttributeHidden | AttributeArchive;
 // Hidden + system folders (with or without alias): never searched.

@@ -122,7 +122,7 @@ void FileListCommands::PushButton3_Click()
         return;
     // The answer exactly as typed: "*" gives "*.*", ".csv" gives "*..csv".
     const QString pattern = QStringLiteral("*.") + answer;
-    AppendFilesOfFolderSet(list(), folderSet, pattern, proc, 116);
+    AppendFilesOfFolderSet(list(), folderSet, pattern, proc, 116, scan);
     proc.step(118, [&] { m_services.pointer.set(WindowPointer::Default); });
 }
 
@@ -187,6 +187,6 @@ void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths)
         proc.step(104, [&] { GetSubDirectories2016(folderSet, true, scan); });
         if (scan.stopped)
             return;
-        AppendFilesOfFolderSet(list(), folderSet, QStringLiteral("*.*"), proc, 106);
+        AppendFilesOfFolderSet(list(), folderSet, QStringLiteral("*.*"), proc, 106, scan);
     }
 }

@@ -17,20 +17,32 @@ const QChar separator = nativePathSeparator;
 
 bool searchableFolder(const QString& folder)
 {
+    // Only hidden + system folders are passed over, and only Windows has a
+    // system attribute.
+    if (!systemAttributeExists)
+        return true;
     const int attributes = FileAttributes(folder);
     return (attributes != hiddenSystemFolder && attributes != hiddenSystemAliasFolder) || isDriveRoot(folder);
 }
 
-// The sub-folders of one folder that the enumeration keeps, in listing order.
+// The sub-folders of one folder that the enumeration keeps, in listing order;
+// the folder's files are noted for the file search.
 QStringList subFolderNames(const QString& folder, FolderScan& scan)
 {
     QStringList names;
     FolderReader reader(folder);
     std::vector<std::pair<QString, std::optional<FolderIdentity>>> entries;
+    QStringList files;
     while (reader.next()) {
-        if (reader.nameCarried() && reader.kind() == FolderReader::Kind::Folder)
-            entries.emplace_back(reader.name(), reader.identity());
+        if (!reader.nameCarried())
+            continue;
+        switch (reader.kind()) {
+        case FolderReader::Kind::Folder: entries.emplace_back(reader.name(), reader.identity()); break;
+        case FolderReader::Kind::File: files.append(reader.name()); break;
+        case FolderReader::Kind::Other: break;
+        }
     }
+    scan.filesSeen.insert(folder, files);
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return listedBefore(a.first, b.first); });
     for (const auto& [name, identity] : entries) {
@@ -50,18 +62,25 @@ QStringList subFolderNames(const QString& folder, FolderScan& scan)
 
 QStringList filesMatching(const QString& folder, const Wildcard& wildcard)
 {
-    std::vector<QString> names;
+    QStringList names;
     try {
         FolderReader reader(folder);
         while (reader.next()) {
             if (reader.nameCarried() && wildcard.matches(reader.name()) && reader.kind() == FolderReader::Kind::File)
-                names.push_back(reader.name());
+                names.append(reader.name());
         }
     } catch (const FolderRefused&) {
         return {};
     }
     std::sort(names.begin(), names.end(), listedBefore);
-    return QStringList(names.begin(), names.end());
+    return names;
+}
+
+QStringList seenFilesMatching(QStringList seen, const Wildcard& wildcard)
+{
+    seen.removeIf([&](const QString& name) { return !wildcard.matches(name); });
+    std::sort(seen.begin(), seen.end(), listedBefore);
+    return seen;
 }
 } // namespace
 
@@ -88,8 +107,11 @@ void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& sca
         proc.step(106, [&] { searchable = searchableFolder(folder); });
         if (!searchable)
             continue;
-        if (const auto identity = folderIdentity(folder))
-            scan.reached.insert(*identity);
+        // Sub-folders are recorded as they are found; the chosen folders here.
+        if (!scan.started) {
+            if (const auto identity = folderIdentity(folder))
+                scan.reached.insert(*identity);
+        }
         proc.step(108, [&] {
             try {
                 const QStringList names = subFolderNames(folder, scan);
@@ -100,6 +122,7 @@ void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& sca
             }
         });
     }
+    scan.started = true;
     for (qsizetype i = startCount - 1; i >= 0; --i) {
         if (refused[static_cast<size_t>(i)])
             folderSet.removeAt(i);
@@ -131,13 +154,15 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern)
 }
 
 void AppendFilesOfFolderSet(FileListModel& list, const QStringList& folderSet, const QString& pattern,
-                            GuardedProcedure& proc, int label)
+                            GuardedProcedure& proc, int label, FolderScan& scan)
 {
     const Wildcard wildcard(pattern);
     for (const QString& entry : folderSet) {
         proc.step(label, [&] {
             const QString folder = entry.chopped(1);
-            const QStringList names = filesMatching(folder, wildcard);
+            const auto seen = scan.filesSeen.find(entry);
+            const QStringList names = seen != scan.filesSeen.end() ? seenFilesMatching(seen.value(), wildcard)
+                                                                   : filesMatching(folder, wildcard);
             for (const QString& name : names) {
                 if (name.startsWith(QLatin1Char('~')))
                     continue;

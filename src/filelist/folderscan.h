@@ -6,6 +6,7 @@
 
 #include "folderreader.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -19,9 +20,9 @@ class GuardedProcedure;
 // the window is closing.
 using KeepGoing = std::function<bool()>;
 
-// One scan: what the enumeration reports through and yields with, and the
-// folders it has reached, so that a folder reached again through links is not
-// entered twice.
+// One scan: what the enumeration reports through and yields with, the folders
+// it has reached, so that a folder reached again through links is not entered
+// twice, and the files it saw in each folder, so that no folder is read twice.
 struct FolderScan {
     FolderScan(ErrorReporter& reporter, KeepGoing keepGoing)
         : reporter(reporter), keepGoing(std::move(keepGoing))
@@ -31,6 +32,10 @@ struct FolderScan {
     ErrorReporter& reporter;
     KeepGoing keepGoing;
     std::set<FolderIdentity> reached;
+    // Regular files by folder (as in the folder set), in no particular order.
+    QHash<QString, QStringList> filesSeen;
+    // Past the folders the scan started with.
+    bool started = false;
     bool stopped = false;
 };
 
@@ -47,7 +52,8 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
 
 // For each folder of the set in order: appends folder + separator + name,
 // through NormalizePath, for every file ListFilesInFolder gives, except names
-// beginning with "~" and hidden + archive files. Each folder is one step of
-// the caller's procedure, so a failure skips that folder only.
+// beginning with "~" and hidden + archive files. A folder the scan has read
+// already is not read again. Each folder is one step of the caller's
+// procedure, so a failure skips that folder only.
 void AppendFilesOfFolderSet(FileListModel& list, const QStringList& folderSet, const QString& pattern,
-                            GuardedProcedure& proc, int label);
+                            GuardedProcedure& proc, int label, FolderScan& scan);

@@ -41,12 +41,21 @@ bool nameWithinLimit(const QString& name)
 #endif
 }
 
+namespace {
+char16_t upper(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+    return QChar::toUpper(c);
+}
+} // namespace
+
 bool listedBefore(const QString& a, const QString& b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = QChar::toUpper(a[i].unicode());
-        const char16_t y = QChar::toUpper(b[i].unicode());
+        const char16_t x = upper(a[i].unicode());
+        const char16_t y = upper(b[i].unicode());
         if (x != y)
             return x < y;
     }

@@ -1,34 +1,39 @@
 #include "wildcard.h"
 
 namespace {
-QString folded(const QString& text)
+char16_t folded(char16_t c)
 {
-    return text.toCaseFolded();
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+    return QChar::toCaseFolded(c);
 }
 } // namespace
 
 Wildcard::Wildcard(const QString& pattern)
-    : m_folded(folded(pattern)), m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+    : m_pattern(pattern), m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
 {
+    for (QChar& c : m_pattern)
+        c = QChar(folded(c.unicode()));
 }
 
 bool Wildcard::matches(const QString& name) const
 {
     if (m_everything)
         return true;
-    const QString text = folded(name);
     // Greedy matching with one backtrack point: the latest "*" seen.
+    const char16_t* pattern = reinterpret_cast<const char16_t*>(m_pattern.utf16());
+    const char16_t* text = reinterpret_cast<const char16_t*>(name.utf16());
+    const qsizetype pn = m_pattern.size();
+    const qsizetype tn = name.size();
     qsizetype p = 0;
     qsizetype t = 0;
     qsizetype star = -1;
     qsizetype starText = 0;
-    const qsizetype pn = m_folded.size();
-    const qsizetype tn = text.size();
     while (t < tn) {
-        if (p < pn && m_folded[p] == QLatin1Char('*')) {
+        if (p < pn && pattern[p] == u'*') {
             star = p++;
             starText = t;
-        } else if (p < pn && (m_folded[p] == QLatin1Char('?') || m_folded[p] == text[t])) {
+        } else if (p < pn && (pattern[p] == u'?' || pattern[p] == folded(text[t]))) {
             ++p;
             ++t;
         } else if (star >= 0) {
@@ -38,7 +43,7 @@ bool Wildcard::matches(const QString& name) const
             return false;
         }
     }
-    while (p < pn && m_folded[p] == QLatin1Char('*'))
+    while (p < pn && pattern[p] == u'*')
         ++p;
     return p == pn;
 }

@@ -12,6 +12,6 @@ public:
     bool matches(const QString& name) const;
 
 private:
-    QString m_folded;
+    QString m_pattern; // case-folded
     bool m_everything = false;
 };

@@ -42,7 +42,7 @@ QStringList filesOf(const ScanTree& tree, Scan& run, const QString& pattern)
     GetSubDirectories2016(set, true, scan);
     FileListModel list;
     GuardedProcedure proc(run.reporter, errorLocation("Form1", "PushButton3_Click"));
-    AppendFilesOfFolderSet(list, set, pattern, proc, 116);
+    AppendFilesOfFolderSet(list, set, pattern, proc, 116, scan);
     QStringList rows;
     for (int i = 1; i <= list.Count(); ++i)
         rows.append(list.Text(i));
@@ -202,7 +202,7 @@ private slots:
         GetSubDirectories2016(set, true, scan);
         FileListModel list;
         GuardedProcedure proc(run.reporter, errorLocation("Form1", "ListView1_OLEDragDrop"));
-        AppendFilesOfFolderSet(list, set, "*.*", proc, 106);
+        AppendFilesOfFolderSet(list, set, "*.*", proc, 106, scan);
         QCOMPARE(list.Count(), 1);
         QCOMPARE(list.Text(1), tree.path("sub/f.csv"));
     }
@@ -264,7 +264,9 @@ private slots:
         FileListModel list;
         GuardedProcedure proc(run.reporter, errorLocation("Form1", "PushButton3_Click"));
         const QString tooLong = tree.root() + "/" + QString(5000, 'x') + "/";
-        AppendFilesOfFolderSet(list, {tooLong, tree.root() + "/"}, "*.csv", proc, 116);
+        // Folders this scan has not read yet are read now.
+        FolderScan scan = run.next();
+        AppendFilesOfFolderSet(list, {tooLong, tree.root() + "/"}, "*.csv", proc, 116, scan);
         QCOMPARE(list.Count(), 1);
         QCOMPARE(list.Text(1), tree.path("a.csv"));
         QVERIFY(run.prompts.messageTexts().value(0).contains("in Quorvane2021/08/31.Form1.PushButton3_Click at line 116"));
