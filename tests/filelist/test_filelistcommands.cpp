@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 
 namespace {
@@ -138,6 +139,22 @@ private slots:
         QCOMPARE(view->toolTip(), QString("Drag and drop files here. Double-click item to remove it. Move | line to "
                                           "right and out of window to reveal full names."));
         QCOMPARE(view->SelectedIndex(), 0);
+    }
+
+    // The hint shows over the rows and the empty space, not only the frame.
+    void hintShowsOverRowsAndEmptySpace()
+    {
+        Form1& form = shown();
+        fill(form, {"/a.csv"});
+        FileListView* view = form.ListView1;
+        for (const QPoint& at : {rowCentre(view, 1), QPoint(10, view->viewport()->height() - 5)}) {
+            QToolTip::hideText();
+            QHelpEvent hint(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(view->viewport(), &hint);
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), view->toolTip());
+        }
+        QToolTip::hideText();
     }
 
     void addCsvFilesByDialog()
