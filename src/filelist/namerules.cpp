@@ -13,32 +13,33 @@ bool HasUnsafeCharacters(const QString& name)
 }
 
 namespace {
+#ifdef Q_OS_WIN
+constexpr qsizetype folderPathLimit = 260;
+constexpr qsizetype nameLimit = 260;
+
 qsizetype platformLength(const QString& text)
 {
-#ifdef Q_OS_WIN
     return text.size();
-#else
-    return QFile::encodeName(text).size();
-#endif
 }
+#else
+constexpr qsizetype folderPathLimit = 4096;
+constexpr qsizetype nameLimit = 256;
+
+qsizetype platformLength(const QString& text)
+{
+    return QFile::encodeName(text).size();
+}
+#endif
 } // namespace
 
 bool folderPathWithinLimit(const QString& path)
 {
-#ifdef Q_OS_WIN
-    return platformLength(path) < 260;
-#else
-    return platformLength(path) < 4096;
-#endif
+    return platformLength(path) < folderPathLimit;
 }
 
 bool nameWithinLimit(const QString& name)
 {
-#ifdef Q_OS_WIN
-    return platformLength(name) < 260;
-#else
-    return platformLength(name) < 256;
-#endif
+    return platformLength(name) < nameLimit;
 }
 
 namespace {
