@@ -83,5 +83,6 @@ bool isDriveRoot(const QString& folder, QChar separator)
     if (end == 0)
         return !folder.isEmpty();
     // Drive letters exist only where the separator is the backslash.
-    return separator == QLatin1Char('\\') && end == 2 && folder[1] == QLatin1Char(':') && folder[0].isLetter() && end < folder.size();
+    return separator == QLatin1Char('\\') && end == 2 && end < folder.size() && folder[1] == QLatin1Char(':')
+        && folder[0].isLetter();
 }

@@ -172,8 +172,7 @@ void FileListCommands::ListView1_DblClick()
 
 void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths)
 {
-    // The drop has no report of its own in the original design; a failure is
-    // shown like any other command's, and the remaining entries still go in.
+    // A failure is shown like any other command's; the remaining entries still go in.
     GuardedProcedure proc(m_services.reporter, form1Location("ListView1_OLEDragDrop"));
     for (const QString& path : paths) {
         bool folder = false;

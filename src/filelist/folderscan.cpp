@@ -160,9 +160,10 @@ void AppendFilesOfFolderSet(FileListModel& list, const QStringList& folderSet, c
     for (const QString& entry : folderSet) {
         proc.step(label, [&] {
             const QString folder = entry.chopped(1);
-            const auto seen = scan.filesSeen.find(entry);
-            const QStringList names = seen != scan.filesSeen.end() ? seenFilesMatching(seen.value(), wildcard)
-                                                                   : filesMatching(folder, wildcard);
+            // Taken out as used: the names of one folder are needed once.
+            const QStringList names = scan.filesSeen.contains(entry)
+                ? seenFilesMatching(scan.filesSeen.take(entry), wildcard)
+                : filesMatching(folder, wildcard);
             for (const QString& name : names) {
                 if (name.startsWith(QLatin1Char('~')))
                     continue;

@@ -367,8 +367,8 @@ private slots:
         ScanTree loose;
         loose.file("~loose.png");
 
-        const DragAnswers answers =
-            dragOnto(form.ListView1, fileDrag({loose.path("~loose.png"), first.root(), second.root(), "/no/such/file"}));
+        const QStringList dropped{loose.path("~loose.png"), first.root(), second.root(), "/no/such/file"};
+        const DragAnswers answers = dragOnto(form.ListView1, fileDrag(dropped));
         QVERIFY(answers.enter);
         QVERIFY(answers.move);
         QVERIFY(answers.drop);

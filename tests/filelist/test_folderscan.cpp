@@ -269,7 +269,8 @@ private slots:
         AppendFilesOfFolderSet(list, {tooLong, tree.root() + "/"}, "*.csv", proc, 116, scan);
         QCOMPARE(list.Count(), 1);
         QCOMPARE(list.Text(1), tree.path("a.csv"));
-        QVERIFY(run.prompts.messageTexts().value(0).contains("in Quorvane2021/08/31.Form1.PushButton3_Click at line 116"));
+        const QString report = run.prompts.messageTexts().value(0);
+        QVERIFY2(report.contains("in Quorvane2021/08/31.Form1.PushButton3_Click at line 116"), qPrintable(report));
         QVERIFY2(run.prompts.done(), qPrintable(run.prompts.problems()));
     }
 
