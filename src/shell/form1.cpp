@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -145,7 +146,9 @@ void Form1::attachSubsystems()
     // File list: ListView1 and the buttons under it.
     // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
     // Output destination (Frame3) and the batch run (PushButton12).
-    // Sample files (PushButton8).
+    attachSampleFiles([](const QString& folder, const QString&) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    });
 }
 
 void Form1::showPointer(int value)
