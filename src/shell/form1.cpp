@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -147,7 +148,9 @@ void Form1::attachSubsystems()
                          m_services, [this] { return isClosing(); }, this);
     // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
     // Output destination (Frame3) and the batch run (PushButton12).
-    // Sample files (PushButton8).
+    attachSampleFiles([](const QString& folder, const QString&) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    });
 }
 
 void Form1::showPointer(int value)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "errorreport.h"
+#include "samplefiles.h"
 #include "windowpointer.h"
 #include "windowservices.h"
 
@@ -44,8 +45,6 @@ public:
     bool isClosing() const { return m_closing; }
     const std::optional<QCursor>& handCursor() const { return m_handCursor; }
 
-    // Runs during the load sequence while no samples are recorded yet.
-    void setRecordSampleFiles(std::function<void()> record) { m_recordSampleFiles = std::move(record); }
 
     // The controls, by their names.
     TabControl* TabControl1 = nullptr;
@@ -79,6 +78,7 @@ public:
     QLineEdit* Text3 = nullptr;
     QPushButton* PushButton14 = nullptr;
 
+    void PushButton8_Click();
     void PushButton10_Click();
 
 signals:
@@ -92,6 +92,7 @@ private:
     void placeControls();
     void connectShell();
     void attachSubsystems();
+    void attachSampleFiles(FolderListing listFiles);
     void applySkin();
     void showPointer(int value);
 
