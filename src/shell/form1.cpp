@@ -4,6 +4,7 @@
 #include "cursorfile.h"
 #include "filelistcommands.h"
 #include "filelistview.h"
+#include "folderscan.h"
 #include "pointerfeedback.h"
 #include "settings.h"
 #include "tabcontrol.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -148,9 +148,7 @@ void Form1::attachSubsystems()
                          m_services, [this] { return isClosing(); }, this);
     // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
     // Output destination (Frame3) and the batch run (PushButton12).
-    attachSampleFiles([](const QString& folder, const QString&) {
-        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    });
+    attachSampleFiles(ListFilesInFolder);
 }
 
 void Form1::showPointer(int value)
