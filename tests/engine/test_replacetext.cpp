@@ -271,6 +271,22 @@ private slots:
         QCOMPARE(QFile::permissions(path("real.csv")), permissions);
     }
 
+    void targetReplacedByRootKeepsItsOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root");
+        writeBytes(path("a.csv"), "a-b");
+        QCOMPARE(::chown(QFile::encodeName(path("a.csv")), 65534, 65534), 0);
+        Harness harness;
+        ReplaceTextInFileCombo(path("a.csv"), {"-"}, {"+"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("a+b"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(path("a.csv")), &st), 0);
+        QCOMPARE(st.st_uid, uid_t(65534));
+        QCOMPARE(st.st_gid, gid_t(65534));
+    }
+
     void failuresAreReportedOnceAtTheirStep_data()
     {
         QTest::addColumn<QString>("setup");
