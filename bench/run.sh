@@ -2,7 +2,7 @@
 # Times the replacement engine against sed -i, perl -pi and sd on generated CSV
 # data (CRLF lines of ten fields), checks that all outputs are byte-identical,
 # and prints throughput, peak memory and the ratio peer/engine for each case.
-# Run by hand; it needs about 12 GB of free disk and a few minutes.
+# Run by hand; it needs about 15 GB of free disk and 10 to 15 minutes.
 #   BUILD_DIR=build BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_KEEP=0 bench/run.sh [cases...]
 # Cases: one twenty files nomatch encodings (all by default).
 set -euo pipefail
