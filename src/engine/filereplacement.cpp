@@ -66,8 +66,8 @@ struct TextUnits {
 // The output side: bytes go out as they are, text through a strict encoder.
 class ResultSink {
 public:
-    ResultSink(const QString& target, TextEncoding encoding)
-        : m_writer(target, encoding), m_encoder(encoding, target)
+    ResultSink(const QString& target, TextEncoding encoding, bool durable)
+        : m_writer(target, encoding, durable), m_encoder(encoding, target)
     {
     }
     void put(std::string_view bytes) { m_writer.write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
@@ -176,7 +176,7 @@ private:
                 if (!m_target)
                     throw Failure(QStringLiteral("No destination is selected"));
                 if (!sink)
-                    sink = std::make_unique<ResultSink>(*m_target, encoding);
+                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath));
                 sink->put(text);
                 if (!last)
                     return;

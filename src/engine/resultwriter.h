@@ -1,13 +1,13 @@
-// Writes one result file atomically: opened once per file, written in blocks,
-// and renamed over the target only when committed. Until then the target stays
-// exactly as it was, whatever fails; a writer destroyed without commit() leaves
-// no trace. The replacement engine's sink.
+// Writes one result file atomically: a temporary file beside the target,
+// written in blocks and renamed over the target only when committed. Until
+// then the target stays exactly as it was, whatever fails; a writer destroyed
+// without commit() leaves no trace. The replacement engine's sink.
 #pragma once
 
 #include "textencoding.h"
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QString>
 
 class ResultWriter {
@@ -15,7 +15,9 @@ public:
     // Refuses a target without write permission ("Permission denied", also
     // for root) and a folder in the target's place; follows a symlinked target
     // to its file. Writes the encoding's mark. Throws Failure.
-    ResultWriter(const QString& targetPath, TextEncoding encoding);
+    // A durable writer also forces the result to the disk before the rename:
+    // worth its cost only where the result replaces the user's source.
+    ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable);
     ResultWriter(const ResultWriter&) = delete;
     ResultWriter& operator=(const ResultWriter&) = delete;
 
@@ -28,7 +30,10 @@ public:
 private:
     void flush();
     void writeFully(const char* data, qsizetype size);
+    void replaceTarget();
 
-    QSaveFile m_file;
+    QString m_finalPath;
+    bool m_durable;
+    QTemporaryFile m_file;
     QByteArray m_buffer;
 };
