@@ -2,9 +2,11 @@
 
 #include "appinfo.h"
 #include "cursorfile.h"
+#include "destinationcontrols.h"
 #include "filelistview.h"
 #include "pointerfeedback.h"
 #include "settings.h"
+#include "setspage.h"
 #include "tabcontrol.h"
 #include "twiplayout.h"
 
@@ -143,8 +145,10 @@ void Form1::connectShell()
 void Form1::attachSubsystems()
 {
     // File list: ListView1 and the buttons under it.
-    // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
-    // Output destination (Frame3) and the batch run (PushButton12).
+    // Pairs: Text1/Text2 are read by the batch run; the sets page owns Combo1/Combo2 and the sets buttons.
+    m_setsPage = new SetsPage({Combo1, Combo2, PushButton7, PushButton6, PushButton4}, m_services, this);
+    // Output destination (Frame3).
+    m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
     // Sample files (PushButton8).
 }
 

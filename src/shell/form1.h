@@ -22,6 +22,8 @@ class QPushButton;
 class QRadioButton;
 class TabControl;
 class PointerFeedback;
+class SetsPage;
+class DestinationControls;
 
 struct Form1Environment {
     // With a trailing separator; the executable's folder in the program.
@@ -43,6 +45,8 @@ public:
     WindowPointer& pointer() { return m_pointer; }
     bool isClosing() const { return m_closing; }
     const std::optional<QCursor>& handCursor() const { return m_handCursor; }
+    // The sets list behind Combo1/Combo2, for the commands that add or read sets.
+    SetsPage& setsPage() { return *m_setsPage; }
 
     // Runs during the load sequence while no samples are recorded yet.
     void setRecordSampleFiles(std::function<void()> record) { m_recordSampleFiles = std::move(record); }
@@ -101,6 +105,8 @@ private:
     ErrorReporter m_reporter;
     WindowServices m_services;
     PointerFeedback* m_feedback = nullptr;
+    SetsPage* m_setsPage = nullptr;
+    DestinationControls* m_destination = nullptr;
     std::optional<QCursor> m_handCursor;
     std::function<void()> m_recordSampleFiles;
     bool m_closing = false;

@@ -1,0 +1,83 @@
+#include "form1fixture.h"
+#include "linebreaks.h"
+#include "pairboxes.h"
+#include "pairlines.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+class TestPairBoxes : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Form1Fixture> f;
+
+private slots:
+    void init() { f = std::make_unique<Form1Fixture>(); }
+    void cleanup()
+    {
+        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
+        f.reset();
+    }
+
+    void typedLinesReachTheEngineWithCrLf()
+    {
+        Form1& form = f->open();
+        QCOMPARE(boxText(*form.Text1), QString());
+        QTest::keyClicks(form.Text1, "cat");
+        QTest::keyClick(form.Text1, Qt::Key_Return);
+        QTest::keyClicks(form.Text1, " dog\t");
+        QCOMPARE(boxText(*form.Text1), QString("cat\r\n dog\t"));
+        // Shift+Enter shows a new line too.
+        QTest::keyClick(form.Text1, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(form.Text1, "x");
+        QCOMPARE(boxText(*form.Text1), QString("cat\r\n dog\t\r\nx"));
+    }
+
+    void trailingLineEndGivesEmptyLastLine()
+    {
+        Form1& form = f->open();
+        QTest::keyClicks(form.Text2, "b");
+        QTest::keyClick(form.Text2, Qt::Key_Return);
+        QCOMPARE(boxText(*form.Text2), QString("b\r\n"));
+        QCOMPARE(SplitCrLfLines(boxText(*form.Text2)), QStringList({"b", ""}));
+    }
+
+    void nonBreakingBlankIsKeptNotTurnedIntoBlank()
+    {
+        Form1& form = f->open();
+        const QString typed = QString("a") + QChar(0x00A0) + "b";
+        form.Text1->setPlainText(typed);
+        QCOMPARE(boxText(*form.Text1), typed);
+    }
+
+    void pastedLineEndsOfEveryKindBecomeCrLf()
+    {
+        Form1& form = f->open();
+        form.Text1->setPlainText("a\r\nb\nc\rd");
+        QCOMPARE(boxText(*form.Text1), QString("a\r\nb\r\nc\r\nd"));
+        QCOMPARE(crLfText(QString("x") + QChar::ParagraphSeparator + QChar::LineSeparator),
+                 QString("x\r\n\r\n"));
+    }
+
+    void lineCounting_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("empty") << "" << QStringList();
+        QTest::newRow("one word") << "a" << QStringList({"a"});
+        QTest::newRow("trailing CR LF") << "a\r\n" << QStringList({"a", ""});
+        QTest::newRow("only CR LF") << "\r\n" << QStringList({"", ""});
+        QTest::newRow("empty middle line") << "a\r\n\r\nb" << QStringList({"a", "", "b"});
+        QTest::newRow("lone CR and LF stay in the line") << "a\rb\nc" << QStringList({"a\rb\nc"});
+        QTest::newRow("CR CR LF") << "a\r\r\nb" << QStringList({"a\r", "b"});
+    }
+    void lineCounting()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(SplitCrLfLines(text), lines);
+        QCOMPARE(CrLfLineCount(text), lines.size());
+    }
+};
+
+QTEST_MAIN(TestPairBoxes)
+#include "test_pairboxes.moc"
