@@ -1,0 +1,13 @@
+// File-system tests of the batch run and the folder scan; they never throw
+// and never block.
+#pragma once
+
+#include <QString>
+
+// True when the path names an existing folder; false for a file, a missing or
+// empty path and any failure.
+bool FolderExists(const QString& path);
+
+// The size of a regular file that can be opened for reading, as the low 32
+// bits read as a signed number; -1 for anything else.
+qint32 FileSize2(const QString& path);

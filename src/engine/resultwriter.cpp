@@ -1,0 +1,64 @@
+#include "resultwriter.h"
+
+#include "failure.h"
+
+#include <QFileInfo>
+#include <cerrno>
+
+namespace {
+
+// Output is gathered into blocks of this size before it goes to the file.
+constexpr qsizetype blockSize = 1 << 20;
+
+void checkTargetWritable(const QString& targetPath)
+{
+    const QFileInfo target(targetPath); // follows a symlink to its file
+    if (!target.exists())
+        return;
+    if (target.isDir())
+        throwSystemError(EISDIR);
+    // Root may write anything; a file that nobody may write is still meant to stay as it is.
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!(target.permissions() & anyWrite) || !target.isWritable())
+        throwSystemError(EACCES);
+}
+
+} // namespace
+
+ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding)
+    : m_file(targetPath)
+{
+    checkTargetWritable(targetPath);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Failure(m_file.errorString());
+    m_buffer.reserve(blockSize + blockSize / 4);
+    m_buffer.append(markOf(encoding));
+}
+
+void ResultWriter::write(const char* data, qsizetype size)
+{
+    if (m_buffer.size() + size > blockSize)
+        flush();
+    if (size >= blockSize) {
+        if (m_file.write(data, size) != size)
+            throw Failure(m_file.errorString());
+        return;
+    }
+    m_buffer.append(data, size);
+}
+
+void ResultWriter::flush()
+{
+    if (m_buffer.isEmpty())
+        return;
+    if (m_file.write(m_buffer) != m_buffer.size())
+        throw Failure(m_file.errorString());
+    m_buffer.clear();
+}
+
+void ResultWriter::commit()
+{
+    flush();
+    if (!m_file.commit())
+        throw Failure(m_file.errorString());
+}
