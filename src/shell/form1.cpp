@@ -1,8 +1,10 @@
 #include "form1.h"
 
 #include "appinfo.h"
+#include "batchruncontrols.h"
 #include "cursorfile.h"
 #include "destinationcontrols.h"
+#include "filelistmodel.h"
 #include "filelistview.h"
 #include "pointerfeedback.h"
 #include "settings.h"
@@ -147,8 +149,11 @@ void Form1::attachSubsystems()
     // File list: ListView1 and the buttons under it.
     // Pairs: Text1/Text2 are read by the batch run; the sets page owns Combo1/Combo2 and the sets buttons.
     m_setsPage = new SetsPage({Combo1, Combo2, PushButton7, PushButton6, PushButton4}, m_services, this);
-    // Output destination (Frame3).
+    // Output destination (Frame3) and the batch run (PushButton12).
     m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
+    m_batchRun = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
+                                       Text1, Text2, m_setsPage->sets(), m_destination, [this] { return m_closing; }},
+                                      m_services, this);
     // Sample files (PushButton8).
 }
 

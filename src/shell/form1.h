@@ -24,6 +24,7 @@ class TabControl;
 class PointerFeedback;
 class SetsPage;
 class DestinationControls;
+class BatchRunControls;
 
 struct Form1Environment {
     // With a trailing separator; the executable's folder in the program.
@@ -107,6 +108,7 @@ private:
     PointerFeedback* m_feedback = nullptr;
     SetsPage* m_setsPage = nullptr;
     DestinationControls* m_destination = nullptr;
+    BatchRunControls* m_batchRun = nullptr;
     std::optional<QCursor> m_handCursor;
     std::function<void()> m_recordSampleFiles;
     bool m_closing = false;

@@ -1,7 +1,7 @@
 #include "form1fixture.h"
 #include "linebreaks.h"
 #include "pairboxes.h"
-#include "pairlines.h"
+#include "replacetext.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
@@ -38,7 +38,7 @@ private slots:
         QTest::keyClicks(form.Text2, "b");
         QTest::keyClick(form.Text2, Qt::Key_Return);
         QCOMPARE(boxText(*form.Text2), QString("b\r\n"));
-        QCOMPARE(SplitCrLfLines(boxText(*form.Text2)), QStringList({"b", ""}));
+        QCOMPARE(splitAtLineBreaks(boxText(*form.Text2)), QStringList({"b", ""}));
     }
 
     void nonBreakingBlankIsKeptNotTurnedIntoBlank()
@@ -56,26 +56,6 @@ private slots:
         QCOMPARE(boxText(*form.Text1), QString("a\r\nb\r\nc\r\nd"));
         QCOMPARE(crLfText(QString("x") + QChar::ParagraphSeparator + QChar::LineSeparator),
                  QString("x\r\n\r\n"));
-    }
-
-    void lineCounting_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("empty") << "" << QStringList();
-        QTest::newRow("one word") << "a" << QStringList({"a"});
-        QTest::newRow("trailing CR LF") << "a\r\n" << QStringList({"a", ""});
-        QTest::newRow("only CR LF") << "\r\n" << QStringList({"", ""});
-        QTest::newRow("empty middle line") << "a\r\n\r\nb" << QStringList({"a", "", "b"});
-        QTest::newRow("lone CR and LF stay in the line") << "a\rb\nc" << QStringList({"a\rb\nc"});
-        QTest::newRow("CR CR LF") << "a\r\r\nb" << QStringList({"a\r", "b"});
-    }
-    void lineCounting()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(SplitCrLfLines(text), lines);
-        QCOMPARE(CrLfLineCount(text), lines.size());
     }
 };
 
