@@ -40,8 +40,7 @@ void ResultWriter::write(const char* data, qsizetype size)
     if (m_buffer.size() + size > blockSize)
         flush();
     if (size >= blockSize) {
-        if (m_file.write(data, size) != size)
-            throw Failure(m_file.errorString());
+        writeFully(data, size);
         return;
     }
     m_buffer.append(data, size);
@@ -51,9 +50,21 @@ void ResultWriter::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    if (m_file.write(m_buffer) != m_buffer.size())
-        throw Failure(m_file.errorString());
+    writeFully(m_buffer.constData(), m_buffer.size());
     m_buffer.clear();
+}
+
+// A short write (the disk filling up) sets no error; writing the rest then
+// fails with the system's reason.
+void ResultWriter::writeFully(const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const qint64 written = m_file.write(data, size);
+        if (written <= 0)
+            throw Failure(m_file.errorString());
+        data += written;
+        size -= written;
+    }
 }
 
 void ResultWriter::commit()

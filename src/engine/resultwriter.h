@@ -27,6 +27,7 @@ public:
 
 private:
     void flush();
+    void writeFully(const char* data, qsizetype size);
 
     QSaveFile m_file;
     QByteArray m_buffer;
