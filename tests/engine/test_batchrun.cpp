@@ -168,18 +168,6 @@ private slots:
         run->PushButton12_Click();
         QCOMPARE(calls, QStringList({"sets a ", "sets b "}));
     }
-
-    void clickFromInsideEntryIsIgnored()
-    {
-        duringEntry = [&](EngineContext&) {
-            QVERIFY(run->isRunning());
-            run->PushButton12_Click();
-        };
-        prompts.answerMessage();
-        run->PushButton12_Click();
-        QCOMPARE(calls.size(), 2);
-        QCOMPARE(prompts.messageTexts(), QStringList({"Done."}));
-    }
 };
 
 QTEST_MAIN(TestBatchRun)

@@ -267,17 +267,6 @@ private slots:
         QCOMPARE(readBytes(result("a.txt")), QByteArray("a\r\nb"));
     }
 
-    void setsApplyInOrderEachOnTheResultBefore()
-    {
-        addFile("a.txt", "a");
-        addSet("a::b");
-        addSet("b::c");
-        form->TabControl1->setCurrentIndex(1);
-        f->prompts.answerMessage();
-        start();
-        QCOMPARE(readBytes(result("a.txt")), QByteArray("c"));
-    }
-
     void option1TwoSourcesOfSameNameLaterWins()
     {
         addFile("one/data.csv", "first");
