@@ -28,16 +28,6 @@ QString codePoint(char32_t character)
     return QStringLiteral("U+%1").arg(uint(character), character > 0xFFFF ? 5 : 4, 16, QLatin1Char('0')).toUpper();
 }
 
-void appendUtf32(char32_t scalar, bool bigEndian, QByteArray& out)
-{
-    char bytes[4];
-    if (bigEndian)
-        qToBigEndian<quint32>(scalar, bytes);
-    else
-        qToLittleEndian<quint32>(scalar, bytes);
-    out.append(bytes, 4);
-}
-
 } // namespace
 
 TextDecoder::TextDecoder(TextEncoding encoding, QString sourcePath, qint64 firstOffset)
@@ -143,24 +133,36 @@ void TextDecoder::decodeUtf16(const unsigned char* data, qsizetype size, QString
 void TextDecoder::decodeUtf32(const unsigned char* data, qsizetype size, QString& out)
 {
     const bool big = m_encoding == TextEncoding::Utf32BE;
-    out.reserve(out.size() + size / 4 + 2);
-    for (qsizetype i = 0; i < size; ++i) {
-        m_partial[m_partialSize++] = data[i];
-        if (m_partialSize < 4)
-            continue;
-        m_partialSize = 0;
-        const char32_t scalar = big ? qFromBigEndian<quint32>(m_partial) : qFromLittleEndian<quint32>(m_partial);
-        if (scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF)) {
-            fail(QStringLiteral("invalid unit 0x%1").arg(uint(scalar), 8, 16, QLatin1Char('0')),
-                 m_offset + i - 3);
-        }
-        if (QChar::requiresSurrogates(scalar)) {
-            out.append(QChar(QChar::highSurrogate(scalar)));
-            out.append(QChar(QChar::lowSurrogate(scalar)));
+    const qsizetype start = out.size();
+    out.resize(start + (m_partialSize + size) / 4 * 2);
+    char16_t* target = reinterpret_cast<char16_t*>(out.data()) + start;
+    const auto take = [&](const unsigned char* unit, qint64 offset) {
+        const char32_t scalar = big ? qFromBigEndian<quint32>(unit) : qFromLittleEndian<quint32>(unit);
+        if (scalar < 0xD800) {
+            *target++ = char16_t(scalar);
+        } else if (scalar > 0x10FFFF || scalar <= 0xDFFF) {
+            out.resize(target - reinterpret_cast<char16_t*>(out.data()));
+            fail(QStringLiteral("invalid unit 0x%1").arg(uint(scalar), 8, 16, QLatin1Char('0')), offset);
+        } else if (scalar > 0xFFFF) {
+            *target++ = QChar::highSurrogate(scalar);
+            *target++ = QChar::lowSurrogate(scalar);
         } else {
-            out.append(QChar(char16_t(scalar)));
+            *target++ = char16_t(scalar);
+        }
+    };
+    qsizetype i = 0;
+    while (m_partialSize > 0 && i < size) {
+        m_partial[m_partialSize++] = data[i++];
+        if (m_partialSize == 4) {
+            m_partialSize = 0;
+            take(m_partial, m_offset + i - 4);
         }
     }
+    for (; i + 4 <= size; i += 4)
+        take(data + i, m_offset + i);
+    for (; i < size; ++i)
+        m_partial[m_partialSize++] = data[i];
+    out.resize(target - reinterpret_cast<char16_t*>(out.data()));
 }
 
 void TextDecoder::finish()
@@ -264,13 +266,22 @@ void TextEncoder::appendScalars(QStringView text, QByteArray& out)
 {
     if (m_encoding == TextEncoding::Utf32LE || m_encoding == TextEncoding::Utf32BE) {
         const bool big = m_encoding == TextEncoding::Utf32BE;
-        out.reserve(out.size() + text.size() * 4);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            char32_t scalar = text[i].unicode();
-            if (isHighSurrogate(char16_t(scalar)))
-                scalar = QChar::surrogateToUcs4(char16_t(scalar), text[++i].unicode());
-            appendUtf32(scalar, big, out);
+        const qsizetype start = out.size();
+        out.resize(start + text.size() * 4);
+        char* target = out.data() + start;
+        const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+        for (qsizetype i = 0; i < text.size(); ++i, target += 4) {
+            char32_t scalar = units[i];
+            if (isHighSurrogate(units[i])) {
+                scalar = QChar::surrogateToUcs4(units[i], units[i + 1]);
+                ++i;
+            }
+            if (big)
+                qToBigEndian<quint32>(scalar, target);
+            else
+                qToLittleEndian<quint32>(scalar, target);
         }
+        out.resize(target - out.constData());
         return;
     }
     const qsizetype start = out.size();

@@ -1,6 +1,11 @@
 #include "unitfinder.h"
 
 #include <QStringView>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -34,6 +39,68 @@ constexpr int rankOf(unsigned unit)
     return 30;
 }
 
+constexpr size_t notFound = size_t(-1);
+
+template <class Unit>
+bool matchesAt(const Unit* start, const Unit* needle, size_t length)
+{
+    return std::memcmp(start, needle, length * sizeof(Unit)) == 0;
+}
+
+#ifdef __SSE2__
+// Bit k of the result is set when start position k may hold the needle.
+inline unsigned candidates(const char* at, size_t probe1, size_t probe2, __m128i unit1, __m128i unit2)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe1));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe2));
+    return unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, unit1), _mm_cmpeq_epi8(b, unit2))));
+}
+
+// Two mask bits per unit; bit 2k stands for start position k.
+inline unsigned candidates(const char16_t* at, size_t probe1, size_t probe2, __m128i unit1, __m128i unit2)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe1));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe2));
+    return unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, unit1), _mm_cmpeq_epi16(b, unit2)))) & 0x5555u;
+}
+
+inline __m128i broadcast(char unit) { return _mm_set1_epi8(unit); }
+inline __m128i broadcast(char16_t unit) { return _mm_set1_epi16(static_cast<short>(unit)); }
+#endif
+
+template <class Unit>
+size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle, size_t length, size_t probe1,
+                   size_t probe2)
+{
+    if (length == 0 || size < length || from > size - length)
+        return notFound;
+    const size_t lastStart = size - length;
+    size_t i = from;
+#ifdef __SSE2__
+    constexpr size_t lanes = 16 / sizeof(Unit);
+    constexpr unsigned bitsPerUnit = sizeof(Unit);
+    const __m128i unit1 = broadcast(needle[probe1]);
+    const __m128i unit2 = broadcast(needle[probe2]);
+    // Loads reach at most lanes - 1 units past a start, within the needle's span.
+    while (i + lanes <= lastStart + 1) {
+        unsigned mask = candidates(hay + i, probe1, probe2, unit1, unit2);
+        while (mask != 0) {
+            const size_t start = i + unsigned(__builtin_ctz(mask)) / bitsPerUnit;
+            if (matchesAt(hay + start, needle, length))
+                return start;
+            mask &= mask - 1;
+        }
+        i += lanes;
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
+            && matchesAt(hay + i, needle, length))
+            return i;
+    }
+    return notFound;
+}
+
 } // namespace
 
 int unitFrequencyRank(char16_t unit)
@@ -41,14 +108,26 @@ int unitFrequencyRank(char16_t unit)
     return rankOf(unit);
 }
 
-const char* findUnit(const char* begin, const char* end, char unit)
+size_t findUnits(const char* hay, size_t size, size_t from, const char* needle, size_t length, size_t probe1,
+                 size_t probe2)
 {
-    const void* found = std::memchr(begin, static_cast<unsigned char>(unit), static_cast<size_t>(end - begin));
-    return found ? static_cast<const char*>(found) : end;
+    if (length == 1) {
+        if (from >= size)
+            return notFound;
+        const void* found = std::memchr(hay + from, static_cast<unsigned char>(needle[0]), size - from);
+        return found ? size_t(static_cast<const char*>(found) - hay) : notFound;
+    }
+    return findGeneric(hay, size, from, needle, length, probe1, probe2);
 }
 
-const char16_t* findUnit(const char16_t* begin, const char16_t* end, char16_t unit)
+size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* needle, size_t length,
+                 size_t probe1, size_t probe2)
 {
-    const qsizetype at = QStringView(begin, end - begin).indexOf(QChar(unit));
-    return at < 0 ? end : begin + at;
+    if (length == 1) {
+        if (from >= size)
+            return notFound;
+        const qsizetype at = QStringView(hay + from, qsizetype(size - from)).indexOf(QChar(needle[0]));
+        return at < 0 ? notFound : from + size_t(at);
+    }
+    return findGeneric(hay, size, from, needle, length, probe1, probe2);
 }

@@ -1,18 +1,24 @@
-// Finds a literal run of code units (bytes or UTF-16 units) in a buffer. It
-// scans with a vectorised single-unit search for the needle's least common
-// unit and compares the whole needle only there. The replacement engine's matcher.
+// Finds a literal run of code units (bytes or UTF-16 units) in a buffer. The
+// needle's two least common units (by a fixed table of how often units occur
+// in text and CSV data) are compared at sixteen positions at once; the whole
+// needle is compared only where both agree. The replacement engine's matcher.
 #pragma once
 
 #include <QtGlobal>
-#include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
-// Pointer to the first unit equal to unit in [begin, end), or end.
-const char* findUnit(const char* begin, const char* end, char unit);
-const char16_t* findUnit(const char16_t* begin, const char16_t* end, char16_t unit);
 // How common a unit is in ordinary text and CSV data; higher is more common.
 int unitFrequencyRank(char16_t unit);
+
+// The first start at or after from where needle occurs wholly within
+// [hay, hay + size), or size_t(-1). probe1 and probe2 are the needle
+// positions checked first (both 0 for a needle of one unit).
+size_t findUnits(const char* hay, size_t size, size_t from, const char* needle, size_t length, size_t probe1,
+                 size_t probe2);
+size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* needle, size_t length,
+                 size_t probe1, size_t probe2);
 
 template <class Unit>
 class UnitFinder {
@@ -23,36 +29,30 @@ public:
     explicit UnitFinder(View needle)
         : m_needle(needle)
     {
+        const auto rank = [&](size_t i) {
+            return unitFrequencyRank(static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(needle[i])));
+        };
         for (size_t i = 1; i < needle.size(); ++i) {
-            if (unitFrequencyRank(static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(needle[i])))
-                < unitFrequencyRank(static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(needle[m_rare]))))
-                m_rare = i;
+            if (rank(i) < rank(m_probe1))
+                m_probe1 = i;
+        }
+        m_probe2 = m_probe1 == 0 && needle.size() > 1 ? 1 : 0;
+        for (size_t i = 0; i < needle.size(); ++i) {
+            if (i != m_probe1 && rank(i) < rank(m_probe2))
+                m_probe2 = i;
         }
     }
 
     // The first occurrence that starts at from or later and ends within hay.
     size_t find(View hay, size_t from) const
     {
-        const size_t m = m_needle.size();
-        if (m == 0 || hay.size() < m || from > hay.size() - m)
+        if (m_needle.empty())
             return npos;
-        const Unit* const base = hay.data();
-        const Unit rare = m_needle[m_rare];
-        const Unit* scan = base + from + m_rare;
-        const Unit* const scanEnd = base + (hay.size() - m) + m_rare + 1;
-        while (scan < scanEnd) {
-            scan = findUnit(scan, scanEnd, rare);
-            if (scan == scanEnd)
-                return npos;
-            const Unit* start = scan - m_rare;
-            if (start[0] == m_needle[0] && std::memcmp(start, m_needle.data(), m * sizeof(Unit)) == 0)
-                return static_cast<size_t>(start - base);
-            ++scan;
-        }
-        return npos;
+        return findUnits(hay.data(), hay.size(), from, m_needle.data(), m_needle.size(), m_probe1, m_probe2);
     }
 
 private:
     View m_needle;
-    size_t m_rare = 0;
+    size_t m_probe1 = 0;
+    size_t m_probe2 = 0;
 };

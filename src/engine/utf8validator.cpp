@@ -14,10 +14,10 @@ bool isAsciiWord(const unsigned char* p)
 
 } // namespace
 
-bool Utf8Validator::fail(qint64 offset, QByteArray bytes)
+bool Utf8Validator::fail(qint64 offset)
 {
     m_errorOffset = offset;
-    m_errorBytes = std::move(bytes);
+    m_errorBytes = QByteArray(m_sequence, m_sequenceSize);
     return false;
 }
 
@@ -37,7 +37,8 @@ bool Utf8Validator::check(const char* data, qsizetype size)
             if (i == size)
                 break;
             const unsigned char lead = p[i];
-            m_sequence = QByteArray(1, static_cast<char>(lead));
+            m_sequence[0] = static_cast<char>(lead);
+            m_sequenceSize = 1;
             m_sequenceOffset = m_consumed + i;
             m_low = 0x80;
             m_high = 0xBF;
@@ -56,15 +57,15 @@ bool Utf8Validator::check(const char* data, qsizetype size)
                 else if (lead == 0xF4)
                     m_high = 0x8F; // above U+10FFFF
             } else {
-                return fail(m_sequenceOffset, m_sequence);
+                return fail(m_sequenceOffset);
             }
             ++i;
             continue;
         }
         const unsigned char next = p[i];
-        m_sequence.append(static_cast<char>(next));
+        m_sequence[m_sequenceSize++] = static_cast<char>(next);
         if (next < m_low || next > m_high)
-            return fail(m_sequenceOffset, m_sequence);
+            return fail(m_sequenceOffset);
         m_low = 0x80;
         m_high = 0xBF;
         --m_needed;
@@ -79,7 +80,7 @@ bool Utf8Validator::finish()
     if (m_errorOffset >= 0)
         return false;
     if (m_needed > 0)
-        return fail(m_sequenceOffset, m_sequence);
+        return fail(m_sequenceOffset);
     return true;
 }
 

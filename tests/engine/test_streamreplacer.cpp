@@ -146,7 +146,8 @@ private slots:
         QRandomGenerator random(20240607);
         const QString alphabet = "abc";
         for (int round = 0; round < 3000; ++round) {
-            const QString input = randomText(random, alphabet, 60);
+            // Long texts too, so that the vectorised search meets many candidates.
+            const QString input = randomText(random, alphabet, round % 3 == 0 ? 400 : 60);
             QList<Pair> pairs;
             const int count = 1 + random.bounded(4);
             for (int j = 0; j < count; ++j) {

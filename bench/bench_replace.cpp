@@ -1,0 +1,83 @@
+// Times the replacement engine on files given on the command line, as the
+// batch run would call it, and prints seconds, bytes and peak memory.
+//   bench_replace [--single] [--out FOLDER] PAIRS_FILE FILE...
+// PAIRS_FILE holds one pair a line, find and replace separated by a tab.
+// --single uses the single-mode entry with its yields to the event loop.
+#include "prompts.h"
+#include "replacetext.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+class CountingPrompts : public Prompts {
+public:
+    int reports = 0;
+
+protected:
+    Answer showMessage(const QString& text, int, const QString&) override
+    {
+        ++reports;
+        std::fprintf(stderr, "report: %s\n", qPrintable(text));
+        return Answer::Ok;
+    }
+    QString showInput(const QString&, const QString&, const QString&) override { return {}; }
+    QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
+    QString showSaveFile(const FileDialogRequest&) override { return {}; }
+    QString showBrowseFolder(const QString&, const QString&) override { return {}; }
+    void showWithDesktop(const QString&) override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    bool single = false;
+    Destination destination{false, true, {}};
+    while (!args.isEmpty() && args.first().startsWith("--")) {
+        const QString option = args.takeFirst();
+        if (option == "--single")
+            single = true;
+        else if (option == "--out")
+            destination = Destination{true, false, args.takeFirst()};
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: bench_replace [--single] [--out FOLDER] PAIRS_FILE FILE...\n");
+        return 2;
+    }
+    QFile pairsFile(args.takeFirst());
+    if (!pairsFile.open(QIODevice::ReadOnly))
+        return 2;
+    QStringList finds, replaces;
+    for (const QString& line : QString::fromUtf8(pairsFile.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        finds << line.section('\t', 0, 0);
+        replaces << line.section('\t', 1);
+    }
+
+    CountingPrompts prompts;
+    ErrorReporter reporter(prompts);
+    EngineContext context{reporter, [&] { return destination; }, [] { QCoreApplication::processEvents(); }, {}, 65536};
+    qint64 bytes = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& file : args) {
+        bytes += QFileInfo(file).size();
+        if (single)
+            ReplaceTextInFile(file, finds.join("\r\n"), replaces.join("\r\n"), context);
+        else
+            ReplaceTextInFileCombo(file, finds, replaces, context);
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("seconds %.3f bytes %lld peak_kib %ld reports %d\n", seconds, static_cast<long long>(bytes),
+                usage.ru_maxrss, prompts.reports);
+    return prompts.reports == 0 ? 0 : 1;
+}

@@ -1,0 +1,213 @@
+#!/usr/bin/env bash
+# Times the replacement engine against sed -i, perl -pi and sd on generated CSV
+# data (CRLF lines of ten fields), checks that all outputs are byte-identical,
+# and prints throughput, peak memory and the ratio peer/engine for each case.
+# Run by hand; it needs about 12 GB of free disk and a few minutes.
+#   BUILD_DIR=build BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_KEEP=0 bench/run.sh [cases...]
+# Cases: one twenty files nomatch encodings (all by default).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$root" && mkdir -p "${BUILD_DIR:-build}" && cd "${BUILD_DIR:-build}" && pwd)
+data=${BENCH_DATA:-$root/bench-data}
+size=${BENCH_SIZE:-1073741824}
+file_count=${BENCH_FILES:-2000}
+file_size=${BENCH_FILE_SIZE:-262144}
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(one twenty files nomatch encodings)
+
+# --- tools -------------------------------------------------------------------
+missing=()
+for pair in sed:sed perl:perl sd:sd /usr/bin/time:time iconv:libc-bin cmp:diffutils; do
+  command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
+fi
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target bench_replace bench_generate >/dev/null
+engine=$build/bench/bench_replace
+generate=$build/bench/bench_generate
+export LC_ALL=C
+
+mkdir -p "$data"
+cleanup() { [ "${BENCH_KEEP:-0}" = 1 ] || rm -rf "$data"; }
+trap cleanup EXIT
+
+# --- pairs -------------------------------------------------------------------
+one_pair=$'Berlin\tHamburg'
+twenty_pairs=$'Berlin\tHamburg
+Hamburg\tBremen
+open\tpending
+pending\tin progress
+2023-\t2024-
+@example.org\t@example.com
+.com\t.net
+Paris\tLyon
+J\xc3\xbcrgen\tJuergen
+Zo\xc3\xab\tZoe
+closed\tdone
+Germany\tDE
+France\tFR
+Spain\tES
+Madrid\tBarcelona
+EUR\t\xe2\x82\xac
+urgent\tURGENT
+invoice\tbill
+Smith\tSmyth
+no answer\tunanswered'
+never_pair=$'#never#\tx'
+
+sed_find() { printf '%s' "$1" | sed -e 's/[]\/$*.^[]/\\&/g'; }
+sed_replace() { printf '%s' "$1" | sed -e 's/[\/&]/\\&/g'; }
+perl_single() { printf "'%s'" "$(printf '%s' "$1" | sed -e "s/[\\\\']/\\\\&/g")"; }
+
+sed_script() {
+  local find replace
+  while IFS=$'\t' read -r find replace; do
+    printf 's/%s/%s/g\n' "$(sed_find "$find")" "$(sed_replace "$replace")"
+  done <<<"$1"
+}
+# The texts sit in variables set once, so that \Q$f[j]\E is a literal that is
+# compiled once and the replacement is taken as it is.
+perl_script() {
+  local find replace j=0 begin='BEGIN {' body=''
+  while IFS=$'\t' read -r find replace; do
+    begin+=" \$f[$j] = $(perl_single "$find"); \$r[$j] = $(perl_single "$replace");"
+    body+=" s/\\Q\$f[$j]\\E/\$r[$j]/g;"
+    j=$((j + 1))
+  done <<<"$1"
+  printf '%s }%s' "$begin" "$body"
+}
+sd_all() { # pairs files...
+  local pairs=$1 find replace
+  shift
+  while IFS=$'\t' read -r find replace; do
+    sd -s "$find" "$replace" "$@"
+  done <<<"$pairs"
+}
+
+# --- measuring ---------------------------------------------------------------
+# measure LABEL BYTES ENGINE_SECONDS(or -) CMD... ; sets last_seconds
+results=()
+measure() {
+  local label=$1 bytes=$2 reference=$3
+  shift 3
+  local out=$data/time.out
+  /usr/bin/time -f '%e %M' -o "$out" "$@" >/dev/null
+  read -r seconds kib <"$out"
+  last_seconds=$seconds
+  local rate ratio
+  rate=$(awk -v b="$bytes" -v s="$seconds" 'BEGIN { printf "%.0f", (s > 0 ? b / s / 1048576 : 0) }')
+  ratio=$([ "$reference" = - ] && echo "-" || awk -v p="$seconds" -v e="$reference" 'BEGIN { printf "%.2f", (e > 0 ? p / e : 0) }')
+  printf '  %-28s %8.2f s %8s MiB/s %8.1f MiB peak   peer/engine %s\n' "$label" "$seconds" "$rate" \
+    "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')" "$ratio"
+}
+same() { # a b (files or folders)
+  if cmp -s "$1" "$2" 2>/dev/null || diff -rq "$1" "$2" >/dev/null 2>&1; then echo "    output identical to the engine's"; else echo "    OUTPUT DIFFERS: $2"; fi
+}
+
+base=$data/base.csv
+if [ ! -f "$base" ]; then
+  echo "generating $size bytes of CSV..."
+  "$generate" "$base" "$size" 1
+fi
+bytes=$(stat -c %s "$base")
+work=$data/work
+mkdir -p "$work"
+
+run_big_case() { # title pairs [single]
+  local title=$1 pairs=$2
+  printf '%s\n' "$pairs" >"$data/pairs.tsv"
+  echo "== $title: $((bytes / 1048576)) MiB, $(wc -l <"$data/pairs.tsv") pair(s), in place"
+  cp "$base" "$work/engine.csv"
+  measure "engine" "$bytes" - "$engine" "$data/pairs.tsv" "$work/engine.csv"
+  local engine_seconds=$last_seconds
+  if [ "${3:-}" = single ]; then
+    cp "$base" "$work/single.csv"
+    measure "engine, single mode+yields" "$bytes" - "$engine" --single "$data/pairs.tsv" "$work/single.csv"
+    same "$work/engine.csv" "$work/single.csv"; rm -f "$work/single.csv"
+  fi
+  sed_script "$pairs" >"$data/script.sed"
+  cp "$base" "$work/sed.csv"
+  measure "sed -i" "$bytes" "$engine_seconds" sed -i -f "$data/script.sed" "$work/sed.csv"
+  same "$work/engine.csv" "$work/sed.csv"; rm -f "$work/sed.csv"
+  cp "$base" "$work/perl.csv"
+  measure "perl -pi" "$bytes" "$engine_seconds" perl -pi -e "$(perl_script "$pairs")" "$work/perl.csv"
+  same "$work/engine.csv" "$work/perl.csv"; rm -f "$work/perl.csv"
+  cp "$base" "$work/sd.csv"
+  export -f sd_all
+  measure "sd -s" "$bytes" "$engine_seconds" bash -c 'sd_all "$1" "$2"' _ "$pairs" "$work/sd.csv"
+  same "$work/engine.csv" "$work/sd.csv"; rm -f "$work/sd.csv"
+}
+
+for case in "${cases[@]}"; do
+  case $case in
+  one) run_big_case "one pair" "$one_pair" ;;
+  twenty) run_big_case "twenty cascaded pairs" "$twenty_pairs" single ;;
+  files)
+    src=$data/files
+    if [ ! -d "$src" ]; then
+      mkdir -p "$src"
+      for i in $(seq -w 1 "$file_count"); do "$generate" "$src/f$i.csv" "$file_size" "$i"; done
+    fi
+    total=$(du -sb "$src" | cut -f1)
+    printf '%s\n' "$one_pair" >"$data/pairs.tsv"
+    echo "== $file_count files of $((file_size / 1024)) KiB, one pair, in place"
+    for tool in engine sed perl sd; do rm -rf "$work/$tool"; cp -r "$src" "$work/$tool"; done
+    measure "engine" "$total" - "$engine" "$data/pairs.tsv" "$work"/engine/*.csv
+    engine_seconds=$last_seconds
+    measure "sed -i" "$total" "$engine_seconds" sed -i -f <(sed_script "$one_pair") "$work"/sed/*.csv
+    same "$work/engine" "$work/sed"
+    measure "perl -pi" "$total" "$engine_seconds" perl -pi -e "$(perl_script "$one_pair")" "$work"/perl/*.csv
+    same "$work/engine" "$work/perl"
+    measure "sd -s" "$total" "$engine_seconds" sd -s Berlin Hamburg "$work"/sd/*.csv
+    same "$work/engine" "$work/sd"
+    rm -rf "$work"/engine "$work"/sed "$work"/perl "$work"/sd
+    ;;
+  nomatch)
+    printf '%s\n' "$never_pair" >"$data/pairs.tsv"
+    echo "== no match: $((bytes / 1048576)) MiB to an output folder (peers in place)"
+    rm -rf "$work/out" "$work/cp"; mkdir -p "$work/out" "$work/cp"
+    measure "engine, to output folder" "$bytes" - "$engine" --out "$work/out" "$data/pairs.tsv" "$base"
+    engine_seconds=$last_seconds
+    measure "cp" "$bytes" "$engine_seconds" cp "$base" "$work/cp/base.csv"
+    same "$base" "$work/out/base.csv"
+    for tool in sed perl sd; do
+      cp "$base" "$work/$tool.csv"
+      case $tool in
+      sed) measure "sed -i" "$bytes" "$engine_seconds" sed -i -f <(sed_script "$never_pair") "$work/sed.csv" ;;
+      perl) measure "perl -pi" "$bytes" "$engine_seconds" perl -pi -e "$(perl_script "$never_pair")" "$work/perl.csv" ;;
+      sd) measure "sd -s" "$bytes" "$engine_seconds" sd -s '#never#' x "$work/sd.csv" ;;
+      esac
+      same "$base" "$work/$tool.csv"; rm -f "$work/$tool.csv"
+    done
+    rm -rf "$work/out" "$work/cp"
+    ;;
+  encodings)
+    printf '%s\n' "$one_pair" >"$data/pairs.tsv"
+    echo "== every encoding: the same text, one pair, to an output folder (engine only)"
+    cp "$base" "$work/expected-utf8.csv"
+    "$engine" "$data/pairs.tsv" "$work/expected-utf8.csv" >/dev/null
+    for enc in UTF-8+mark WINDOWS-1252 UTF-16LE UTF-16BE UTF-32LE UTF-32BE; do
+      case $enc in
+      UTF-8+mark) mark='\xef\xbb\xbf'; codec=UTF-8 ;;
+      WINDOWS-1252) mark=''; codec=WINDOWS-1252 ;;
+      UTF-16LE) mark='\xff\xfe'; codec=UTF-16LE ;;
+      UTF-16BE) mark='\xfe\xff'; codec=UTF-16BE ;;
+      UTF-32LE) mark='\xff\xfe\x00\x00'; codec=UTF-32LE ;;
+      UTF-32BE) mark='\x00\x00\xfe\xff'; codec=UTF-32BE ;;
+      esac
+      { printf "$mark"; iconv -f UTF-8 -t "$codec" "$base"; } >"$work/in.csv"
+      { printf "$mark"; iconv -f UTF-8 -t "$codec" "$work/expected-utf8.csv"; } >"$work/expected.csv"
+      rm -rf "$work/out"; mkdir -p "$work/out"
+      measure "engine, $enc" "$(stat -c %s "$work/in.csv")" - "$engine" --out "$work/out" "$data/pairs.tsv" "$work/in.csv"
+      same "$work/expected.csv" "$work/out/in.csv"
+      rm -rf "$work/out" "$work/in.csv" "$work/expected.csv"
+    done
+    rm -f "$work/expected-utf8.csv"
+    ;;
+  *) echo "unknown case $case" >&2; exit 2 ;;
+  esac
+done
+rm -f "$work"/engine.csv
