@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -155,6 +156,9 @@ void Form1::attachSubsystems()
                                        Text1, Text2, m_setsPage->sets(), m_destination, [this] { return m_closing; }},
                                       m_services, this);
     // Sample files (PushButton8).
+    attachSampleFiles([](const QString& folder, const QString&) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    });
 }
 
 void Form1::showPointer(int value)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "errorreport.h"
+#include "samplefiles.h"
 #include "windowpointer.h"
 #include "windowservices.h"
 
@@ -49,8 +50,6 @@ public:
     // The sets list behind Combo1/Combo2, for the commands that add or read sets.
     SetsPage& setsPage() { return *m_setsPage; }
 
-    // Runs during the load sequence while no samples are recorded yet.
-    void setRecordSampleFiles(std::function<void()> record) { m_recordSampleFiles = std::move(record); }
 
     // The controls, by their names.
     TabControl* TabControl1 = nullptr;
@@ -84,6 +83,7 @@ public:
     QLineEdit* Text3 = nullptr;
     QPushButton* PushButton14 = nullptr;
 
+    void PushButton8_Click();
     void PushButton10_Click();
 
 signals:
@@ -97,6 +97,7 @@ private:
     void placeControls();
     void connectShell();
     void attachSubsystems();
+    void attachSampleFiles(FolderListing listFiles);
     void applySkin();
     void showPointer(int value);
 

@@ -9,6 +9,7 @@
 #include "fileexists.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
+#include "programicon.h"
 #include "settings.h"
 #include "tabcontrol.h"
 #include "twiplayout.h"
@@ -59,7 +60,7 @@ void Form1::Form_Load()
 
     proc.step(130, [&] {
         setWindowTitle(AppInfo::productName);
-        setWindowIcon(QIcon(QStringLiteral(":/tallowmere/icon.png")));
+        setWindowIcon(programIcon());
         const QString title = ApplicationTitle(AppInfo::productName);
         QApplication::setApplicationDisplayName(QString());
         m_prompts.setApplicationTitle(title);

@@ -46,6 +46,7 @@ private slots:
         QVERIFY(!form.Option2->isChecked());
         QVERIFY(form.Frame4->isEnabled());
         QCOMPARE(form.windowTitle(), QString("Tallowmere"));
+        QVERIFY(!form.windowIcon().isNull());
         QCOMPARE(f->prompts.applicationTitle(), QString("Tallowmere"));
         QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QString("File(s)"));
         QCOMPARE(form.ListView1->fileList()->Count(), 0);

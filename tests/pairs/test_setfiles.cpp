@@ -1,0 +1,260 @@
+#include "loadsetsdialog.h"
+#include "scriptedprompts.h"
+#include "settings.h"
+#include "setsfile.h"
+#include "temporarysettings.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+class TestSetFiles : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TemporarySettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<ErrorReporter> m_reporter;
+    std::unique_ptr<WindowPointer> m_pointer;
+    std::unique_ptr<WindowServices> m_services;
+    QList<QPair<QString, QString>> m_appended;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<LoadSetsDialog> openDialog()
+    {
+        auto dialog = std::make_unique<LoadSetsDialog>(
+            *m_services, [this](const QString& find, const QString& replace) { m_appended.append({find, replace}); });
+        dialog->Form_Load();
+        return dialog;
+    }
+
+    // Loads a file through the dialog; true when the dialog closed.
+    bool load(const QString& file, const QString& separator)
+    {
+        auto dialog = openDialog();
+        dialog->Text2->setText(separator);
+        dialog->Text1->setText(file);
+        dialog->setVisible(true);
+        dialog->PushButton1->click();
+        return dialog->result() == QDialog::Accepted && !dialog->isVisible();
+    }
+
+private slots:
+    void init()
+    {
+        m_settings = std::make_unique<TemporarySettings>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompts = std::make_unique<ScriptedPrompts>();
+        m_prompts->setApplicationTitle("Tallowmere");
+        m_reporter = std::make_unique<ErrorReporter>(*m_prompts);
+        m_pointer = std::make_unique<WindowPointer>();
+        m_services.reset(new WindowServices{*m_prompts, *m_reporter, *m_pointer,
+                                            QDir::toNativeSeparators(m_dir->path()) + "/", [] {}});
+        m_appended.clear();
+    }
+    void cleanup() { QVERIFY2(m_prompts->done(), qPrintable(m_prompts->problems())); }
+
+    void savedFileIsExactlyTheSetLines()
+    {
+        WriteSetsFile(path("sets.txt"), {"hi", "peter"}, {"hello", "pete"}, *m_prompts);
+        QCOMPARE(readAll(path("sets.txt")), QByteArray("hi::hello\r\npeter::pete\r\n"));
+    }
+
+    void overwriteAskedAndHonoured()
+    {
+        writeAll(path("old.txt"), "keep me");
+        m_prompts->answerMessage(Answer::No);
+        WriteSetsFile(path("old.txt"), {}, {}, *m_prompts);
+        QCOMPARE(readAll(path("old.txt")), QByteArray("keep me"));
+        const ShownPrompt& question = m_prompts->shown().last();
+        QCOMPARE(question.text, "Are you sure you wish to overwrite " + path("old.txt") + " ?");
+        QCOMPARE(question.style, 4);
+        QCOMPARE(question.title, QString("Tallowmere"));
+
+        m_prompts->answerMessage(Answer::Yes);
+        WriteSetsFile(path("old.txt"), {}, {}, *m_prompts);
+        QCOMPARE(readAll(path("old.txt")), QByteArray());
+    }
+
+    void failedSaveLeavesOldFile()
+    {
+        QDir(m_dir->path()).mkdir("ro");
+        writeAll(path("ro/sets.txt"), "old");
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+        m_prompts->answerMessage(Answer::Yes);
+        bool failed = false;
+        try {
+            WriteSetsFile(path("ro/sets.txt"), {"a"}, {"b"}, *m_prompts);
+        } catch (const Failure&) {
+            failed = true;
+        }
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (geteuid() != 0)
+            QVERIFY(failed);
+        QCOMPARE(readAll(path("ro/sets.txt")), failed ? QByteArray("old") : QByteArray("a::b\r\n"));
+    }
+
+    void roundTripWithSeparatorInsideAndNonAscii()
+    {
+        writeAll(path("comma.txt"), "a::b,c\r\ncafé,日本\r\n");
+        QVERIFY(load(path("comma.txt"), ","));
+        QCOMPARE(m_appended.size(), 2);
+        QCOMPARE(m_appended[0], qMakePair(QString("a::b"), QString("c")));
+        QCOMPARE(m_appended[1], qMakePair(QString::fromUtf8("café"), QString::fromUtf8("日本")));
+        WriteSetsFile(path("saved.txt"), {m_appended[0].first, m_appended[1].first},
+                      {m_appended[0].second, m_appended[1].second}, *m_prompts);
+        QCOMPARE(readAll(path("saved.txt")), QByteArray("a::b::c\r\ncafé::日本\r\n"));
+        m_appended.clear();
+        QVERIFY(load(path("saved.txt"), "::"));
+        QCOMPARE(m_appended[0], qMakePair(QString("a"), QString("b")));
+        QCOMPARE(m_appended[1], qMakePair(QString::fromUtf8("café"), QString::fromUtf8("日本")));
+    }
+
+    void commaFileWithEachSeparator()
+    {
+        writeAll(path("comma.txt"), "hi,hello\r\npeter,pete\r\n");
+        QVERIFY(load(path("comma.txt"), ","));
+        QCOMPARE(m_appended, (QList<QPair<QString, QString>>{{"hi", "hello"}, {"peter", "pete"}}));
+        m_appended.clear();
+        QVERIFY(load(path("comma.txt"), "::"));
+        QVERIFY(m_appended.isEmpty());
+    }
+
+    void cuttingRules()
+    {
+        writeAll(path("cuts.txt"), "a::b::c\r\nabc::\r\n::x\r\n\r\nnothing here\r\n");
+        QVERIFY(load(path("cuts.txt"), "::"));
+        QCOMPARE(m_appended,
+                 (QList<QPair<QString, QString>>{{"a", "b"}, {"abc", ""}, {"", "x"}}));
+        m_appended.clear();
+        writeAll(path("x.txt"), "aXb\r\naxb\r\n");
+        QVERIFY(load(path("x.txt"), "X"));
+        QCOMPARE(m_appended, (QList<QPair<QString, QString>>{{"a", "b"}}));
+    }
+
+    void loadingTwiceAppendsTwice()
+    {
+        writeAll(path("s.txt"), "p::q\r\n");
+        QVERIFY(load(path("s.txt"), "::"));
+        QVERIFY(load(path("s.txt"), "::"));
+        QCOMPARE(m_appended.size(), 2);
+    }
+
+    void dialogMessages()
+    {
+        QDir(m_dir->path()).mkdir("folder");
+        writeAll(path(".hidden.txt"), "h::i\r\n");
+
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("s.txt"), ""));
+        QCOMPARE(m_prompts->shown().last().text, QString("You must enter separating character(s)."));
+
+        QVERIFY(!load("   ", "::"));
+
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("missing.txt"), "::"));
+        const ShownPrompt& missing = m_prompts->shown().last();
+        QCOMPARE(missing.text, path("missing.txt") + " not found.");
+        QCOMPARE(missing.title, QString("File Not Found"));
+        QCOMPARE(missing.style, 16);
+
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("folder"), "::"));
+        QCOMPARE(m_prompts->shown().last().text, path("folder") + " not found.");
+
+        // An existing dot-file is a file like any other.
+        QVERIFY(load(path(".hidden.txt"), "::"));
+        QCOMPARE(m_appended, (QList<QPair<QString, QString>>{{"h", "i"}}));
+        QVERIFY(m_appended.size() == 1);
+    }
+
+    void unreadableFileReportsStep106AndAppendsNothing()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads every file");
+        writeAll(path("locked.txt"), "a::b\r\n");
+        QFile::setPermissions(path("locked.txt"), {});
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("locked.txt"), "::"));
+        QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106"));
+        QVERIFY(m_appended.isEmpty());
+    }
+
+    void separatorRememberedEvenWhenCancelled()
+    {
+        {
+            auto dialog = openDialog();
+            QCOMPARE(dialog->Text2->text(), QString("::"));
+            QVERIFY(dialog->Text1->text().isEmpty());
+            dialog->Text1->setText("/some/path");
+            dialog->Text2->setText(";");
+            dialog->PushButton2->click();
+        }
+        QCOMPARE(GetSetting("Form2.Text2", "::"), QString(";"));
+        auto again = openDialog();
+        QCOMPARE(again->Text2->text(), QString(";"));
+        QVERIFY(again->Text1->text().isEmpty());
+    }
+
+    void focusOrderAndCaptions()
+    {
+        auto dialog = openDialog();
+        QCOMPARE(dialog->windowTitle(), QString("Load Sets"));
+        QCOMPARE(dialog->Label1_0->text(), QString("File To Load:"));
+        QCOMPARE(dialog->Label1_1->text(), QString("Separator:"));
+        QList<QWidget*> order;
+        QWidget* w = dialog->Text1;
+        for (int i = 0; i < 6; ++i) {
+            order.append(w);
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus)
+                w = w->nextInFocusChain();
+        }
+        QCOMPARE(order, (QList<QWidget*>{dialog->Text1, dialog->Text2, dialog->PushButton1, dialog->PushButton2,
+                                         dialog->PushButton16, dialog->PushButton3}));
+        QVERIFY(!dialog->windowIcon().isNull());
+    }
+
+    void helpAndBrowse()
+    {
+        auto dialog = openDialog();
+        m_prompts->answerMessage();
+        dialog->PushButton3->click();
+        const QString help = m_prompts->shown().last().text;
+        QCOMPARE(help.split("\r\n").size(), 18);
+        QVERIFY(help.startsWith("If the text file you are loading looks like this:\r\n\r\nhi::hello\r\n"));
+        QVERIFY(help.endsWith("always saves in this format:\r\n\r\nhi::hello\r\npeter::pete"));
+
+        m_prompts->answerOpenFiles({"/picked/sets.txt"});
+        dialog->PushButton16->click();
+        QCOMPARE(dialog->Text1->text(), QString("/picked/sets.txt"));
+        QCOMPARE(m_prompts->shown().last().text, QString("Select Text File"));
+        QCOMPARE(m_prompts->shown().last().title, QString("Text Files (*.txt)|*.txt|"));
+        m_prompts->answerOpenFiles({});
+        dialog->PushButton16->click();
+        QCOMPARE(dialog->Text1->text(), QString("/picked/sets.txt"));
+    }
+};
+
+QTEST_MAIN(TestSetFiles)
+#include "test_setfiles.moc"
