@@ -1,13 +1,15 @@
 #include "setspage.h"
 
 #include "errorreport.h"
-#include "setanswer.h"
+#include "setsfile.h"
 #include "windowservices.h"
 
 #include <QComboBox>
 #include <QPushButton>
 
 namespace {
+const QString setSeparator = QStringLiteral("::");
+
 QString form1Location(const char* procedure)
 {
     return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
@@ -39,15 +41,15 @@ void SetsPage::PushButton7_Click()
     if (answer.isEmpty())
         return;
     proc.reach(104);
-    if (!hasSetSeparator(answer)) {
+    if (!answer.contains(setSeparator)) {
         proc.step(112, [&] {
             m_services.prompts.message(
                 QStringLiteral("You must use :: to separate the find text from the replace text"));
         });
         return;
     }
-    FindReplaceSet set;
-    if (!proc.step(106, [&] { set = cutSetAnswer(answer); }))
+    SetLine set;
+    if (!proc.step(106, [&] { cutSetLine(answer, setSeparator, set); }))
         return;
     proc.step(108, [&] { SetsList::appendItem(*m_controls.Combo1, set.find); });
     proc.step(110, [&] { SetsList::appendItem(*m_controls.Combo2, set.replace); });

@@ -1,8 +1,13 @@
 #include "form1fixture.h"
+#include "loadsetsdialog.h"
+#include "setfilescommands.h"
 #include "setspage.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -149,6 +154,34 @@ private slots:
         QCOMPARE(form.Combo1->currentIndex(), -1);
         QCOMPARE(form.Combo2->currentIndex(), -1);
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 0);
+    }
+
+    void setFilesSaveAndLoadTheWindowsSetsList()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("sets.txt");
+        Form1& form = openWithSets({"a::1", "b::2"});
+        f->prompts.answerSaveFile(file);
+        form.PushButton2->click();
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("a::1\r\nb::2\r\n"));
+
+        form.PushButton4->click();
+        form.setsPage().sets().appendSet("x", "y");
+        pick(form.Combo1, 0);
+        auto* commands = form.findChild<SetFilesCommands*>();
+        QVERIFY(commands);
+        commands->runDialog = [&](LoadSetsDialog& dialog) {
+            dialog.Text2->setText("::");
+            dialog.Text1->setText(file);
+            dialog.PushButton1->click();
+        };
+        form.PushButton1->click();
+        QCOMPARE(items(form.Combo1), QStringList({"x", "a", "b"}));
+        QCOMPARE(items(form.Combo2), QStringList({"y", "1", "2"}));
+        QCOMPARE(form.Combo1->currentIndex(), 0);
+        QCOMPARE(form.Combo2->currentIndex(), 0);
     }
 
     void setsAreNotRememberedAcrossStarts()
