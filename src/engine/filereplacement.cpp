@@ -198,8 +198,13 @@ private:
     {
         m_proc.reach(m_steps.splitPath);
         m_proc.reach(m_steps.name);
-        const Destination destination = m_context.destination ? m_context.destination() : Destination{};
-        m_proc.reach(m_steps.ifOption1);
+        Destination destination;
+        const bool read = m_proc.step(m_steps.ifOption1, [&] {
+            if (m_context.destination)
+                destination = m_context.destination();
+        });
+        if (!read)
+            return;
         if (destination.option1) {
             m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
             return;

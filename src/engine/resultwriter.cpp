@@ -5,6 +5,11 @@
 #include <QFileInfo>
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Output is gathered into blocks of this size before it goes to the file.
@@ -31,6 +36,13 @@ ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding)
     checkTargetWritable(targetPath);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Failure(m_file.errorString());
+#ifdef Q_OS_UNIX
+    // The new file would belong to whoever runs the program; a file replaced
+    // in place should stay its owner's. Only root may give it away; others keep it.
+    struct stat existing;
+    if (::stat(QFile::encodeName(targetPath).constData(), &existing) == 0)
+        (void)::fchown(m_file.handle(), existing.st_uid, existing.st_gid);
+#endif
     m_buffer.reserve(blockSize + blockSize / 4);
     m_buffer.append(markOf(encoding));
 }

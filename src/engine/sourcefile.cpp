@@ -3,9 +3,9 @@
 #include "failure.h"
 
 #include <QFileInfo>
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

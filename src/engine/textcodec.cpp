@@ -151,7 +151,7 @@ void TextDecoder::decodeUtf32(const unsigned char* data, qsizetype size, QString
         }
     };
     qsizetype i = 0;
-    while (m_partialSize > 0 && i < size) {
+    while (m_partialSize > 0 && m_partialSize < 4 && i < size) {
         m_partial[m_partialSize++] = data[i++];
         if (m_partialSize == 4) {
             m_partialSize = 0;

@@ -1,6 +1,7 @@
 #include "unitfinder.h"
 
 #include <QStringView>
+#include <QtAlgorithms>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -41,10 +42,18 @@ constexpr int rankOf(unsigned unit)
 
 constexpr size_t notFound = size_t(-1);
 
+// Needles are short and most candidates are real matches: an inline loop
+// beats a library call here.
 template <class Unit>
 bool matchesAt(const Unit* start, const Unit* needle, size_t length)
 {
-    return std::memcmp(start, needle, length * sizeof(Unit)) == 0;
+    if (length > 32)
+        return std::memcmp(start, needle, length * sizeof(Unit)) == 0;
+    for (size_t k = 0; k < length; ++k) {
+        if (start[k] != needle[k])
+            return false;
+    }
+    return true;
 }
 
 #ifdef __SSE2__
@@ -85,7 +94,7 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
     while (i + lanes <= lastStart + 1) {
         unsigned mask = candidates(hay + i, probe1, probe2, unit1, unit2);
         while (mask != 0) {
-            const size_t start = i + unsigned(__builtin_ctz(mask)) / bitsPerUnit;
+            const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
             if (matchesAt(hay + start, needle, length))
                 return start;
             mask &= mask - 1;

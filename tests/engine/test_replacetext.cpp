@@ -95,8 +95,9 @@ private slots:
         for (qsizetype chunk : {1, 3, 65536}) {
             Harness harness(m_out);
             harness.context.chunkSize = chunk;
-            ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!")},
-                                   {"x", "y"}, harness.context);
+            // A lone surrogate has no UTF-8 bytes: that pair is matched on the decoded text.
+            ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))},
+                                   {"x", "y", "z"}, harness.context);
             QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
             QCOMPARE(readBytes(m_out + "/a.csv"), bytes);
         }
@@ -268,6 +269,22 @@ private slots:
         QVERIFY(QFileInfo(path("link.csv")).isSymLink());
         QCOMPARE(readBytes(path("real.csv")), QByteArray("a+b"));
         QCOMPARE(QFile::permissions(path("real.csv")), permissions);
+    }
+
+    void targetReplacedByRootKeepsItsOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root");
+        writeBytes(path("a.csv"), "a-b");
+        QCOMPARE(::chown(QFile::encodeName(path("a.csv")), 65534, 65534), 0);
+        Harness harness;
+        ReplaceTextInFileCombo(path("a.csv"), {"-"}, {"+"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("a+b"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(path("a.csv")), &st), 0);
+        QCOMPARE(st.st_uid, uid_t(65534));
+        QCOMPARE(st.st_gid, gid_t(65534));
     }
 
     void failuresAreReportedOnceAtTheirStep_data()
