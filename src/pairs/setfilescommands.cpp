@@ -1,19 +1,7 @@
 #include "setfilescommands.h"
 
 #include "setsfile.h"
-
-#include <QComboBox>
-
-namespace {
-QStringList items(const QComboBox* box)
-{
-    QStringList texts;
-    texts.reserve(box->count());
-    for (int i = 0; i < box->count(); ++i)
-        texts.append(box->itemText(i));
-    return texts;
-}
-} // namespace
+#include "setslist.h"
 
 SetFilesCommands::SetFilesCommands(WindowServices& services, QComboBox* findList, QComboBox* replaceList,
                                    LoadSetsDialog::AppendSet appendSet, QWidget* window)
@@ -48,5 +36,7 @@ void SetFilesCommands::PushButton2_Click()
     proc.reach(112);
     if (path.isEmpty())
         return;
-    proc.step(114, [&] { WriteSetsFile(path, items(m_findList), items(m_replaceList), m_services.prompts); });
+    proc.step(114, [&] {
+        WriteSetsFile(path, SetsList::items(*m_findList), SetsList::items(*m_replaceList), m_services.prompts);
+    });
 }

@@ -1,12 +1,17 @@
 #include "form1.h"
 
 #include "appinfo.h"
+#include "batchruncontrols.h"
 #include "cursorfile.h"
+#include "destinationcontrols.h"
 #include "filelistcommands.h"
+#include "filelistmodel.h"
 #include "filelistview.h"
 #include "folderscan.h"
 #include "pointerfeedback.h"
+#include "setfilescommands.h"
 #include "settings.h"
+#include "setspage.h"
 #include "tabcontrol.h"
 #include "twiplayout.h"
 
@@ -146,8 +151,18 @@ void Form1::attachSubsystems()
 {
     new FileListCommands({ListView1, PushButton13, PushButton3, PushButton9, PushButton5, PushButton17, PushButton11},
                          m_services, [this] { return isClosing(); }, this);
-    // Pairs: Text1/Text2, Combo1/Combo2 and the sets buttons.
+    // Pairs: Text1/Text2 are read by the batch run; the sets page owns Combo1/Combo2 and the sets buttons.
+    m_setsPage = new SetsPage({Combo1, Combo2, PushButton7, PushButton6, PushButton4}, m_services, this);
+    auto* setFiles = new SetFilesCommands(
+        m_services, Combo1, Combo2,
+        [this](const QString& find, const QString& replace) { m_setsPage->sets().appendSet(find, replace); }, this);
+    connect(PushButton1, &QPushButton::clicked, setFiles, &SetFilesCommands::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, setFiles, &SetFilesCommands::PushButton2_Click);
     // Output destination (Frame3) and the batch run (PushButton12).
+    m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
+    m_batchRun = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
+                                       Text1, Text2, m_setsPage->sets(), m_destination, [this] { return m_closing; }},
+                                      m_services, this);
     attachSampleFiles(ListFilesInFolder);
 }
 

@@ -23,6 +23,9 @@ class QPushButton;
 class QRadioButton;
 class TabControl;
 class PointerFeedback;
+class SetsPage;
+class DestinationControls;
+class BatchRunControls;
 
 struct Form1Environment {
     // With a trailing separator; the executable's folder in the program.
@@ -44,6 +47,8 @@ public:
     WindowPointer& pointer() { return m_pointer; }
     bool isClosing() const { return m_closing; }
     const std::optional<QCursor>& handCursor() const { return m_handCursor; }
+    // The sets list behind Combo1/Combo2, for the commands that add or read sets.
+    SetsPage& setsPage() { return *m_setsPage; }
 
 
     // The controls, by their names.
@@ -102,6 +107,9 @@ private:
     ErrorReporter m_reporter;
     WindowServices m_services;
     PointerFeedback* m_feedback = nullptr;
+    SetsPage* m_setsPage = nullptr;
+    DestinationControls* m_destination = nullptr;
+    BatchRunControls* m_batchRun = nullptr;
     std::optional<QCursor> m_handCursor;
     std::function<void()> m_recordSampleFiles;
     bool m_closing = false;

@@ -1,0 +1,203 @@
+// The window's cost around the engine: the same files replaced in place once
+// by calling the engine entries in a plain loop and once through the
+// "Start Replacing" button of an offscreen main window (list filled directly,
+// every box answered by a script), in both modes. Every run starts from fresh
+// copies of the given files. Prints wall and processor seconds and the ratios
+// window / engine.
+//   bench_batchrun [--rounds N] PAIRS_FILE FILE...
+// PAIRS_FILE holds one pair a line, find and replace separated by a tab.
+#include "filelistmodel.h"
+#include "filelistview.h"
+#include "form1.h"
+#include "replacetext.h"
+#include "setslist.h"
+#include "setspage.h"
+#include "tabcontrol.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Answers every box with OK and keeps what it was shown.
+class RecordingPrompts : public Prompts {
+public:
+    QStringList messages;
+
+protected:
+    Answer showMessage(const QString& text, int, const QString&) override
+    {
+        messages.append(text);
+        return Answer::Ok;
+    }
+    QString showInput(const QString&, const QString&, const QString&) override { return {}; }
+    QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
+    QString showSaveFile(const FileDialogRequest&) override { return {}; }
+    QString showBrowseFolder(const QString&, const QString&) override { return {}; }
+    void showWithDesktop(const QString&) override {}
+};
+
+struct Pairs {
+    QStringList finds;
+    QStringList replaces;
+};
+
+Pairs readPairs(const QString& path)
+{
+    QFile file(path);
+    Pairs pairs;
+    if (!file.open(QIODevice::ReadOnly))
+        return pairs;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        pairs.finds << line.section(QLatin1Char('\t'), 0, 0);
+        pairs.replaces << line.section(QLatin1Char('\t'), 1);
+    }
+    return pairs;
+}
+
+// Fresh copies of the originals, so that every run has the same work to do,
+// and none of the copies' data still waiting for the disk when the clock starts.
+bool restore(const QStringList& originals, const QStringList& copies)
+{
+    for (qsizetype i = 0; i < originals.size(); ++i) {
+        QFile::remove(copies[i]);
+        if (!QFile::copy(originals[i], copies[i]))
+            return false;
+    }
+#ifdef Q_OS_UNIX
+    ::sync();
+#endif
+    return true;
+}
+
+double cpuSecondsSince(std::clock_t start)
+{
+    return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+bool reportProblems(const char* side, const RecordingPrompts& prompts, const QStringList& expected)
+{
+    if (prompts.messages == expected)
+        return false;
+    std::fprintf(stderr, "%s showed: %s\n", side, qPrintable(prompts.messages.join(QStringLiteral(" | "))));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    int rounds = 3;
+    if (args.size() > 1 && args.first() == QLatin1String("--rounds")) {
+        args.removeFirst();
+        rounds = std::max(1, args.takeFirst().toInt());
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: bench_batchrun [--rounds N] PAIRS_FILE FILE...\n");
+        return 2;
+    }
+    const Pairs pairs = readPairs(args.takeFirst());
+    const QStringList originals = args;
+
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QTemporaryDir work(QFileInfo(originals.first()).absolutePath() + QStringLiteral("/../batchrun-work-XXXXXX"));
+    QStringList files;
+    for (qsizetype i = 0; i < originals.size(); ++i)
+        files << QDir::toNativeSeparators(work.filePath(QStringLiteral("f%1.csv").arg(i)));
+    qint64 bytes = 0;
+    for (const QString& original : originals)
+        bytes += QFileInfo(original).size();
+
+    RecordingPrompts windowPrompts;
+    Form1 form(windowPrompts, {QDir::toNativeSeparators(settings.path()) + QDir::separator(), [] { return 1; }});
+    form.Form_Load();
+    form.show();
+    form.Option2->click();
+    form.Text1->setPlainText(pairs.finds.join(QLatin1Char('\n')));
+    form.Text2->setPlainText(pairs.replaces.join(QLatin1Char('\n')));
+    for (qsizetype j = 0; j < pairs.finds.size(); ++j)
+        form.setsPage().sets().appendSet(pairs.finds[j], pairs.replaces[j]);
+    for (const QString& file : files)
+        form.ListView1->fileList()->Append(file);
+    QCoreApplication::processEvents();
+
+    RecordingPrompts enginePrompts;
+    ErrorReporter reporter(enginePrompts);
+    const QString findWhat = pairs.finds.join(QStringLiteral("\r\n"));
+    const QString replaceWith = pairs.replaces.join(QStringLiteral("\r\n"));
+
+    std::printf("%lld files, %.0f MiB, %lld pair(s), in place; best of %d rounds\n",
+                static_cast<long long>(files.size()), bytes / 1048576.0, static_cast<long long>(pairs.finds.size()),
+                rounds);
+    // Wall time is what the user waits for; processor time (user and system)
+    // is steadier on a shared disk.
+    std::printf("  %-34s %10s %10s %7s   %10s %10s %7s\n", "mode", "engine s", "window s", "ratio", "engine cpu",
+                "window cpu", "ratio");
+    bool problems = false;
+    for (const int tab : {1, 0}) {
+        // The engine alone yields where the window's run does: in single mode, before every pair.
+        EngineContext context{reporter, [] { return Destination{false, true, {}}; },
+                              [] { QCoreApplication::processEvents(); }, {}};
+        double engine = 1e9;
+        double window = 1e9;
+        double engineCpu = 1e9;
+        double windowCpu = 1e9;
+        const auto timeEngine = [&] {
+            const std::clock_t cpu = std::clock();
+            QElapsedTimer timer;
+            timer.start();
+            for (const QString& file : files) {
+                if (tab == 0)
+                    ReplaceTextInFile(file, findWhat, replaceWith, context);
+                else
+                    ReplaceTextInFileCombo(file, pairs.finds, pairs.replaces, context);
+            }
+            engine = std::min(engine, timer.nsecsElapsed() / 1e9);
+            engineCpu = std::min(engineCpu, cpuSecondsSince(cpu));
+        };
+        const auto timeWindow = [&] {
+            form.TabControl1->setCurrentIndex(tab);
+            windowPrompts.messages.clear();
+            const std::clock_t cpu = std::clock();
+            QElapsedTimer timer;
+            timer.start();
+            form.PushButton12->click();
+            window = std::min(window, timer.nsecsElapsed() / 1e9);
+            windowCpu = std::min(windowCpu, cpuSecondsSince(cpu));
+            problems = reportProblems("window", windowPrompts, {QStringLiteral("Done.")}) || problems;
+        };
+        // Each side goes first in every other round, so that neither gets the
+        // quieter disk or the warmer cache.
+        for (int round = 0; round < rounds; ++round) {
+            for (int side = 0; side < 2; ++side) {
+                if (!restore(originals, files))
+                    return 1;
+                ((round + side) % 2 == 0) ? timeEngine() : timeWindow();
+            }
+        }
+        problems = reportProblems("engine", enginePrompts, {}) || problems;
+        std::printf("  %-34s %10.3f %10.3f %7.3f   %10.3f %10.3f %7.3f\n",
+                    tab == 1 ? "sets (no yields)" : "single (yield before every pair)", engine, window,
+                    window / engine, engineCpu, windowCpu, windowCpu / engineCpu);
+    }
+    return problems ? 1 : 0;
+}
