@@ -3,7 +3,7 @@
 //   bench_replace [--single] [--out FOLDER] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 // --single uses the single-mode entry with its yields to the event loop.
-#include "prompts.h"
+#include "headlessprompts.h"
 #include "replacetext.h"
 
 #include <QCoreApplication>
@@ -15,23 +15,6 @@
 
 namespace {
 
-class CountingPrompts : public Prompts {
-public:
-    int reports = 0;
-
-protected:
-    Answer showMessage(const QString& text, int, const QString&) override
-    {
-        ++reports;
-        std::fprintf(stderr, "report: %s\n", qPrintable(text));
-        return Answer::Ok;
-    }
-    QString showInput(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
-    QString showSaveFile(const FileDialogRequest&) override { return {}; }
-    QString showBrowseFolder(const QString&, const QString&) override { return {}; }
-    void showWithDesktop(const QString&) override {}
-};
 
 } // namespace
 
@@ -61,7 +44,11 @@ int main(int argc, char** argv)
         replaces << line.section('\t', 1);
     }
 
-    CountingPrompts prompts;
+    int reports = 0;
+    HeadlessPrompts prompts([&reports](const QString& text) {
+        ++reports;
+        std::fprintf(stderr, "report: %s\n", qPrintable(text));
+    });
     ErrorReporter reporter(prompts);
     EngineContext context{reporter, [&] { return destination; }, [] { QCoreApplication::processEvents(); }, {}, 65536};
     qint64 bytes = 0;
@@ -78,6 +65,6 @@ int main(int argc, char** argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("seconds %.3f bytes %lld peak_kib %ld reports %d\n", seconds, static_cast<long long>(bytes),
-                usage.ru_maxrss, prompts.reports);
-    return prompts.reports == 0 ? 0 : 1;
+                usage.ru_maxrss, reports);
+    return reports == 0 ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "filelistmodel.h"
 #include "filelistview.h"
 #include "form1.h"
+#include "headlessprompts.h"
 #include "replacetext.h"
 #include "setslist.h"
 #include "setspage.h"
@@ -35,22 +36,10 @@
 
 namespace {
 
-// Answers every box with OK and keeps what it was shown.
-class RecordingPrompts : public Prompts {
-public:
+// Answers every box and keeps what it was shown.
+struct RecordingPrompts : HeadlessPrompts {
+    RecordingPrompts() : HeadlessPrompts([this](const QString& text) { messages.append(text); }) {}
     QStringList messages;
-
-protected:
-    Answer showMessage(const QString& text, int, const QString&) override
-    {
-        messages.append(text);
-        return Answer::Ok;
-    }
-    QString showInput(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
-    QString showSaveFile(const FileDialogRequest&) override { return {}; }
-    QString showBrowseFolder(const QString&, const QString&) override { return {}; }
-    void showWithDesktop(const QString&) override {}
 };
 
 struct Pairs {

@@ -3,7 +3,7 @@
 // its file size, run it as another user or kill it midway.
 //   engine_replace_helper [--fsize-limit BYTES] [--as-nobody] [--chunk UNITS]
 //                         [--out FOLDER] SOURCE FIND REPLACE
-#include "prompts.h"
+#include "headlessprompts.h"
 #include "replacetext.h"
 
 #include <QCoreApplication>
@@ -15,20 +15,6 @@
 
 namespace {
 
-class PrintingPrompts : public Prompts {
-protected:
-    Answer showMessage(const QString& text, int, const QString&) override
-    {
-        std::printf("%s\n", qPrintable(QString(text).replace('\r', ' ').replace('\n', ' ')));
-        std::fflush(stdout);
-        return Answer::Ok;
-    }
-    QString showInput(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
-    QString showSaveFile(const FileDialogRequest&) override { return {}; }
-    QString showBrowseFolder(const QString&, const QString&) override { return {}; }
-    void showWithDesktop(const QString&) override {}
-};
 
 } // namespace
 
@@ -56,7 +42,10 @@ int main(int argc, char** argv)
     }
     if (args.size() != 3)
         return 2;
-    PrintingPrompts prompts;
+    HeadlessPrompts prompts([](const QString& text) {
+        std::printf("%s\n", qPrintable(QString(text).replace('\r', ' ').replace('\n', ' ')));
+        std::fflush(stdout);
+    });
     ErrorReporter reporter(prompts);
     EngineContext context{reporter, [&] { return destination; }, {}, {}, chunkSize};
     ReplaceTextInFileCombo(args[0], {args[1]}, {args[2]}, context);
