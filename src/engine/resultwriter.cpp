@@ -21,6 +21,7 @@ namespace {
 
 // Output is gathered into blocks of this size before it goes to the file.
 constexpr qsizetype blockSize = 1 << 20;
+constexpr qsizetype directWriteSize = 1 << 16;
 
 void checkTargetWritable(const QString& targetPath)
 {
@@ -84,12 +85,15 @@ ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, boo
 
 void ResultWriter::write(const char* data, qsizetype size)
 {
-    if (m_buffer.size() + size > blockSize)
+    // A whole chunk goes straight to the file: copying it into the block first
+    // costs more than the system call it saves.
+    if (size >= directWriteSize) {
         flush();
-    if (size >= blockSize) {
         writeFully(data, size);
         return;
     }
+    if (m_buffer.size() + size > blockSize)
+        flush();
     m_buffer.append(data, size);
 }
 
