@@ -1,11 +1,15 @@
 // Renders the main window after its load sequence into a PNG, for the README.
 // Usage: tallowmere_screenshot OUTPUT.png
+#include "filelistmodel.h"
+#include "filelistview.h"
 #include "form1.h"
 #include "qtprompts.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QPlainTextEdit>
 #include <QSettings>
 
 int main(int argc, char* argv[])
@@ -19,7 +23,17 @@ int main(int argc, char* argv[])
     QtPrompts prompts;
     Form1 form(prompts, {QCoreApplication::applicationDirPath() + QDir::separator(), [] { return 1; }});
     form.Form_Load();
+    // The shipped samples in the list and a pair in the boxes, as a user would start.
+    const QString samples = QCoreApplication::applicationDirPath() + QStringLiteral("/Samples");
+    for (const QString& name : QDir(samples).entryList(QDir::Files, QDir::Name))
+        form.ListView1->fileList()->Append(QDir::toNativeSeparators(samples + QDir::separator() + name));
+    form.Text1->setPlainText(QStringLiteral("Berlin\nParis"));
+    form.Text2->setPlainText(QStringLiteral("Hamburg\nLyon"));
     form.show();
-    app.processEvents();
+    // The list shows rows added in a burst a moment later.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        app.processEvents(QEventLoop::AllEvents, 50);
     return form.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
