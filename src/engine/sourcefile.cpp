@@ -26,11 +26,16 @@ SourceFile::SourceFile(const QString& path)
     if (path.isEmpty())
         throwSystemError(ENOENT);
 #ifdef Q_OS_UNIX
-    // Non-blocking so that opening a FIFO without a writer returns at once.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray nativePath = QFile::encodeName(path);
+    // Looked at before it is opened: a socket can't be opened at all, and
+    // opening a device or a FIFO can act on it.
+    struct stat st;
+    if (::stat(nativePath.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throwNotRegular();
+    // Non-blocking so that a FIFO put in the file's place meanwhile still returns at once.
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throwSystemError(errno);
-    struct stat st;
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         ::close(fd);

@@ -10,8 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -296,6 +298,7 @@ private slots:
         QTest::newRow("missing source") << "missing" << true << 100 << "No such file or directory";
         QTest::newRow("folder as source") << "folder" << false << 100 << "Not a regular file";
         QTest::newRow("FIFO as source") << "fifo" << false << 100 << "Not a regular file";
+        QTest::newRow("socket as source, not its open error") << "socket" << false << 100 << "Not a regular file";
         QTest::newRow("read-only target") << "readonly" << true << 136 << "Permission denied";
         QTest::newRow("read-only target, sets") << "readonly" << false << 124 << "Permission denied";
         QTest::newRow("output folder gone") << "nofolder" << true << 136 << "No such file or directory";
@@ -327,6 +330,13 @@ private slots:
             source = m_out;
         } else if (setup == "fifo") {
             QCOMPARE(::mkfifo(QFile::encodeName(source), 0600), 0);
+        } else if (setup == "socket") {
+            const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, QFile::encodeName(source).constData(), sizeof address.sun_path);
+            QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+            ::close(listening);
         } else if (setup == "readonly") {
             writeBytes(m_out + "/a.csv", "keep");
             QVERIFY(QFile::setPermissions(m_out + "/a.csv", QFile::ReadOwner | QFile::ReadGroup));
