@@ -2,10 +2,9 @@
 
 #include "failure.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
-
-#include <QDir>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -22,25 +21,48 @@ namespace {
 // Output is gathered into blocks of this size before it goes to the file.
 constexpr qsizetype blockSize = 1 << 20;
 constexpr qsizetype directWriteSize = 1 << 16;
+// As many links as the system itself follows before it gives up.
+constexpr int maxLinks = 40;
+// The temporary file's name holds at most this much of the target's name, so
+// that a target whose name is as long as names may be still gets one.
+constexpr qsizetype temporaryNameChars = 64;
 
-void checkTargetWritable(const QString& targetPath)
+// The file that a target path stands for: every symbolic link on the way is
+// followed, also to a file that doesn't exist yet (the result then creates it).
+QString finalPathOf(const QString& targetPath)
 {
-    const QFileInfo target(targetPath); // follows a symlink to its file
+    QString path = targetPath;
+    for (int links = 0;; ++links) {
+        const QFileInfo target(path);
+        if (!target.isSymbolicLink())
+            return path;
+        if (links == maxLinks)
+            throwSystemError(ELOOP);
+        path = target.symLinkTarget(); // absolute, also for a relative link
+    }
+}
+
+void checkTargetWritable(const QFileInfo& target)
+{
     if (!target.exists())
         return;
     if (target.isDir())
         throwSystemError(EISDIR);
+    // A FIFO or a device in the target's place would block or take the result.
+    if (!target.isFile())
+        throw Failure(QStringLiteral("Not a regular file"));
     // Root may write anything; a file that nobody may write is still meant to stay as it is.
     constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!(target.permissions() & anyWrite) || !target.isWritable())
         throwSystemError(EACCES);
 }
 
-// A symlinked target is written through to the file it points at.
-QString finalPathOf(const QString& targetPath)
+QString temporaryTemplate(const QFileInfo& target)
 {
-    const QFileInfo target(targetPath);
-    return target.isSymLink() ? target.symLinkTarget() : targetPath;
+    QString name = target.fileName();
+    if (name.size() > temporaryNameChars)
+        name.truncate(name.at(temporaryNameChars - 1).isHighSurrogate() ? temporaryNameChars - 1 : temporaryNameChars);
+    return target.absolutePath() + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX");
 }
 
 // The failure of opening the temporary file, told as the system tells it.
@@ -51,34 +73,43 @@ QString finalPathOf(const QString& targetPath)
     throw Failure(file.errorString());
 }
 
+// The result gets the owner and permission bits that the target had, or a new
+// file's usual permissions.
+void takeOverAttributes(QFile& result, const QFileInfo& target)
+{
+#ifdef Q_OS_UNIX
+    const int handle = result.handle();
+    struct stat existing;
+    if (::stat(QFile::encodeName(target.filePath()).constData(), &existing) != 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        (void)::fchmod(handle, 0666 & ~mask);
+        return;
+    }
+    // Owner first, as a change of owner may clear set-ID bits. Only root may
+    // give a file away; others keep at least the group where they may.
+    if (::fchown(handle, existing.st_uid, existing.st_gid) != 0)
+        (void)::fchown(handle, uid_t(-1), existing.st_gid);
+    // The bits as they are: Qt's permission flags would fold the running
+    // user's own rights into the owner's.
+    (void)::fchmod(handle, existing.st_mode & 07777);
+#else
+    if (target.exists())
+        result.setPermissions(target.permissions());
+#endif
+}
+
 } // namespace
 
 ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable)
     : m_finalPath(finalPathOf(targetPath)), m_durable(durable)
 {
-    checkTargetWritable(targetPath);
     const QFileInfo final(m_finalPath);
-    const QString folder = final.absolutePath();
-    m_file.setFileTemplate(folder + QStringLiteral("/.") + final.fileName() + QStringLiteral(".XXXXXX"));
+    checkTargetWritable(final);
+    m_file.setFileTemplate(temporaryTemplate(final));
     if (!m_file.open())
-        throwOpenFailure(folder, m_file);
-    // A result gets the permissions the target had, or a new file's usual ones.
-    if (final.exists()) {
-        m_file.setPermissions(final.permissions());
-    } else {
-#ifdef Q_OS_UNIX
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        (void)::fchmod(m_file.handle(), 0666 & ~mask);
-#endif
-    }
-#ifdef Q_OS_UNIX
-    // The new file would belong to whoever runs the program; a file replaced
-    // in place should stay its owner's. Only root may give it away; others keep it.
-    struct stat existing;
-    if (::stat(QFile::encodeName(m_finalPath).constData(), &existing) == 0)
-        (void)::fchown(m_file.handle(), existing.st_uid, existing.st_gid);
-#endif
+        throwOpenFailure(final.absolutePath(), m_file);
+    takeOverAttributes(m_file, final);
     m_buffer.reserve(blockSize + blockSize / 4);
     m_buffer.append(markOf(encoding));
 }
@@ -145,7 +176,7 @@ void ResultWriter::replaceTarget()
     if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporary).utf16()),
                        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_finalPath).utf16()),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw Failure(QStringLiteral("Cannot replace ") + m_finalPath);
+        throw Failure(qt_error_string(int(::GetLastError())));
 #else
     if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_finalPath).constData()) != 0)
         throwSystemError(errno);

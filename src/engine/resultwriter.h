@@ -13,8 +13,9 @@
 class ResultWriter {
 public:
     // Refuses a target without write permission ("Permission denied", also
-    // for root) and a folder in the target's place; follows a symlinked target
-    // to its file. Writes the encoding's mark. Throws Failure.
+    // for root) and a folder, FIFO or device in the target's place; follows a
+    // symlinked target, link by link, to its file. Writes the encoding's mark.
+    // Throws Failure.
     // A durable writer also forces the result to the disk before the rename:
     // worth its cost only where the result replaces the user's source.
     ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable);
@@ -24,7 +25,8 @@ public:
     // Bytes already in the target's encoding. Throws Failure.
     void write(const char* data, qsizetype size);
     void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
-    // Puts the result in the target's place; it keeps the target's permission bits.
+    // Puts the result in the target's place; it keeps the target's owner and
+    // permission bits where the system lets it.
     void commit();
 
 private:
