@@ -115,7 +115,8 @@ public:
                 return;
             // Not UTF-8 after all: start over reading the bytes as Windows-1252.
             encoding = TextEncoding::Windows1252;
-            file->seek(found.markSize);
+            if (!m_proc.step(m_steps.takeChunk, [&] { file->seek(found.markSize); }))
+                return;
         }
     }
 
@@ -169,8 +170,9 @@ private:
                     return Outcome::Finished;
                 m_proc.reach(m_steps.nextPair);
             }
-            if (!m_target)
-                decideTarget();
+            // A failed step of it has been reported: one report per file.
+            if (!m_target && !decideTarget())
+                return Outcome::Finished;
 
             const bool written = m_proc.step(m_steps.write, [&] {
                 if (!m_target)
@@ -193,8 +195,8 @@ private:
     }
 
     // Once per file, at its first chunk, so that a destination changed in the
-    // middle cannot split one file between two targets.
-    void decideTarget()
+    // middle cannot split one file between two targets. False when a step failed.
+    bool decideTarget()
     {
         m_proc.reach(m_steps.splitPath);
         m_proc.reach(m_steps.name);
@@ -204,14 +206,13 @@ private:
                 destination = m_context.destination();
         });
         if (!read)
-            return;
-        if (destination.option1) {
-            m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
-            return;
-        }
+            return false;
+        if (destination.option1)
+            return m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         m_proc.reach(m_steps.ifOption2);
         if (destination.option2)
-            m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+            return m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+        return true;
     }
 
     GuardedProcedure& m_proc;

@@ -310,6 +310,7 @@ private slots:
         QTest::newRow("line counts differ") << "counts" << true << 110 << "The number of lines";
         QTest::newRow("replace list short") << "counts" << false << 108 << "The sets list holds 2 find texts";
         QTest::newRow("no destination") << "nodestination" << false << 124 << "No destination is selected";
+        QTest::newRow("destination unreadable, reported once") << "baddestination" << true << 128 << "Destination unreadable";
     }
 
     void failuresAreReportedOnceAtTheirStep()
@@ -357,6 +358,8 @@ private slots:
             findWhat = "x\r\n,";
         } else if (setup == "nodestination") {
             harness.destination.option1 = false;
+        } else if (setup == "baddestination") {
+            harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
         }
         if (setup != "missing" && !QFileInfo::exists(source))
             writeBytes(source, bytes);
