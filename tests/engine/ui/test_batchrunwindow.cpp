@@ -331,6 +331,28 @@ private slots:
         QCOMPARE(readBytes(result("c.txt")), QByteArray("new"));
     }
 
+    void boxesEditedAndSecondClickDuringFilesOwnYieldsApplyFromNextFile()
+    {
+        addFile("a.txt", "x y");
+        addFile("b.txt", "x y");
+        singlePairs("x\r\ny", "1\r\n2");
+        // Yields: before a, then one per pair of a; the edit comes at a's first pair.
+        int yields = 0;
+        atEveryYield([&] {
+            if (++yields != 2)
+                return;
+            start();
+            form->Text1->setPlainText("y");
+            form->Text2->setPlainText("Y");
+        });
+        f->prompts.answerMessage();
+        start();
+        QCOMPARE(yields, 5);
+        QCOMPARE(f->prompts.messageTexts(), QStringList({done}));
+        QCOMPARE(readBytes(result("a.txt")), QByteArray("1 2"));
+        QCOMPARE(readBytes(result("b.txt")), QByteArray("x Y"));
+    }
+
     void editBreakingLineCountStopsAtNextFile()
     {
         addFile("a.txt", "a");
