@@ -144,6 +144,11 @@ void Form1::connectShell()
                            static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Text3),
                            static_cast<QWidget*>(TabControl1)})
         m_feedback->watch(plain, WindowPointer::Default);
+    // The pages and the headers cover the tab control: a move over them is a
+    // move over the tab control, which would otherwise never hear of it.
+    m_feedback->watch(TabControl1->tabBar(), WindowPointer::Default);
+    for (int i = 0; i < TabControl1->count(); ++i)
+        m_feedback->watch(TabControl1->page(i), WindowPointer::Default);
     m_feedback->watchButtons(this);
 }
 
