@@ -216,6 +216,18 @@ private slots:
         QVERIFY(again->Text1->text().isEmpty());
     }
 
+    void separatorTypedWithUnwritableStoreIsReportedNotThrown()
+    {
+        auto dialog = openDialog();
+        // A folder where the settings file should be: every write fails.
+        QFile::remove(m_settings->fileName());
+        QVERIFY(QDir().mkdir(m_settings->fileName()));
+        m_prompts->answerMessage();
+        QTest::keyClick(dialog->Text2, Qt::Key_Semicolon);
+        QCOMPARE(dialog->Text2->text(), QString("::;"));
+        QVERIFY(m_prompts->shown().last().text.contains("in Quorvane2021/08/31.Form2.Text2_Change at line 100\r\r"));
+    }
+
     void focusOrderAndCaptions()
     {
         auto dialog = openDialog();

@@ -107,6 +107,19 @@ private slots:
         QCOMPARE(GetSetting("TabSel", 9), QString("0"));
     }
 
+    void tabClickWithUnwritableStoreIsReportedNotThrown()
+    {
+        Form1& form = f->open();
+        // A folder where the settings file should be: every write fails.
+        QFile::remove(f->settings.fileName());
+        QVERIFY(QDir().mkdir(f->settings.fileName()));
+        f->prompts.answerMessage();
+        form.TabControl1->setCurrentIndex(1);
+        QCOMPARE(form.TabControl1->currentIndex(), 1);
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        QVERIFY(f->prompts.shown().last().text.contains("in Quorvane2021/08/31.Form1.TabControl1_Click at line 100\r\r"));
+    }
+
     void pointerFeedback()
     {
         Form1& form = f->open();
