@@ -22,6 +22,17 @@ QStringList QtPrompts::qtFilters(const QString& filter)
     return filters;
 }
 
+void QtPrompts::prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
+{
+    dialog.setWindowTitle(request.title);
+    if (!request.startFolder.isEmpty())
+        dialog.setDirectory(request.startFolder);
+    // The descriptions already name their patterns: without this the list
+    // would read "Text Files (*.txt) (*.txt)".
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(qtFilters(request.filter));
+}
+
 QString QtPrompts::displayText(const QString& text)
 {
     QString shown = text;
@@ -61,15 +72,12 @@ QString QtPrompts::showInput(const QString& prompt, const QString& title, const 
 
 QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 {
-    const QString filters = qtFilters(request.filter).join(QStringLiteral(";;"));
-    QStringList picked;
-    if (request.multiSelect) {
-        picked = QFileDialog::getOpenFileNames(m_owner, request.title, request.startFolder, filters);
-    } else {
-        const QString one = QFileDialog::getOpenFileName(m_owner, request.title, request.startFolder, filters);
-        if (!one.isEmpty())
-            picked.append(one);
-    }
+    QFileDialog dialog(m_owner);
+    prepareFileDialog(dialog, request);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList picked = dialog.selectedFiles();
     for (QString& path : picked)
         path = QDir::toNativeSeparators(path);
     return picked;
@@ -77,11 +85,14 @@ QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 
 QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 {
-    const QString filters = qtFilters(request.filter).join(QStringLiteral(";;"));
+    QFileDialog dialog(m_owner);
+    prepareFileDialog(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks about overwriting itself.
-    const QString path = QFileDialog::getSaveFileName(m_owner, request.title, request.startFolder, filters, nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
-    return QDir::toNativeSeparators(path);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().value(0));
 }
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
