@@ -1,6 +1,7 @@
 #include "qtprompts.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QTest>
 
@@ -21,6 +22,20 @@ private slots:
         QCOMPARE(types->itemText(1), QString("All Files (*.*)"));
         // "All Files" takes names without a dot too.
         QCOMPARE(dialog.nameFilters().at(1), QString("All Files (*.*) (*)"));
+    }
+
+    void boxesOpenOverTheOpenModalDialog()
+    {
+        QWidget window;
+        QtPrompts prompts;
+        prompts.setOwner(&window);
+        QCOMPARE(prompts.boxOwner(), &window);
+        QDialog dialog(&window);
+        dialog.setModal(true);
+        dialog.show();
+        QCOMPARE(prompts.boxOwner(), &dialog);
+        dialog.hide();
+        QCOMPARE(prompts.boxOwner(), &window);
     }
 };
 

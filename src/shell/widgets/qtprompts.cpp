@@ -1,5 +1,6 @@
 #include "qtprompts.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -20,6 +21,13 @@ QStringList QtPrompts::qtFilters(const QString& filter)
         filters.append(parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')'));
     }
     return filters;
+}
+
+QWidget* QtPrompts::boxOwner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_owner;
 }
 
 void QtPrompts::prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
@@ -43,7 +51,7 @@ QString QtPrompts::displayText(const QString& text)
 
 Answer QtPrompts::showMessage(const QString& text, int style, const QString& title)
 {
-    QMessageBox box(m_owner);
+    QMessageBox box(boxOwner());
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);
@@ -66,13 +74,13 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
 QString QtPrompts::showInput(const QString& prompt, const QString& title, const QString& preset)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, title, displayText(prompt), QLineEdit::Normal, preset, &ok);
+    const QString text = QInputDialog::getText(boxOwner(), title, displayText(prompt), QLineEdit::Normal, preset, &ok);
     return ok ? text : QString();
 }
 
 QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 {
-    QFileDialog dialog(m_owner);
+    QFileDialog dialog(boxOwner());
     prepareFileDialog(dialog, request);
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted)
@@ -85,7 +93,7 @@ QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 
 QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 {
-    QFileDialog dialog(m_owner);
+    QFileDialog dialog(boxOwner());
     prepareFileDialog(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks about overwriting itself.
@@ -97,7 +105,7 @@ QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_owner, title, startFolder, QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolder, QFileDialog::ShowDirsOnly);
     return QDir::toNativeSeparators(folder);
 }
 

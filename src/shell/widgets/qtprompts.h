@@ -12,6 +12,9 @@ class QFileDialog;
 class QtPrompts : public Prompts {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
+    // The window boxes and dialogs open over: an open modal dialog (Load Sets)
+    // before the main window, so that they never hide behind it.
+    QWidget* boxOwner() const;
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's "name (patterns)" filters.
     static QStringList qtFilters(const QString& filter);
