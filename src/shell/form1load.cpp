@@ -58,12 +58,13 @@ void Form1::Form_Load()
             m_recordSampleFiles();
     });
 
+    // Caption, icon and application title: three statements on one line, so
+    // a failure in one leaves the others done.
+    proc.step(130, [&] { setWindowTitle(AppInfo::productName); });
+    proc.step(130, [&] { setWindowIcon(programIcon()); });
     proc.step(130, [&] {
-        setWindowTitle(AppInfo::productName);
-        setWindowIcon(programIcon());
-        const QString title = ApplicationTitle(AppInfo::productName);
         QApplication::setApplicationDisplayName(QString());
-        m_prompts.setApplicationTitle(title);
+        m_prompts.setApplicationTitle(ApplicationTitle(AppInfo::productName));
     });
 
     proc.step(132, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });
