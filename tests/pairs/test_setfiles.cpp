@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -96,22 +98,28 @@ private slots:
         QCOMPARE(readAll(path("old.txt")), QByteArray());
     }
 
-    void failedSaveLeavesOldFile()
+    void truncatedSaveReplacedTheOldFile()
     {
-        QDir(m_dir->path()).mkdir("ro");
-        writeAll(path("ro/sets.txt"), "old");
-        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+        // A file size limit makes the write stop half-way, as a full disk does, for root too.
+        writeAll(path("sets.txt"), "old");
+        struct rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 1000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         m_prompts->answerMessage(Answer::Yes);
-        bool failed = false;
+        QString failure;
         try {
-            WriteSetsFile(path("ro/sets.txt"), {"a"}, {"b"}, *m_prompts);
-        } catch (const Failure&) {
-            failed = true;
+            WriteSetsFile(path("sets.txt"), QStringList(100, QString(40, 'a')), QStringList(100, "b"), *m_prompts);
+        } catch (const Failure& error) {
+            failure = error.description();
         }
-        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (geteuid() != 0)
-            QVERIFY(failed);
-        QCOMPARE(readAll(path("ro/sets.txt")), failed ? QByteArray("old") : QByteArray("a::b\r\n"));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldSignal);
+        QCOMPARE(failure, QString("File too large"));
+        QCOMPARE(readAll(path("sets.txt")), QByteArray("old"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"sets.txt"}));
     }
 
     void roundTripWithSeparatorInsideAndNonAscii()
