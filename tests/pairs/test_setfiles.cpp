@@ -1,9 +1,11 @@
 #include "loadsetsdialog.h"
+#include "setfilescommands.h"
 #include "scriptedprompts.h"
 #include "settings.h"
 #include "setsfile.h"
 #include "temporarysettings.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,6 +124,31 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"sets.txt"}));
     }
 
+    void saveSetsDialogCancelAndFailureAtStep114()
+    {
+        QComboBox finds;
+        QComboBox replaces;
+        finds.addItem("a");
+        replaces.addItem("1");
+        SetFilesCommands commands(*m_services, &finds, &replaces, {}, nullptr);
+
+        m_prompts->answerSaveFile("");
+        commands.PushButton2_Click();
+        const ShownPrompt& dialog = m_prompts->shown().last();
+        QCOMPARE(dialog.kind, ShownPrompt::SaveFile);
+        QCOMPARE(dialog.text, QString("Save"));
+        QCOMPARE(dialog.title, QString("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
+        QCOMPARE(m_prompts->shown().size(), 1);
+
+        m_prompts->answerSaveFile(path("no-such-folder/sets.txt")).answerMessage();
+        commands.PushButton2_Click();
+        const ShownPrompt& report = m_prompts->shown().last();
+        QCOMPARE(report.title, QString("Application Error"));
+        QVERIFY2(report.text.contains("\r\nin Quorvane2021/08/31.Form1.PushButton2_Click at line 114\r\r"),
+                 qPrintable(report.text));
+        QVERIFY(!QFile::exists(path("no-such-folder/sets.txt")));
+    }
+
     void roundTripWithSeparatorInsideAndNonAscii()
     {
         writeAll(path("comma.txt"), "a::b,c\r\ncafé,日本\r\n");
@@ -198,13 +225,19 @@ private slots:
 
     void unreadableFileReportsStep106AndAppendsNothing()
     {
+        // A file marked UTF-8 whose second line is not: no line of it is taken.
+        writeAll(path("broken.txt"), "\xEF\xBB\xBF" "a::b\r\n\xFF\xFE::x\r\n");
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("broken.txt"), "::"));
+        QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106\r\r"));
+        QVERIFY(m_appended.isEmpty());
         if (geteuid() == 0)
-            QSKIP("root reads every file");
+            return; // root reads every file
         writeAll(path("locked.txt"), "a::b\r\n");
         QFile::setPermissions(path("locked.txt"), {});
         m_prompts->answerMessage();
         QVERIFY(!load(path("locked.txt"), "::"));
-        QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106"));
+        QVERIFY(m_prompts->shown().last().text.startsWith("Permission denied\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 106"));
         QVERIFY(m_appended.isEmpty());
     }
 
@@ -253,6 +286,23 @@ private slots:
         QCOMPARE(order, (QList<QWidget*>{dialog->Text1, dialog->Text2, dialog->PushButton1, dialog->PushButton2,
                                          dialog->PushButton16, dialog->PushButton3}));
         QVERIFY(!dialog->windowIcon().isNull());
+    }
+
+    void handPointerOverButtonsOnlyWithTheCursorFile()
+    {
+        for (const bool withFile : {false, true}) {
+            if (withFile)
+                QVERIFY(QFile::copy(QFINDTESTDATA("../../resources/HAND-M.CUR"), path("HAND-M.CUR")));
+            auto dialog = openDialog();
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            QTest::mouseMove(dialog->PushButton1, QPoint(5, 5));
+            QCOMPARE(dialog->pointer().value(), 99);
+            QCOMPARE(dialog->cursor().shape(), withFile ? Qt::BitmapCursor : Qt::ArrowCursor);
+            QTest::mouseMove(dialog.get(), QPoint(dialog->width() / 2, 2));
+            QCOMPARE(dialog->pointer().value(), 0);
+            QCOMPARE(dialog->cursor().shape(), Qt::ArrowCursor);
+        }
     }
 
     void helpAndBrowse()
