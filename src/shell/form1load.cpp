@@ -21,18 +21,19 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QtNumeric>
 
 namespace {
 int tabIndexFromText(const QString& text, int count)
 {
     bool ok = false;
     const double number = text.trimmed().toDouble(&ok);
-    if (!ok)
+    if (!ok || !qIsFinite(number))
         throw Failure(QStringLiteral("Type mismatch"));
-    const int index = qRound(number);
-    if (index < 0 || index >= count)
+    // Range first: rounding a huge number to int is undefined.
+    if (number <= -0.5 || number >= count - 0.5)
         throw Failure(QStringLiteral("Invalid property value"));
-    return index;
+    return qRound(number);
 }
 } // namespace
 
