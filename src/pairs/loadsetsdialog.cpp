@@ -62,8 +62,7 @@ LoadSetsDialog::LoadSetsDialog(WindowServices& services, AppendSet appendSet, QW
     connect(PushButton2, &QPushButton::clicked, this, &LoadSetsDialog::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &LoadSetsDialog::PushButton3_Click);
     connect(PushButton16, &QPushButton::clicked, this, &LoadSetsDialog::PushButton16_Click);
-    // Remembered on every change, even when the dialog is then cancelled.
-    connect(Text2, &QLineEdit::textChanged, this, [](const QString& text) { SaveSetting(separatorKey, text); });
+    connect(Text2, &QLineEdit::textChanged, this, &LoadSetsDialog::Text2_Change);
 
     auto* feedback = new PointerFeedback(m_pointer, this);
     feedback->watch(this, WindowPointer::Default);
@@ -94,6 +93,15 @@ void LoadSetsDialog::Form_Load()
         });
     }
     proc.step(108, [&] { Text2->setText(GetSetting(separatorKey, QStringLiteral("::"))); });
+}
+
+void LoadSetsDialog::Text2_Change()
+{
+    // Remembered on every change, even when the dialog is then cancelled.
+    // Guarded: a settings store that can't be written must not end the
+    // program from a keystroke.
+    GuardedProcedure proc = guarded("Text2_Change");
+    proc.step(100, [&] { SaveSetting(separatorKey, Text2->text()); });
 }
 
 void LoadSetsDialog::PushButton1_Click()

@@ -25,6 +25,7 @@ public:
     void PushButton2_Click();   // Cancel
     void PushButton3_Click();   // ?
     void PushButton16_Click();  // ...
+    void Text2_Change();        // the separator box
 
     WindowPointer& pointer() { return m_pointer; }
 

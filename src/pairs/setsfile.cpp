@@ -23,7 +23,17 @@ void WriteSetsFile(const QString& path, const QStringList& findList, const QStri
     }
     // Written beside the target and renamed over it, so a failed save leaves the old file.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    // Unbuffered, so that a short write (a full disk) shows here: a buffered
+    // QSaveFile commits a file that its final flush wrote only in part.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Failure(file.errorString());
+    for (qsizetype done = 0; done < content.size();) {
+        const qint64 written = file.write(content.constData() + done, content.size() - done);
+        if (written <= 0)
+            throw Failure(file.errorString());
+        done += written;
+    }
+    if (!file.commit())
         throw Failure(file.errorString());
 }
 

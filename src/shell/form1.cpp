@@ -134,9 +134,7 @@ void Form1::placeControls()
 
 void Form1::connectShell()
 {
-    connect(TabControl1, &TabControl::currentChanged, this, [](int index) {
-        SaveSetting(QStringLiteral("TabSel"), QString::number(index));
-    });
+    connect(TabControl1, &TabControl::currentChanged, this, &Form1::TabControl1_Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
 
     m_feedback = new PointerFeedback(m_pointer, this);
@@ -144,6 +142,11 @@ void Form1::connectShell()
                            static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Text3),
                            static_cast<QWidget*>(TabControl1)})
         m_feedback->watch(plain, WindowPointer::Default);
+    // The pages and the headers cover the tab control: a move over them is a
+    // move over the tab control, which would otherwise never hear of it.
+    m_feedback->watch(TabControl1->tabBar(), WindowPointer::Default);
+    for (int i = 0; i < TabControl1->count(); ++i)
+        m_feedback->watch(TabControl1->page(i), WindowPointer::Default);
     m_feedback->watchButtons(this);
 }
 
@@ -179,6 +182,14 @@ void Form1::showPointer(int value)
         break;
     default: unsetCursor(); break;
     }
+}
+
+void Form1::TabControl1_Click()
+{
+    // Guarded: a settings store that can't be written must not end the
+    // program from a click on a tab.
+    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("TabControl1_Click")));
+    proc.step(100, [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
 }
 
 void Form1::PushButton10_Click()

@@ -85,6 +85,7 @@ public:
 
     void PushButton8_Click();
     void PushButton10_Click();
+    void TabControl1_Click();
 
 signals:
     void closing();

@@ -21,18 +21,19 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QtNumeric>
 
 namespace {
 int tabIndexFromText(const QString& text, int count)
 {
     bool ok = false;
     const double number = text.trimmed().toDouble(&ok);
-    if (!ok)
+    if (!ok || !qIsFinite(number))
         throw Failure(QStringLiteral("Type mismatch"));
-    const int index = qRound(number);
-    if (index < 0 || index >= count)
+    // Range first: rounding a huge number to int is undefined.
+    if (number <= -0.5 || number >= count - 0.5)
         throw Failure(QStringLiteral("Invalid property value"));
-    return index;
+    return qRound(number);
 }
 } // namespace
 
@@ -58,12 +59,13 @@ void Form1::Form_Load()
             m_recordSampleFiles();
     });
 
+    // Caption, icon and application title: three statements on one line, so
+    // a failure in one leaves the others done.
+    proc.step(130, [&] { setWindowTitle(AppInfo::productName); });
+    proc.step(130, [&] { setWindowIcon(programIcon()); });
     proc.step(130, [&] {
-        setWindowTitle(AppInfo::productName);
-        setWindowIcon(programIcon());
-        const QString title = ApplicationTitle(AppInfo::productName);
         QApplication::setApplicationDisplayName(QString());
-        m_prompts.setApplicationTitle(title);
+        m_prompts.setApplicationTitle(ApplicationTitle(AppInfo::productName));
     });
 
     proc.step(132, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });

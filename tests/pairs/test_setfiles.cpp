@@ -1,16 +1,20 @@
 #include "loadsetsdialog.h"
+#include "setfilescommands.h"
 #include "scriptedprompts.h"
 #include "settings.h"
 #include "setsfile.h"
 #include "temporarysettings.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -96,22 +100,53 @@ private slots:
         QCOMPARE(readAll(path("old.txt")), QByteArray());
     }
 
-    void failedSaveLeavesOldFile()
+    void truncatedSaveReplacedTheOldFile()
     {
-        QDir(m_dir->path()).mkdir("ro");
-        writeAll(path("ro/sets.txt"), "old");
-        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+        // A file size limit makes the write stop half-way, as a full disk does, for root too.
+        writeAll(path("sets.txt"), "old");
+        struct rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 1000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         m_prompts->answerMessage(Answer::Yes);
-        bool failed = false;
+        QString failure;
         try {
-            WriteSetsFile(path("ro/sets.txt"), {"a"}, {"b"}, *m_prompts);
-        } catch (const Failure&) {
-            failed = true;
+            WriteSetsFile(path("sets.txt"), QStringList(100, QString(40, 'a')), QStringList(100, "b"), *m_prompts);
+        } catch (const Failure& error) {
+            failure = error.description();
         }
-        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (geteuid() != 0)
-            QVERIFY(failed);
-        QCOMPARE(readAll(path("ro/sets.txt")), failed ? QByteArray("old") : QByteArray("a::b\r\n"));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldSignal);
+        QCOMPARE(failure, QString("File too large"));
+        QCOMPARE(readAll(path("sets.txt")), QByteArray("old"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"sets.txt"}));
+    }
+
+    void saveSetsDialogCancelAndFailureAtStep114()
+    {
+        QComboBox finds;
+        QComboBox replaces;
+        finds.addItem("a");
+        replaces.addItem("1");
+        SetFilesCommands commands(*m_services, &finds, &replaces, {}, nullptr);
+
+        m_prompts->answerSaveFile("");
+        commands.PushButton2_Click();
+        const ShownPrompt& dialog = m_prompts->shown().last();
+        QCOMPARE(dialog.kind, ShownPrompt::SaveFile);
+        QCOMPARE(dialog.text, QString("Save"));
+        QCOMPARE(dialog.title, QString("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
+        QCOMPARE(m_prompts->shown().size(), 1);
+
+        m_prompts->answerSaveFile(path("no-such-folder/sets.txt")).answerMessage();
+        commands.PushButton2_Click();
+        const ShownPrompt& report = m_prompts->shown().last();
+        QCOMPARE(report.title, QString("Application Error"));
+        QVERIFY2(report.text.contains("\r\nin Quorvane2021/08/31.Form1.PushButton2_Click at line 114\r\r"),
+                 qPrintable(report.text));
+        QVERIFY(!QFile::exists(path("no-such-folder/sets.txt")));
     }
 
     void roundTripWithSeparatorInsideAndNonAscii()
@@ -190,13 +225,19 @@ private slots:
 
     void unreadableFileReportsStep106AndAppendsNothing()
     {
+        // A file marked UTF-8 whose second line is not: no line of it is taken.
+        writeAll(path("broken.txt"), "\xEF\xBB\xBF" "a::b\r\n\xFF\xFE::x\r\n");
+        m_prompts->answerMessage();
+        QVERIFY(!load(path("broken.txt"), "::"));
+        QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106\r\r"));
+        QVERIFY(m_appended.isEmpty());
         if (geteuid() == 0)
-            QSKIP("root reads every file");
+            return; // root reads every file
         writeAll(path("locked.txt"), "a::b\r\n");
         QFile::setPermissions(path("locked.txt"), {});
         m_prompts->answerMessage();
         QVERIFY(!load(path("locked.txt"), "::"));
-        QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106"));
+        QVERIFY(m_prompts->shown().last().text.startsWith("Permission denied\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 106"));
         QVERIFY(m_appended.isEmpty());
     }
 
@@ -216,6 +257,18 @@ private slots:
         QVERIFY(again->Text1->text().isEmpty());
     }
 
+    void separatorTypedWithUnwritableStoreIsReportedNotThrown()
+    {
+        auto dialog = openDialog();
+        // A folder where the settings file should be: every write fails.
+        QFile::remove(m_settings->fileName());
+        QVERIFY(QDir().mkdir(m_settings->fileName()));
+        m_prompts->answerMessage();
+        QTest::keyClick(dialog->Text2, Qt::Key_Semicolon);
+        QCOMPARE(dialog->Text2->text(), QString("::;"));
+        QVERIFY(m_prompts->shown().last().text.contains("in Quorvane2021/08/31.Form2.Text2_Change at line 100\r\r"));
+    }
+
     void focusOrderAndCaptions()
     {
         auto dialog = openDialog();
@@ -233,6 +286,23 @@ private slots:
         QCOMPARE(order, (QList<QWidget*>{dialog->Text1, dialog->Text2, dialog->PushButton1, dialog->PushButton2,
                                          dialog->PushButton16, dialog->PushButton3}));
         QVERIFY(!dialog->windowIcon().isNull());
+    }
+
+    void handPointerOverButtonsOnlyWithTheCursorFile()
+    {
+        for (const bool withFile : {false, true}) {
+            if (withFile)
+                QVERIFY(QFile::copy(QFINDTESTDATA("../../resources/HAND-M.CUR"), path("HAND-M.CUR")));
+            auto dialog = openDialog();
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            QTest::mouseMove(dialog->PushButton1, QPoint(5, 5));
+            QCOMPARE(dialog->pointer().value(), 99);
+            QCOMPARE(dialog->cursor().shape(), withFile ? Qt::BitmapCursor : Qt::ArrowCursor);
+            QTest::mouseMove(dialog.get(), QPoint(dialog->width() / 2, 2));
+            QCOMPARE(dialog->pointer().value(), 0);
+            QCOMPARE(dialog->cursor().shape(), Qt::ArrowCursor);
+        }
     }
 
     void helpAndBrowse()

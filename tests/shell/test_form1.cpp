@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTest>
 
 class TestForm1 : public QObject {
@@ -106,9 +107,24 @@ private slots:
         QCOMPARE(GetSetting("TabSel", 9), QString("0"));
     }
 
+    void tabClickWithUnwritableStoreIsReportedNotThrown()
+    {
+        Form1& form = f->open();
+        // A folder where the settings file should be: every write fails.
+        QFile::remove(f->settings.fileName());
+        QVERIFY(QDir().mkdir(f->settings.fileName()));
+        f->prompts.answerMessage();
+        form.TabControl1->setCurrentIndex(1);
+        QCOMPARE(form.TabControl1->currentIndex(), 1);
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        QVERIFY(f->prompts.shown().last().text.contains("in Quorvane2021/08/31.Form1.TabControl1_Click at line 100\r\r"));
+    }
+
     void pointerFeedback()
     {
         Form1& form = f->open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         moveOver(form.PushButton13);
         QCOMPARE(form.pointer().value(), 99);
         moveOver(form.Frame3);
@@ -116,6 +132,23 @@ private slots:
         moveOver(form.PushButton7);
         QCOMPARE(form.pointer().value(), 99);
         moveOver(form.Text3);
+        QCOMPARE(form.pointer().value(), 0);
+    }
+
+    void handPointerLeftBehindOverTabPageOrHeaders()
+    {
+        // Real pointer moves, delivered the way the window system delivers them.
+        Form1& form = f->open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.TabControl1->setCurrentIndex(1);
+        QTest::mouseMove(form.PushButton7, QPoint(5, 5));
+        QCOMPARE(form.pointer().value(), 99);
+        QTest::mouseMove(form.TabControl1, QPoint(100, form.TabControl1->height() - 4));
+        QCOMPARE(form.pointer().value(), 0);
+        QTest::mouseMove(form.PushButton1, QPoint(5, 5));
+        QCOMPARE(form.pointer().value(), 99);
+        QTest::mouseMove(form.TabControl1->tabBar(), QPoint(10, 5));
         QCOMPARE(form.pointer().value(), 0);
     }
 

@@ -3,6 +3,7 @@
 #include "failure.h"
 
 #include <QSettings>
+#include <QtNumeric>
 
 namespace {
 const QString application = QStringLiteral("Pellworth");
@@ -53,7 +54,8 @@ bool toTruthValue(const QString& text)
         return false;
     bool ok = false;
     const double number = trimmed.toDouble(&ok);
-    if (ok && !trimmed.isEmpty())
+    // "inf" and "nan" convert too, but they are no decimal numbers.
+    if (ok && qIsFinite(number))
         return number != 0.0;
     throw Failure(QStringLiteral("Type mismatch"));
 }

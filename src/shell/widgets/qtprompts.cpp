@@ -1,5 +1,6 @@
 #include "qtprompts.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -22,6 +23,24 @@ QStringList QtPrompts::qtFilters(const QString& filter)
     return filters;
 }
 
+QWidget* QtPrompts::boxOwner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_owner;
+}
+
+void QtPrompts::prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
+{
+    dialog.setWindowTitle(request.title);
+    if (!request.startFolder.isEmpty())
+        dialog.setDirectory(request.startFolder);
+    // The descriptions already name their patterns: without this the list
+    // would read "Text Files (*.txt) (*.txt)".
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(qtFilters(request.filter));
+}
+
 QString QtPrompts::displayText(const QString& text)
 {
     QString shown = text;
@@ -32,7 +51,7 @@ QString QtPrompts::displayText(const QString& text)
 
 Answer QtPrompts::showMessage(const QString& text, int style, const QString& title)
 {
-    QMessageBox box(m_owner);
+    QMessageBox box(boxOwner());
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);
@@ -55,21 +74,18 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
 QString QtPrompts::showInput(const QString& prompt, const QString& title, const QString& preset)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, title, displayText(prompt), QLineEdit::Normal, preset, &ok);
+    const QString text = QInputDialog::getText(boxOwner(), title, displayText(prompt), QLineEdit::Normal, preset, &ok);
     return ok ? text : QString();
 }
 
 QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 {
-    const QString filters = qtFilters(request.filter).join(QStringLiteral(";;"));
-    QStringList picked;
-    if (request.multiSelect) {
-        picked = QFileDialog::getOpenFileNames(m_owner, request.title, request.startFolder, filters);
-    } else {
-        const QString one = QFileDialog::getOpenFileName(m_owner, request.title, request.startFolder, filters);
-        if (!one.isEmpty())
-            picked.append(one);
-    }
+    QFileDialog dialog(boxOwner());
+    prepareFileDialog(dialog, request);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList picked = dialog.selectedFiles();
     for (QString& path : picked)
         path = QDir::toNativeSeparators(path);
     return picked;
@@ -77,16 +93,19 @@ QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 
 QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 {
-    const QString filters = qtFilters(request.filter).join(QStringLiteral(";;"));
+    QFileDialog dialog(boxOwner());
+    prepareFileDialog(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks about overwriting itself.
-    const QString path = QFileDialog::getSaveFileName(m_owner, request.title, request.startFolder, filters, nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
-    return QDir::toNativeSeparators(path);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().value(0));
 }
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_owner, title, startFolder, QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolder, QFileDialog::ShowDirsOnly);
     return QDir::toNativeSeparators(folder);
 }
 

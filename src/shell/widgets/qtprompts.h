@@ -7,12 +7,20 @@
 #include <QPointer>
 #include <QWidget>
 
+class QFileDialog;
+
 class QtPrompts : public Prompts {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
+    // The window boxes and dialogs open over: an open modal dialog (Load Sets)
+    // before the main window, so that they never hide behind it.
+    QWidget* boxOwner() const;
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's "name (patterns)" filters.
     static QStringList qtFilters(const QString& filter);
+    // Title, start folder and filters; the filter list shows each description
+    // as the program wrote it.
+    static void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
     // Boxes break lines at CR LF or a lone CR, as the program's texts do.
     static QString displayText(const QString& text);
 

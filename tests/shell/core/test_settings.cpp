@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("word") << "Yes";
         QTest::newRow("empty") << "";
         QTest::newRow("garbage") << "1x";
+        QTest::newRow("not a number") << "nan";
+        QTest::newRow("infinite") << "inf";
     }
     void badTruthValuesFail()
     {
