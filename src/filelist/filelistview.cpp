@@ -88,7 +88,9 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
 void FileListView::mouseReleaseEvent(QMouseEvent* event)
 {
     m_reorder.buttonUp();
-    viewport()->setCursor(Qt::ArrowCursor);
+    // Back to the window's pointer: the arrow, or the hourglass of a long
+    // command, which must show over the list as over every other control.
+    viewport()->unsetCursor();
     event->accept();
 }
 

@@ -88,10 +88,25 @@ QString decodeName(const char* bytes, bool& carried)
 struct FolderReader::Handle {
     DIR* dir = nullptr;
     struct dirent* entry = nullptr;
+    enum class Reach { Unknown, Yes, No } reach = Reach::Unknown;
     ~Handle()
     {
         if (dir)
             ::closedir(dir);
+    }
+
+    // A folder with read but without search permission lists names that
+    // cannot be reached; one lookup answers for every entry, so that the
+    // entries' own types need no lookup of their own.
+    bool entriesReachable()
+    {
+        if (reach == Reach::Unknown) {
+            struct stat info {};
+            const bool refused = ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
+                && errno == EACCES;
+            reach = refused ? Reach::No : Reach::Yes;
+        }
+        return reach == Reach::Yes;
     }
 };
 
@@ -136,6 +151,8 @@ bool FolderReader::next()
 
 FolderReader::Kind FolderReader::kind() const
 {
+    if (!m_handle->entriesReachable())
+        return Kind::Other;
     switch (m_handle->entry->d_type) {
     case DT_REG: return Kind::File;
     case DT_DIR: return Kind::Folder;

@@ -47,7 +47,9 @@ public:
     // False when the entry's name is not valid text: such a name cannot be
     // carried through the program's paths.
     bool nameCarried() const { return m_carried; }
-    // Regular file, folder or anything else, following links. Never throws.
+    // Regular file, folder or anything else, following links; Other for every
+    // entry of a folder that may be listed but not searched, as such entries
+    // cannot be reached. Never throws.
     Kind kind() const;
     // The entry's identity, following links; nothing when it cannot be read.
     std::optional<FolderIdentity> identity() const;

@@ -435,6 +435,22 @@ private slots:
         QCOMPARE(form.pointer().value(), 11);
     }
 
+    // Once a drag has ended the list shows the window's pointer again, so the
+    // hourglass of a later long command shows over the list too.
+    void hourglassShowsOverTheListAfterADrag()
+    {
+        QVERIFY(QFile::copy(QFINDTESTDATA("../../resources/drag.ico"), f->programFolder() + "drag.ico"));
+        Form1& form = shown();
+        FileListView* view = form.ListView1;
+        fill(form, {"a", "b"});
+        mouse(view, QEvent::MouseButtonPress, rowCentre(view, 1), Qt::LeftButton);
+        mouse(view, QEvent::MouseButtonRelease, rowCentre(view, 1), Qt::NoButton);
+        QCOMPARE(view->viewport()->cursor().shape(), Qt::ArrowCursor);
+        form.pointer().set(WindowPointer::Hourglass);
+        QCOMPARE(view->viewport()->cursor().shape(), Qt::WaitCursor);
+        form.pointer().set(WindowPointer::Default);
+    }
+
     void draggingWorksWithoutTheDragPointerFile()
     {
         Form1& form = shown();

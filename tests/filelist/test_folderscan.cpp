@@ -116,27 +116,36 @@ private slots:
                  QStringList({"/.alias.csv", "/.readonly.csv", "/keep.csv", "/.dotfolder/inside.csv"}));
     }
 
-    void unreadableFolderIsSkippedSilently()
+    // A folder that cannot be read, or that may be listed but not searched
+    // (read without execute permission), adds nothing and says nothing.
+    void foldersThatCannotBeReadOrSearchedAreSkippedSilently()
     {
         ScanTree tree;
         tree.file("a/one.csv");
         tree.file("locked/secret.csv");
         tree.file("locked/below/deep.csv");
+        tree.file("listonly/unreachable.csv");
+        tree.file("listonly/.dot.csv");
+        tree.file("listonly/below/deep.csv");
         tree.file("z/two.csv");
         tree.chmod("locked", 0);
+        tree.chmod("listonly", 0444);
         Scan run;
         {
             WithoutAccessOverride noOverride;
             if (!noOverride.active()) {
                 tree.chmod("locked", 0755);
+                tree.chmod("listonly", 0755);
                 QSKIP("cannot drop the access override of root");
             }
-            QCOMPARE(folderSetOf(tree, run), QStringList({"/", "/a/", "/z/"}));
+            QCOMPARE(folderSetOf(tree, run), QStringList({"/", "/a/", "/listonly/", "/z/"}));
             QCOMPARE(filesOf(tree, run, "*.*"), QStringList({"/a/one.csv", "/z/two.csv"}));
+            QCOMPARE(ListFilesInFolder(tree.path("listonly"), "*.*"), QStringList());
             // A chosen folder that cannot be read leaves nothing to search.
             QCOMPARE(folderSetOf(tree, run, tree.path("locked")), QStringList());
         }
         tree.chmod("locked", 0755);
+        tree.chmod("listonly", 0755);
         QVERIFY2(run.prompts.done(), qPrintable(run.prompts.problems()));
     }
 
