@@ -109,6 +109,19 @@ private slots:
             QCOMPARE(ok, valid);
             QCOMPARE(validator.errorOffset(), errorOffset);
         }
+        // The same answer wherever the bytes sit in a block that is skipped as ASCII.
+        for (int lead = 1; lead <= 40; ++lead) {
+            const QByteArray padded = QByteArray(lead, 'a') + bytes + QByteArray(40 - lead, 'z');
+            Utf8Validator validator;
+            const bool ok = validator.check(padded.constData(), padded.size()) && validator.finish();
+            QCOMPARE(ok, valid);
+            QCOMPARE(validator.errorOffset(), valid ? qint64(-1) : errorOffset + lead);
+            Utf8Validator byteByByte; // reports the same bytes
+            for (char byte : padded)
+                byteByByte.check(&byte, 1);
+            byteByByte.finish();
+            QCOMPARE(validator.errorBytes(), byteByByte.errorBytes());
+        }
     }
 
     void decoderCarriesCutCharactersAcrossBlocks_data()
