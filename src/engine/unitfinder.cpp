@@ -91,6 +91,18 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
     const __m128i unit1 = broadcast(needle[probe1]);
     const __m128i unit2 = broadcast(needle[probe2]);
     // Loads reach at most lanes - 1 units past a start, within the needle's span.
+    // Candidates are rare: two blocks are tested at a time, their masks
+    // joined in order (each mask has 16 bits).
+    while (i + 2 * lanes <= lastStart + 1) {
+        const unsigned low = candidates(hay + i, probe1, probe2, unit1, unit2);
+        const unsigned high = candidates(hay + i + lanes, probe1, probe2, unit1, unit2);
+        for (unsigned mask = low | high << 16; mask != 0; mask &= mask - 1) {
+            const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
+            if (matchesAt(hay + start, needle, length))
+                return start;
+        }
+        i += 2 * lanes;
+    }
     while (i + lanes <= lastStart + 1) {
         unsigned mask = candidates(hay + i, probe1, probe2, unit1, unit2);
         while (mask != 0) {
