@@ -1,6 +1,6 @@
 #include "filelistmodel.h"
 #include "filelistview.h"
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "scantree.h"
 #include "settings.h"
 
@@ -101,9 +101,8 @@ void mouse(FileListView* view, QEvent::Type type, const QPoint& at, Qt::MouseBut
 }
 } // namespace
 
-class TestFileListCommands : public QObject {
+class TestFileListCommands : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
     Form1& shown()
     {
@@ -115,14 +114,6 @@ class TestFileListCommands : public QObject {
     }
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        if (f)
-            QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void listPresentation()
     {
         Form1& form = f->open();

@@ -1,4 +1,4 @@
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "linebreaks.h"
 #include "pairboxes.h"
 #include "replacetext.h"
@@ -6,18 +6,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-class TestPairBoxes : public QObject {
+class TestPairBoxes : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void typedLinesReachTheEngineWithCrLf()
     {
         Form1& form = f->open();

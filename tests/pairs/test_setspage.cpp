@@ -1,4 +1,4 @@
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "loadsetsdialog.h"
 #include "setfilescommands.h"
 #include "setspage.h"
@@ -25,9 +25,8 @@ void pick(QComboBox* list, int position)
 }
 } // namespace
 
-class TestSetsPage : public QObject {
+class TestSetsPage : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
     Form1& openWithSets(const QStringList& answers)
     {
@@ -40,13 +39,6 @@ class TestSetsPage : public QObject {
     }
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void addSetCutsAtEveryDoubleColon_data()
     {
         QTest::addColumn<QString>("answer");

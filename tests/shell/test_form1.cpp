@@ -1,7 +1,7 @@
 #include "desktopfolder.h"
 #include "filelistmodel.h"
 #include "filelistview.h"
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "settings.h"
 #include "tabcontrol.h"
 
@@ -17,9 +17,8 @@
 #include <QTabBar>
 #include <QTest>
 
-class TestForm1 : public QObject {
+class TestForm1 : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
     static void moveOver(QWidget* widget)
     {
@@ -29,14 +28,6 @@ class TestForm1 : public QObject {
     }
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        if (f)
-            QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void firstStartWithEmptyStore()
     {
         Form1& form = f->open();

@@ -1,6 +1,6 @@
 #include "filelistmodel.h"
 #include "filelistview.h"
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "scramble.h"
 #include "settings.h"
 #include "tabcontrol.h"
@@ -10,9 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
-class TestSamples : public QObject {
+class TestSamples : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
     QString samples() const { return f->programFolder() + "Samples/"; }
     void addSample(const QString& name)
@@ -30,13 +29,6 @@ class TestSamples : public QObject {
     }
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void firstStartRecordsOnceAndButtonAddsOnce()
     {
         QDir(f->programDir.path()).mkdir("Samples");

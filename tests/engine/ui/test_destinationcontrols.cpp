@@ -1,5 +1,5 @@
 #include "browsefolder.h"
-#include "form1fixture.h"
+#include "form1testcase.h"
 #include "settings.h"
 
 #include <QDir>
@@ -10,18 +10,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-class TestDestinationControls : public QObject {
+class TestDestinationControls : public Form1TestCase {
     Q_OBJECT
-    std::unique_ptr<Form1Fixture> f;
 
 private slots:
-    void init() { f = std::make_unique<Form1Fixture>(); }
-    void cleanup()
-    {
-        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
-        f.reset();
-    }
-
     void optionClicksSaveBothAndEnableFrame4()
     {
         Form1& form = f->open();
