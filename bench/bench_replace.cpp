@@ -3,8 +3,8 @@
 //   bench_replace [--single] [--out FOLDER] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 // --single uses the single-mode entry with its yields to the event loop.
-#include "headlessprompts.h"
-#include "replacetext.h"
+#include "base/headlessprompts.h"
+#include "engine/replace/replacetext.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

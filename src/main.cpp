@@ -1,6 +1,6 @@
-#include "form1.h"
-#include "homepagecall.h"
-#include "qtprompts.h"
+#include "window/form1.h"
+#include "window/homepagecall.h"
+#include "base/widgets/qtprompts.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // Renders the main window after its load sequence into a PNG, for the README.
 // Usage: tallowmere_screenshot OUTPUT.png
-#include "filelistmodel.h"
-#include "filelistview.h"
-#include "form1.h"
-#include "qtprompts.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+#include "window/form1.h"
+#include "base/widgets/qtprompts.h"
 
 #include <QApplication>
 #include <QDir>

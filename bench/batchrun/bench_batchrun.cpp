@@ -6,14 +6,14 @@
 // window / engine.
 //   bench_batchrun [--rounds N] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
-#include "filelistmodel.h"
-#include "filelistview.h"
-#include "form1.h"
-#include "headlessprompts.h"
-#include "replacetext.h"
-#include "setslist.h"
-#include "setspage.h"
-#include "tabcontrol.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+#include "window/form1.h"
+#include "base/headlessprompts.h"
+#include "engine/replace/replacetext.h"
+#include "pairs/widgets/setslist.h"
+#include "pairs/widgets/setspage.h"
+#include "window/tabcontrol.h"
 
 #include <QApplication>
 #include <QDir>

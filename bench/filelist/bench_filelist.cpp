@@ -3,9 +3,9 @@
 // files in 5,000 folders against find on the same tree, then removing half of
 // a 100,000-row list with "Remove Filenames Contain. X", and "Clear List".
 //   bench_filelist <tree folder>   (created when missing, kept afterwards)
-#include "filelistmodel.h"
-#include "filelistview.h"
-#include "form1.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QDir>

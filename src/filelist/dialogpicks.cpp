@@ -1,6 +1,6 @@
-#include "dialogpicks.h"
+#include "filelist/dialogpicks.h"
 
-#include "pathrules.h"
+#include "engine/replace/pathrules.h"
 
 QStringList pickedFilePaths(const QStringList& picked, QChar separator)
 {

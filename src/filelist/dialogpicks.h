@@ -2,7 +2,7 @@
 // by "Add CSV File(s)" and "Load List Of Files From File".
 #pragma once
 
-#include "pathseparator.h"
+#include "base/pathseparator.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "fileattributes.h"
+#include "filelist/fileattributes.h"
 
 #include <QFile>
 

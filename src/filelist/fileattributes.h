@@ -6,7 +6,7 @@
 // permission bit; system = never; alias = a symbolic link; directory as usual.
 #pragma once
 
-#include "pathseparator.h"
+#include "base/pathseparator.h"
 
 #include <QString>
 

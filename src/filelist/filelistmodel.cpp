@@ -1,6 +1,6 @@
-#include "filelistmodel.h"
+#include "filelist/filelistmodel.h"
 
-#include "failure.h"
+#include "base/failure.h"
 
 #include <algorithm>
 

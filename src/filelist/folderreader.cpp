@@ -1,4 +1,4 @@
-#include "folderreader.h"
+#include "filelist/folderreader.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -4,7 +4,7 @@
 // platform handle lives exactly as long as the reader. Qt Core only.
 #pragma once
 
-#include "failure.h"
+#include "base/failure.h"
 
 #include <QString>
 #include <memory>

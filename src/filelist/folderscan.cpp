@@ -1,13 +1,13 @@
-#include "folderscan.h"
+#include "filelist/folderscan.h"
 
-#include "errorreport.h"
-#include "fileattributes.h"
-#include "filelistmodel.h"
-#include "filetests.h"
-#include "namerules.h"
-#include "pathrules.h"
-#include "pathseparator.h"
-#include "wildcard.h"
+#include "base/errorreport.h"
+#include "filelist/fileattributes.h"
+#include "filelist/filelistmodel.h"
+#include "engine/batchrun/filetests.h"
+#include "filelist/namerules.h"
+#include "engine/replace/pathrules.h"
+#include "base/pathseparator.h"
+#include "filelist/wildcard.h"
 
 #include <algorithm>
 #include <vector>

@@ -4,7 +4,7 @@
 // list. Qt Core only.
 #pragma once
 
-#include "folderreader.h"
+#include "filelist/folderreader.h"
 
 #include <QHash>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "listfile.h"
+#include "filelist/listfile.h"
 
-#include "fileexists.h"
-#include "filelistmodel.h"
-#include "prompts.h"
-#include "textfilereader.h"
+#include "base/fileexists.h"
+#include "filelist/filelistmodel.h"
+#include "base/prompts.h"
+#include "engine/textfile/textfilereader.h"
 
 bool isBlankLine(const QString& line)
 {

@@ -1,6 +1,6 @@
-#include "listfilters.h"
+#include "filelist/listfilters.h"
 
-#include "filelistmodel.h"
+#include "filelist/filelistmodel.h"
 
 #include <vector>
 

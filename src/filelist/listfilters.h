@@ -3,7 +3,7 @@
 // "Remove Filenames Contain. X" and "Remove Filenames Not Cont. X".
 #pragma once
 
-#include "folderscan.h"
+#include "filelist/folderscan.h"
 
 #include <QString>
 

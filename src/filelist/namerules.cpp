@@ -1,4 +1,4 @@
-#include "namerules.h"
+#include "filelist/namerules.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "rowreorder.h"
+#include "filelist/rowreorder.h"
 
-#include "filelistmodel.h"
+#include "filelist/filelistmodel.h"
 
 void RowReorder::rowClicked(int row)
 {

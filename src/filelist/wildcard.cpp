@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "filelist/wildcard.h"
 
 namespace {
 char16_t folded(char16_t c)

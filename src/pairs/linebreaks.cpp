@@ -1,4 +1,4 @@
-#include "linebreaks.h"
+#include "pairs/linebreaks.h"
 
 QString crLfText(const QString& editorText)
 {

@@ -1,8 +1,8 @@
-#include "setsfile.h"
+#include "pairs/setsfile.h"
 
-#include "failure.h"
-#include "fileexists.h"
-#include "prompts.h"
+#include "base/failure.h"
+#include "base/fileexists.h"
+#include "base/prompts.h"
 
 #include <QSaveFile>
 

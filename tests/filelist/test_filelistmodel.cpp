@@ -1,6 +1,6 @@
-#include "failure.h"
-#include "filelistmodel.h"
-#include "rowreorder.h"
+#include "base/failure.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/rowreorder.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "errorreport.h"
-#include "filelistmodel.h"
-#include "folderscan.h"
-#include "scantree.h"
-#include "scriptedprompts.h"
+#include "base/errorreport.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/folderscan.h"
+#include "support/scantree.h"
+#include "support/scriptedprompts.h"
 
 #include <QTest>
 

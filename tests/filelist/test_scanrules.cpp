@@ -1,9 +1,9 @@
-#include "dialogpicks.h"
-#include "fileattributes.h"
-#include "listfile.h"
-#include "namerules.h"
-#include "scantree.h"
-#include "wildcard.h"
+#include "filelist/dialogpicks.h"
+#include "filelist/fileattributes.h"
+#include "filelist/listfile.h"
+#include "filelist/namerules.h"
+#include "support/scantree.h"
+#include "filelist/wildcard.h"
 
 #include <QTest>
 #include <algorithm>

@@ -1,9 +1,9 @@
-#include "loadsetsdialog.h"
-#include "setfilescommands.h"
-#include "scriptedprompts.h"
-#include "settings.h"
-#include "setsfile.h"
-#include "temporarysettings.h"
+#include "pairs/widgets/loadsetsdialog.h"
+#include "pairs/widgets/setfilescommands.h"
+#include "support/scriptedprompts.h"
+#include "base/settings.h"
+#include "pairs/setsfile.h"
+#include "support/temporarysettings.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 
 namespace {
 const char* kindName(ShownPrompt::Kind kind)

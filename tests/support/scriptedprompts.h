@@ -4,7 +4,7 @@
 // QVERIFY2(prompts.done(), qPrintable(prompts.problems())).
 #pragma once
 
-#include "prompts.h"
+#include "base/prompts.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "temporarysettings.h"
+#include "support/temporarysettings.h"
 
 #include <QSettings>
 

@@ -2,9 +2,9 @@
 // program folder.
 #pragma once
 
-#include "form1.h"
-#include "scriptedprompts.h"
-#include "temporarysettings.h"
+#include "window/form1.h"
+#include "support/scriptedprompts.h"
+#include "support/temporarysettings.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "form1testcase.h"
+#include "support/window/form1testcase.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // scripted prompts must all have been used when the function ends.
 #pragma once
 
-#include "form1fixture.h"
+#include "support/window/form1fixture.h"
 
 #include <QObject>
 #include <memory>

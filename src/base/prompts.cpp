@@ -1,0 +1,36 @@
+#include "base/prompts.h"
+
+QString Prompts::titleOrDefault(const QString& title) const
+{
+    return title.isEmpty() ? m_applicationTitle : title;
+}
+
+Answer Prompts::message(const QString& text, int style, const QString& title)
+{
+    return showMessage(text, style, titleOrDefault(title));
+}
+
+QString Prompts::input(const QString& prompt, const QString& title, const QString& preset)
+{
+    return showInput(prompt, titleOrDefault(title), preset);
+}
+
+QStringList Prompts::openFiles(const FileDialogRequest& request)
+{
+    return showOpenFiles(request);
+}
+
+QString Prompts::saveFile(const FileDialogRequest& request)
+{
+    return showSaveFile(request);
+}
+
+QString Prompts::browseFolder(const QString& title, const QString& startFolder)
+{
+    return showBrowseFolder(title, startFolder);
+}
+
+void Prompts::openWithDesktop(const QString& pathOrUrl)
+{
+    showWithDesktop(pathOrUrl);
+}

@@ -1,0 +1,37 @@
+// The real prompts: Qt message boxes, input boxes, file dialogs, the folder
+// chooser and the desktop's default handler.
+#pragma once
+
+#include "base/prompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QFileDialog;
+
+class QtPrompts : public Prompts {
+public:
+    void setOwner(QWidget* owner) { m_owner = owner; }
+    // The window boxes and dialogs open over: an open modal dialog (Load Sets)
+    // before the main window, so that they never hide behind it.
+    QWidget* boxOwner() const;
+
+    // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's "name (patterns)" filters.
+    static QStringList qtFilters(const QString& filter);
+    // Title, start folder and filters; the filter list shows each description
+    // as the program wrote it.
+    static void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+    // Boxes break lines at CR LF or a lone CR, as the program's texts do.
+    static QString displayText(const QString& text);
+
+protected:
+    Answer showMessage(const QString& text, int style, const QString& title) override;
+    QString showInput(const QString& prompt, const QString& title, const QString& preset) override;
+    QStringList showOpenFiles(const FileDialogRequest& request) override;
+    QString showSaveFile(const FileDialogRequest& request) override;
+    QString showBrowseFolder(const QString& title, const QString& startFolder) override;
+    void showWithDesktop(const QString& pathOrUrl) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};

@@ -1,0 +1,232 @@
+#include "engine/replace/filereplacement.h"
+
+#include "engine/textfile/chunkstream.h"
+#include "engine/textfile/resultwriter.h"
+#include "engine/textfile/sourcefile.h"
+#include "engine/replace/streamreplacer.h"
+#include "engine/textfile/textcodec.h"
+
+#include <QFileInfo>
+#include <memory>
+#include <optional>
+
+namespace {
+
+enum class Outcome { Finished, NotUtf8 };
+
+bool isByteEncoding(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithMark
+        || encoding == TextEncoding::Windows1252;
+}
+
+// The pairs can be matched on the file's bytes when every find and replace
+// text has exact bytes in its encoding; otherwise the text is converted.
+bool pairsFitBytes(const QList<ReplacementPair>& pairs, TextEncoding encoding)
+{
+    if (!isByteEncoding(encoding))
+        return false;
+    for (const ReplacementPair& pair : pairs) {
+        if (!isRepresentable(pair.find, encoding) || !isRepresentable(pair.replace, encoding))
+            return false;
+    }
+    return true;
+}
+
+bool isSameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// What differs between working on the file's bytes and on UTF-16 text.
+struct ByteUnits {
+    using Unit = char;
+    using Stream = ByteChunkStream;
+    static std::string unitsOf(const QString& text, TextEncoding encoding)
+    {
+        return encodeText(text, encoding).toStdString();
+    }
+    static std::string_view viewOf(std::string_view chunk) { return chunk; }
+};
+
+struct TextUnits {
+    using Unit = char16_t;
+    using Stream = TextChunkStream;
+    static std::u16string unitsOf(const QString& text, TextEncoding)
+    {
+        return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+    }
+    static std::u16string_view viewOf(QStringView chunk)
+    {
+        return std::u16string_view(reinterpret_cast<const char16_t*>(chunk.utf16()), static_cast<size_t>(chunk.size()));
+    }
+};
+
+// The output side: bytes go out as they are, text through a strict encoder.
+class ResultSink {
+public:
+    ResultSink(const QString& target, TextEncoding encoding, bool durable)
+        : m_writer(target, encoding, durable), m_encoder(encoding, target)
+    {
+    }
+    void put(std::string_view bytes) { m_writer.write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+    void put(std::u16string_view text)
+    {
+        m_encoded.clear();
+        m_encoder.encode(QStringView(text.data(), static_cast<qsizetype>(text.size())), m_encoded);
+        m_writer.write(m_encoded);
+    }
+    void commit()
+    {
+        m_encoder.finish();
+        m_writer.commit();
+    }
+
+private:
+    ResultWriter m_writer;
+    TextEncoder m_encoder;
+    QByteArray m_encoded;
+};
+
+class FileReplacement {
+public:
+    FileReplacement(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+                    const QList<ReplacementPair>& pairs, EngineContext& context)
+        : m_proc(proc), m_steps(steps), m_sourcePath(sourcePath), m_pairs(pairs), m_context(context)
+    {
+    }
+
+    void run()
+    {
+        std::optional<SourceFile> file;
+        SourceEncoding found;
+        const bool opened = m_proc.step(m_steps.read, [&] {
+            file.emplace(m_sourcePath);
+            found = file->sniffEncoding();
+        });
+        if (!opened)
+            return;
+        TextEncoding encoding = found.encoding;
+        for (;;) {
+            const Outcome outcome = pairsFitBytes(m_pairs, encoding) ? pass<ByteUnits>(*file, encoding)
+                                                                     : pass<TextUnits>(*file, encoding);
+            if (outcome != Outcome::NotUtf8)
+                return;
+            // Not UTF-8 after all: start over reading the bytes as Windows-1252.
+            encoding = TextEncoding::Windows1252;
+            if (!m_proc.step(m_steps.takeChunk, [&] { file->seek(found.markSize); }))
+                return;
+        }
+    }
+
+private:
+    template <class Units>
+    Outcome pass(SourceFile& file, TextEncoding encoding)
+    {
+        using Unit = typename Units::Unit;
+        using View = std::basic_string_view<Unit>;
+        ReplacementChain<Unit> chain;
+        for (const ReplacementPair& pair : m_pairs)
+            chain.addPair(Units::unitsOf(pair.find, encoding), Units::unitsOf(pair.replace, encoding));
+        typename Units::Stream stream(file, encoding, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
+        std::unique_ptr<ResultSink> sink;
+
+        for (;;) {
+            m_proc.reach(m_steps.chunkLoop);
+            decltype(Units::viewOf({})) chunk;
+            bool got = false;
+            bool notUtf8 = false;
+            const bool read = m_proc.step(m_steps.takeChunk, [&] {
+                typename std::conditional_t<std::is_same_v<Unit, char>, std::string_view, QStringView> raw;
+                try {
+                    got = stream.next(raw);
+                } catch (const NotUtf8&) {
+                    notUtf8 = true;
+                    return;
+                }
+                if (got)
+                    chunk = Units::viewOf(raw);
+            });
+            if (!read)
+                return Outcome::Finished;
+            if (notUtf8)
+                return Outcome::NotUtf8;
+            if (!got)
+                return Outcome::Finished;
+            const bool last = stream.atEnd();
+
+            View text = chunk;
+            for (size_t j = 0; j < chain.size(); ++j) {
+                if (m_steps.yield != 0) {
+                    m_proc.step(m_steps.yield, [&] {
+                        if (m_context.yield)
+                            m_context.yield();
+                    });
+                    if (m_context.stopRequested && m_context.stopRequested())
+                        return Outcome::Finished;
+                }
+                if (!m_proc.step(m_steps.replace, [&] { text = chain.runPair(j, text, last); }))
+                    return Outcome::Finished;
+                m_proc.reach(m_steps.nextPair);
+            }
+            // A failed step of it has been reported: one report per file.
+            if (!m_target && !decideTarget())
+                return Outcome::Finished;
+
+            const bool written = m_proc.step(m_steps.write, [&] {
+                if (!m_target)
+                    throw Failure(QStringLiteral("No destination is selected"));
+                if (!sink)
+                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath));
+                sink->put(text);
+                if (!last)
+                    return;
+                // A file left as it was needs no rewriting: it keeps its bytes and its time.
+                if (chain.replacements() == 0 && isSameFile(*m_target, m_sourcePath))
+                    return;
+                file.close();
+                sink->commit();
+            });
+            if (!written || last)
+                return Outcome::Finished;
+            m_proc.reach(m_steps.nextChunk);
+        }
+    }
+
+    // Once per file, at its first chunk, so that a destination changed in the
+    // middle cannot split one file between two targets. False when a step failed.
+    bool decideTarget()
+    {
+        m_proc.reach(m_steps.splitPath);
+        m_proc.reach(m_steps.name);
+        Destination destination;
+        const bool read = m_proc.step(m_steps.ifOption1, [&] {
+            if (m_context.destination)
+                destination = m_context.destination();
+        });
+        if (!read)
+            return false;
+        if (destination.option1)
+            return m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+        m_proc.reach(m_steps.ifOption2);
+        if (destination.option2)
+            return m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+        return true;
+    }
+
+    GuardedProcedure& m_proc;
+    const EntrySteps& m_steps;
+    const QString& m_sourcePath;
+    const QList<ReplacementPair>& m_pairs;
+    EngineContext& m_context;
+    std::optional<QString> m_target;
+};
+
+} // namespace
+
+void replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+                   const QList<ReplacementPair>& pairs, EngineContext& context)
+{
+    FileReplacement(proc, steps, sourcePath, pairs, context).run();
+}

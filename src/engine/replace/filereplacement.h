@@ -1,0 +1,36 @@
+// The work of both engine entries on one file: read chunk by chunk, replace,
+// write through a ResultWriter. Only the entries call it.
+#pragma once
+
+#include "base/errorreport.h"
+#include "engine/replace/replacetext.h"
+
+#include <QList>
+#include <QString>
+
+struct ReplacementPair {
+    QString find;
+    QString replace;
+};
+
+// The labels an entry's error report shows for each step; 0 where the entry has no such step.
+struct EntrySteps {
+    int read;
+    int chunkLoop;
+    int takeChunk;
+    int yield;
+    int replace;
+    int nextPair;
+    int splitPath;
+    int name;
+    int ifOption1;
+    int targetInFolder;
+    int ifOption2;
+    int targetBesideSource;
+    int write;
+    int nextChunk;
+};
+
+// Reports every failure through proc, at most once for the file, and returns.
+void replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+                   const QList<ReplacementPair>& pairs, EngineContext& context);

@@ -1,0 +1,42 @@
+// The replacement engine's two entries: one source file, a list of find and
+// replace pairs, the result written atomically to the target that the
+// destination gives, in the source's own encoding. The batch run calls one of
+// them per file; they report their own failures and never throw.
+#pragma once
+
+#include "base/errorreport.h"
+#include "base/pathseparator.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct Destination {
+    bool option1 = true;   // "Save results to this folder:" outputFolder
+    bool option2 = false;  // "Save results in folder of original file"
+    QString outputFolder;
+};
+
+struct EngineContext {
+    ErrorReporter& reporter;                   // the entries report through it
+    std::function<Destination()> destination;  // read once per file, at its first chunk
+    std::function<void()> yield;               // before every pair of every chunk, single mode only
+    std::function<bool()> stopRequested;       // may be empty; checked after each yield: when true the
+                                               // entry returns at once, the target untouched, no report
+    qsizetype chunkSize = 65536;
+};
+
+// Find What / Replace With as the boxes give them, lines separated by CR LF.
+// An empty Replace With deletes every find line.
+void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
+                       EngineContext& context);
+// Pair j is findList[j] with replaceList[j].
+void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
+                            EngineContext& context);
+
+// The result's path: the source's file name in the output folder or in the
+// source's own folder. Throws Failure when no destination is selected.
+QString resultTargetPath(const QString& sourcePath, const Destination& destination,
+                         QChar separator = nativePathSeparator);
+// A text cut at every CR LF; an empty text has no lines.
+QStringList splitAtLineBreaks(const QString& text);

@@ -1,0 +1,154 @@
+#include "engine/replace/unitfinder.h"
+
+#include <QStringView>
+#include <QtAlgorithms>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// A rough order of how often bytes occur in text and CSV files: space, lower
+// case letters by English frequency, digits and field punctuation are common;
+// control characters and bytes above 7F are rare.
+constexpr int rankOf(unsigned unit)
+{
+    constexpr const char* lower = "etaoinsrhldcumfpgwybvkxjqz";
+    constexpr const char* upper = "ETAOINSRHLDCUMFPGWYBVKXJQZ";
+    if (unit == ' ')
+        return 255;
+    if (unit == ',' || unit == '.' || unit == '0' || unit == '1' || unit == '2')
+        return 215;
+    if (unit >= '3' && unit <= '9')
+        return 205;
+    if (unit == '\r' || unit == '\n' || unit == '"' || unit == ';' || unit == '-' || unit == ':')
+        return 170;
+    if (unit == '\t' || unit == '/' || unit == '\'' || unit == '(' || unit == ')' || unit == '_' || unit == '@')
+        return 110;
+    for (int i = 0; lower[i] != 0; ++i) {
+        if (unit == static_cast<unsigned>(lower[i]))
+            return 250 - 3 * i;
+        if (unit == static_cast<unsigned>(upper[i]))
+            return 150 - 2 * i;
+    }
+    if (unit >= 0x21 && unit < 0x7F)
+        return 60;
+    if (unit >= 0x80 && unit < 0xC0)
+        return 50; // UTF-8 continuation bytes
+    return 30;
+}
+
+constexpr size_t notFound = size_t(-1);
+
+// Needles are short and most candidates are real matches: an inline loop
+// beats a library call here.
+template <class Unit>
+bool matchesAt(const Unit* start, const Unit* needle, size_t length)
+{
+    if (length > 32)
+        return std::memcmp(start, needle, length * sizeof(Unit)) == 0;
+    for (size_t k = 0; k < length; ++k) {
+        if (start[k] != needle[k])
+            return false;
+    }
+    return true;
+}
+
+#ifdef __SSE2__
+// Bit k of the result is set when start position k may hold the needle.
+inline unsigned candidates(const char* at, size_t probe1, size_t probe2, __m128i unit1, __m128i unit2)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe1));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe2));
+    return unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, unit1), _mm_cmpeq_epi8(b, unit2))));
+}
+
+// Two mask bits per unit; bit 2k stands for start position k.
+inline unsigned candidates(const char16_t* at, size_t probe1, size_t probe2, __m128i unit1, __m128i unit2)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe1));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe2));
+    return unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, unit1), _mm_cmpeq_epi16(b, unit2)))) & 0x5555u;
+}
+
+inline __m128i broadcast(char unit) { return _mm_set1_epi8(unit); }
+inline __m128i broadcast(char16_t unit) { return _mm_set1_epi16(static_cast<short>(unit)); }
+#endif
+
+template <class Unit>
+size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle, size_t length, size_t probe1,
+                   size_t probe2)
+{
+    if (length == 0 || size < length || from > size - length)
+        return notFound;
+    const size_t lastStart = size - length;
+    size_t i = from;
+#ifdef __SSE2__
+    constexpr size_t lanes = 16 / sizeof(Unit);
+    constexpr unsigned bitsPerUnit = sizeof(Unit);
+    const __m128i unit1 = broadcast(needle[probe1]);
+    const __m128i unit2 = broadcast(needle[probe2]);
+    // Loads reach at most lanes - 1 units past a start, within the needle's span.
+    // Candidates are rare: two blocks are tested at a time, their masks
+    // joined in order (each mask has 16 bits).
+    while (i + 2 * lanes <= lastStart + 1) {
+        const unsigned low = candidates(hay + i, probe1, probe2, unit1, unit2);
+        const unsigned high = candidates(hay + i + lanes, probe1, probe2, unit1, unit2);
+        for (unsigned mask = low | high << 16; mask != 0; mask &= mask - 1) {
+            const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
+            if (matchesAt(hay + start, needle, length))
+                return start;
+        }
+        i += 2 * lanes;
+    }
+    while (i + lanes <= lastStart + 1) {
+        unsigned mask = candidates(hay + i, probe1, probe2, unit1, unit2);
+        while (mask != 0) {
+            const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
+            if (matchesAt(hay + start, needle, length))
+                return start;
+            mask &= mask - 1;
+        }
+        i += lanes;
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
+            && matchesAt(hay + i, needle, length))
+            return i;
+    }
+    return notFound;
+}
+
+} // namespace
+
+int unitFrequencyRank(char16_t unit)
+{
+    return rankOf(unit);
+}
+
+size_t findUnits(const char* hay, size_t size, size_t from, const char* needle, size_t length, size_t probe1,
+                 size_t probe2)
+{
+    if (length == 1) {
+        if (from >= size)
+            return notFound;
+        const void* found = std::memchr(hay + from, static_cast<unsigned char>(needle[0]), size - from);
+        return found ? size_t(static_cast<const char*>(found) - hay) : notFound;
+    }
+    return findGeneric(hay, size, from, needle, length, probe1, probe2);
+}
+
+size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* needle, size_t length,
+                 size_t probe1, size_t probe2)
+{
+    if (length == 1) {
+        if (from >= size)
+            return notFound;
+        const qsizetype at = QStringView(hay + from, qsizetype(size - from)).indexOf(QChar(needle[0]));
+        return at < 0 ? notFound : from + size_t(at);
+    }
+    return findGeneric(hay, size, from, needle, length, probe1, probe2);
+}

@@ -1,0 +1,87 @@
+#include "engine/widgets/destinationcontrols.h"
+
+#include "engine/batchrun/browsefolder.h"
+#include "base/errorreport.h"
+#include "base/settings.h"
+#include "base/windowservices.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+QString form1Location(const char* procedure)
+{
+    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
+}
+} // namespace
+
+DestinationControls::DestinationControls(const Controls& controls, WindowServices& services, QObject* parent)
+    : QObject(parent), m_controls(controls), m_services(services)
+{
+    // clicked also comes from arrow keys moving between the options, never from
+    // the load sequence setting them.
+    connect(controls.Option1, &QRadioButton::clicked, this, &DestinationControls::Option1_Click);
+    connect(controls.Option2, &QRadioButton::clicked, this, &DestinationControls::Option2_Click);
+    connect(controls.Text3, &QLineEdit::textChanged, this, &DestinationControls::Text3_Change);
+    connect(controls.PushButton14, &QPushButton::clicked, this, &DestinationControls::PushButton14_Click);
+}
+
+bool DestinationControls::option1() const
+{
+    return m_controls.Option1->isChecked();
+}
+
+bool DestinationControls::option2() const
+{
+    return m_controls.Option2->isChecked();
+}
+
+QString DestinationControls::outputFolder() const
+{
+    return m_controls.Text3->text();
+}
+
+void DestinationControls::Option1_Click()
+{
+    optionClick("Option1_Click");
+}
+
+void DestinationControls::Option2_Click()
+{
+    optionClick("Option2_Click");
+}
+
+void DestinationControls::optionClick(const char* procedure)
+{
+    // Guarded although the window's other option handlers are not: a settings
+    // store that can't be written must not end the program from an event.
+    GuardedProcedure proc(m_services.reporter, form1Location(procedure));
+    proc.step(100, [&] { SaveSetting(QStringLiteral("Option1"), truthText(option1())); });
+    proc.step(102, [&] { SaveSetting(QStringLiteral("Option2"), truthText(option2())); });
+    proc.step(104, [&] { m_controls.Frame4->setEnabled(option1()); });
+}
+
+void DestinationControls::Text3_Change()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("Text3_Change"));
+    proc.step(100, [&] { SaveSetting(QStringLiteral("Output Folder"), outputFolder()); });
+}
+
+void DestinationControls::PushButton14_Click()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton14_Click"));
+    QString chosen;
+    proc.step(100, [&] {
+        const QString startFolder = GetSetting(QStringLiteral("LastFolderDot"), QString());
+        chosen = BrowseFolder(m_services.prompts, QStringLiteral("Please select folder:"), startFolder);
+    });
+    proc.reach(102);
+    if (chosen.isEmpty())
+        return;
+    proc.step(104, [&] { SaveSetting(QStringLiteral("LastFolderDot"), chosen); });
+    proc.reach(106);
+    const bool endsWithSeparator = withTrailingSeparator(chosen) == chosen;
+    proc.step(endsWithSeparator ? 110 : 108, [&] { m_controls.Text3->setText(withTrailingSeparator(chosen)); });
+}

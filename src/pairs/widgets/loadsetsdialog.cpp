@@ -1,0 +1,191 @@
+#include "pairs/widgets/loadsetsdialog.h"
+
+#include "base/widgets/cursorfile.h"
+#include "engine/textfile/textfilereader.h"
+#include "base/widgets/facecolour.h"
+#include "base/fileexists.h"
+#include "base/widgets/pointerfeedback.h"
+#include "base/widgets/programicon.h"
+#include "base/settings.h"
+#include "pairs/setsfile.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const QString separatorKey = QStringLiteral("Form2.Text2");
+}
+
+LoadSetsDialog::LoadSetsDialog(WindowServices& services, AppendSet appendSet, QWidget* parent)
+    : QDialog(parent), m_services(services), m_appendSet(std::move(appendSet))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Load Sets"));
+    setFont(QFont(QStringLiteral("Arial"), 9));
+
+    Label1_0 = new QLabel(QStringLiteral("File To Load:"), this);
+    Label1_1 = new QLabel(QStringLiteral("Separator:"), this);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    PushButton16 = new QPushButton(QStringLiteral("..."), this);
+    PushButton3 = new QPushButton(QStringLiteral("?"), this);
+    PushButton1 = new QPushButton(QStringLiteral("Load"), this);
+    PushButton2 = new QPushButton(QStringLiteral("Cancel"), this);
+    PushButton1->setAutoDefault(false);
+    PushButton2->setAutoDefault(false);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label1_0, 0, 0);
+    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(PushButton16, 0, 2);
+    grid->addWidget(Label1_1, 1, 0);
+    grid->addWidget(Text2, 1, 1);
+    grid->addWidget(PushButton3, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(PushButton1);
+    buttons->addWidget(PushButton2);
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    resize(480, sizeHint().height());
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, PushButton1);
+    setTabOrder(PushButton1, PushButton2);
+    setTabOrder(PushButton2, PushButton16);
+    setTabOrder(PushButton16, PushButton3);
+
+    connect(PushButton1, &QPushButton::clicked, this, &LoadSetsDialog::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &LoadSetsDialog::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &LoadSetsDialog::PushButton3_Click);
+    connect(PushButton16, &QPushButton::clicked, this, &LoadSetsDialog::PushButton16_Click);
+    connect(Text2, &QLineEdit::textChanged, this, &LoadSetsDialog::Text2_Change);
+
+    auto* feedback = new PointerFeedback(m_pointer, this);
+    feedback->watch(this, WindowPointer::Default);
+    feedback->watchButtons(this);
+}
+
+GuardedProcedure LoadSetsDialog::guarded(const char* procedure)
+{
+    return GuardedProcedure(m_services.reporter, errorLocation(QStringLiteral("Form2"), QLatin1String(procedure)));
+}
+
+void LoadSetsDialog::Form_Load()
+{
+    GuardedProcedure proc = guarded("Form_Load");
+    proc.step(100, [&] { SetFaceColour(this); });
+    proc.step(102, [&] { setWindowIcon(programIcon()); });
+    bool haveHand = false;
+    proc.step(104, [&] { haveHand = FileExists(m_services.programFolder + QStringLiteral("HAND-M.CUR")); });
+    if (haveHand) {
+        proc.step(106, [&] {
+            const auto hand = loadCursorFile(m_services.programFolder + QStringLiteral("HAND-M.CUR"));
+            m_pointer.onChange([this, hand](int value) {
+                if (value == WindowPointer::Custom && hand)
+                    setCursor(*hand);
+                else
+                    unsetCursor();
+            });
+        });
+    }
+    proc.step(108, [&] { Text2->setText(GetSetting(separatorKey, QStringLiteral("::"))); });
+}
+
+void LoadSetsDialog::Text2_Change()
+{
+    // Remembered on every change, even when the dialog is then cancelled.
+    // Guarded: a settings store that can't be written must not end the
+    // program from a keystroke.
+    GuardedProcedure proc = guarded("Text2_Change");
+    proc.step(100, [&] { SaveSetting(separatorKey, Text2->text()); });
+}
+
+void LoadSetsDialog::PushButton1_Click()
+{
+    GuardedProcedure proc = guarded("PushButton1_Click");
+    const QString separator = Text2->text();
+    if (separator.isEmpty()) {
+        proc.reach(100);
+        proc.step(126, [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
+        return;
+    }
+    proc.reach(102);
+    if (Text1->text().trimmed().isEmpty())
+        return;
+    const QString path = Text1->text();
+    proc.reach(104);
+    // Folders and other non-files are not set files; hidden files are.
+    if (!QFileInfo(path).isFile()) {
+        proc.step(124, [&] {
+            m_services.prompts.message(path + QStringLiteral(" not found."), StyleStop,
+                                       QStringLiteral("File Not Found"));
+        });
+        return;
+    }
+    QStringList lines;
+    // A file that cannot be read appends nothing; the dialog stays open for another try.
+    if (!proc.step(106, [&] { lines = ReadFileLines(path).lines; }))
+        return;
+    proc.reach(108);
+    for (const QString& line : lines) {
+        SetLine set;
+        proc.reach(110);
+        if (!cutSetLine(line, separator, set))
+            continue;
+        proc.step(116, [&] { m_appendSet(set.find, set.replace); });
+    }
+    proc.step(122, [&] { accept(); });
+}
+
+void LoadSetsDialog::PushButton2_Click()
+{
+    GuardedProcedure proc = guarded("PushButton2_Click");
+    proc.step(100, [&] { reject(); });
+}
+
+QString LoadSetsDialog::helpText()
+{
+    return QStringList{QStringLiteral("If the text file you are loading looks like this:"),
+                       QString(),
+                       QStringLiteral("hi::hello"),
+                       QStringLiteral("peter::pete"),
+                       QString(),
+                       QStringLiteral("then use :: as a Separator"),
+                       QString(),
+                       QStringLiteral("If the text file you are loading looks like this:"),
+                       QString(),
+                       QStringLiteral("hi,hello"),
+                       QStringLiteral("peter,pete"),
+                       QString(),
+                       QStringLiteral("then use , as a Separator"),
+                       QString(),
+                       QStringLiteral("NOTE: The 'Save Sets' feature in this software always saves in this format:"),
+                       QString(),
+                       QStringLiteral("hi::hello"),
+                       QStringLiteral("peter::pete")}
+        .join(QStringLiteral("\r\n"));
+}
+
+void LoadSetsDialog::PushButton3_Click()
+{
+    GuardedProcedure proc = guarded("PushButton3_Click");
+    proc.step(100, [&] { m_services.prompts.message(helpText()); });
+}
+
+void LoadSetsDialog::PushButton16_Click()
+{
+    GuardedProcedure proc = guarded("PushButton16_Click");
+    QString chosen;
+    proc.step(100, [&] {
+        chosen = m_services.prompts.openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"),
+                                               false, QString()})
+                     .value(0);
+    });
+    proc.reach(108);
+    if (!chosen.isEmpty())
+        proc.step(110, [&] { Text1->setText(chosen); });
+}

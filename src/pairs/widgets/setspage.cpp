@@ -1,0 +1,80 @@
+#include "pairs/widgets/setspage.h"
+
+#include "base/errorreport.h"
+#include "pairs/setsfile.h"
+#include "base/windowservices.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+const QString setSeparator = QStringLiteral("::");
+
+QString form1Location(const char* procedure)
+{
+    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
+}
+} // namespace
+
+SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* parent)
+    : QObject(parent), m_controls(controls), m_services(services), m_sets(*controls.Combo1, *controls.Combo2)
+{
+    connect(controls.PushButton7, &QPushButton::clicked, this, &SetsPage::PushButton7_Click);
+    connect(controls.PushButton6, &QPushButton::clicked, this, &SetsPage::PushButton6_Click);
+    connect(controls.PushButton4, &QPushButton::clicked, this, &SetsPage::PushButton4_Click);
+    // activated: only the user's pick, never the lists' own index changes while
+    // one of them is being edited.
+    connect(controls.Combo1, &QComboBox::activated, this, &SetsPage::Combo1_Click);
+    connect(controls.Combo2, &QComboBox::activated, this, &SetsPage::Combo2_Click);
+}
+
+void SetsPage::PushButton7_Click()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton7_Click"));
+    QString answer;
+    proc.step(100, [&] {
+        answer = m_services.prompts.input(
+            QStringLiteral("Enter find and replace set (use :: to separate find text and replace text):"), {},
+            QStringLiteral("findwhat::replacewith"));
+    });
+    proc.reach(102);
+    if (answer.isEmpty())
+        return;
+    proc.reach(104);
+    if (!answer.contains(setSeparator)) {
+        proc.step(112, [&] {
+            m_services.prompts.message(
+                QStringLiteral("You must use :: to separate the find text from the replace text"));
+        });
+        return;
+    }
+    SetLine set;
+    if (!proc.step(106, [&] { cutSetLine(answer, setSeparator, set); }))
+        return;
+    proc.step(108, [&] { SetsList::appendItem(*m_controls.Combo1, set.find); });
+    proc.step(110, [&] { SetsList::appendItem(*m_controls.Combo2, set.replace); });
+}
+
+void SetsPage::PushButton6_Click()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton6_Click"));
+    proc.step(100, [&] { SetsList::removeSelectedItem(*m_controls.Combo1); });
+    proc.step(102, [&] { SetsList::removeSelectedItem(*m_controls.Combo2); });
+}
+
+void SetsPage::PushButton4_Click()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton4_Click"));
+    proc.step(100, [&] { m_controls.Combo1->clear(); });
+    proc.step(102, [&] { m_controls.Combo2->clear(); });
+}
+
+void SetsPage::Combo1_Click()
+{
+    SetsList::mirrorSelection(*m_controls.Combo1, *m_controls.Combo2);
+}
+
+void SetsPage::Combo2_Click()
+{
+    SetsList::mirrorSelection(*m_controls.Combo2, *m_controls.Combo1);
+}

@@ -1,0 +1,40 @@
+#include "window/samplefiles.h"
+
+#include "base/fileexists.h"
+#include "filelist/filelistmodel.h"
+#include "base/pathseparator.h"
+#include "window/scramble.h"
+#include "base/settings.h"
+
+QString sampleFolder(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("Samples") + nativePathSeparator;
+}
+
+void RecordSampleFiles(const QString& programFolder, const FolderListing& listFiles,
+                       const std::function<void()>& yield)
+{
+    const QString folder = sampleFolder(programFolder);
+    QStringList paths;
+    const QStringList names = listFiles(programFolder + QStringLiteral("Samples"), QStringLiteral("*.*"));
+    for (const QString& name : names)
+        paths.append(folder + name);
+    SaveSetting(QStringLiteral("Snapshot"), ScrambleText(paths.join(QLatin1Char('|')), sampleListKey, yield));
+}
+
+void LoadSampleFiles(FileListModel& list, WindowServices& services)
+{
+    const QString text =
+        UnscrambleText(GetSetting(QStringLiteral("Snapshot"), truthText(false)), sampleListKey, services.yield);
+    const QStringList paths = text.isEmpty() ? QStringList() : text.split(QLatin1Char('|'));
+    for (const QString& path : paths) {
+        if (FileExists(path) && !list.ListContainsFile(path))
+            list.Append(path);
+    }
+    if (services.prompts.message(QStringLiteral("Would you like this software to open the folder where these sample "
+                                                "files are stored (so that you can view them before working with "
+                                                "them)?"),
+                                 StyleYesNo)
+        == Answer::Yes)
+        services.prompts.openWithDesktop(sampleFolder(services.programFolder));
+}

@@ -1,0 +1,53 @@
+// A separate process for the fault tests: replaces in one file with the sets
+// entry and prints every error report, one per line, so that a test can limit
+// its file size, run it as another user or kill it midway.
+//   engine_replace_helper [--fsize-limit BYTES] [--as-nobody] [--chunk UNITS]
+//                         [--out FOLDER] SOURCE FIND REPLACE
+#include "base/headlessprompts.h"
+#include "engine/replace/replacetext.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    Destination destination{false, true, {}};
+    qsizetype chunkSize = 65536;
+    while (!args.isEmpty() && args.first().startsWith("--")) {
+        const QString option = args.takeFirst();
+        if (option == "--fsize-limit") {
+            const rlim_t limit = args.takeFirst().toULongLong();
+            const rlimit value{limit, limit};
+            std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of a killed process
+            setrlimit(RLIMIT_FSIZE, &value);
+        } else if (option == "--as-nobody") {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 3;
+        } else if (option == "--chunk") {
+            chunkSize = args.takeFirst().toLongLong();
+        } else if (option == "--out") {
+            destination = Destination{true, false, args.takeFirst()};
+        }
+    }
+    if (args.size() != 3)
+        return 2;
+    HeadlessPrompts prompts([](const QString& text) {
+        std::printf("%s\n", qPrintable(QString(text).replace('\r', ' ').replace('\n', ' ')));
+        std::fflush(stdout);
+    });
+    ErrorReporter reporter(prompts);
+    EngineContext context{reporter, [&] { return destination; }, {}, {}, chunkSize};
+    ReplaceTextInFileCombo(args[0], {args[1]}, {args[2]}, context);
+    return 0;
+}

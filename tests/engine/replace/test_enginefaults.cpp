@@ -1,0 +1,121 @@
+// Faults that need a process of their own: a full disk, a kill in the middle
+// of a file, a source the user may not read. Whatever happens, the target is
+// wholly the old or wholly the new file.
+#include "support/enginetestfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+struct HelperRun {
+    int exitCode = -1;
+    QStringList reports;
+};
+
+HelperRun runHelper(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
+    HelperRun run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.reports = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return run;
+}
+
+QByteArray csvRows(int rows)
+{
+    QByteArray row = "1042,alpha,beta,gamma,2024-01-31,Berlin,open,42.50,x@example.org,note\r\n";
+    return row.repeated(rows);
+}
+
+} // namespace
+
+class TestEngineFaults : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void fullDiskLeavesTargetAsItWas()
+    {
+        const QString source = m_dir.filePath("big.csv");
+        const QByteArray old = csvRows(20000); // about 1.5 MB
+        writeBytes(source, old);
+        QDir().mkpath(m_dir.filePath("out"));
+        const QString target = m_dir.filePath("out/big.csv");
+        writeBytes(target, "previous result");
+
+        for (const QStringList& destination : {QStringList{}, QStringList{"--out", m_dir.filePath("out")}}) {
+            const HelperRun run = runHelper(QStringList{"--fsize-limit", "300000"} + destination
+                                            + QStringList{source, "Berlin", "Hamburg"});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.reports.size(), 1);
+            QVERIFY2(run.reports[0].startsWith("File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
+                     qPrintable(run.reports[0]));
+            QCOMPARE(readBytes(source), old);
+            QCOMPARE(readBytes(target), QByteArray("previous result"));
+        }
+        QCOMPARE(QDir(m_dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"big.csv"});
+    }
+
+    void killedMidFileLeavesWhollyOldOrWhollyNew()
+    {
+        const QString source = m_dir.filePath("killed.csv");
+        const QByteArray old = csvRows(300000); // about 22 MB
+        QByteArray replaced = old;
+        replaced.replace("Berlin", "Hamburg");
+        const QStringList arguments{"--chunk", "65536", source, "Berlin", "Hamburg"};
+
+        writeBytes(source, old);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(runHelper(arguments).exitCode, 0);
+        const qint64 fullRun = qMax<qint64>(20, timer.elapsed());
+        QCOMPARE(readBytes(source), replaced);
+
+        QRandomGenerator random(77);
+        int sawOld = 0;
+        int sawNew = 0;
+        for (int round = 0; round < 12; ++round) {
+            writeBytes(source, old);
+            QProcess process;
+            process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
+            QVERIFY(process.waitForStarted());
+            QThread::msleep(random.bounded(int(fullRun + fullRun / 4)));
+            process.kill();
+            QVERIFY(process.waitForFinished(60000));
+            const QByteArray now = readBytes(source);
+            QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
+            (now == old ? sawOld : sawNew)++;
+        }
+        qInfo("killed runs: %d left the old file, %d the new one", sawOld, sawNew);
+    }
+
+    void unreadableSourceIsReportedAndLeftAlone()
+    {
+        QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7755));
+        const QString source = m_dir.filePath("secret.csv");
+        writeBytes(source, "Berlin");
+        QVERIFY(QFile::setPermissions(source, QFile::Permissions()));
+        const HelperRun run = runHelper({"--as-nobody", source, "Berlin", "Hamburg"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.reports.size(), 1);
+        QVERIFY2(run.reports[0].startsWith("Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
+                 qPrintable(run.reports[0]));
+        QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(readBytes(source), QByteArray("Berlin"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngineFaults)
+#include "test_enginefaults.moc"

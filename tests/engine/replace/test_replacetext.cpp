@@ -1,0 +1,408 @@
+// The engine entries end to end: encodings, destinations, yields and stops,
+// and every failure reported once with the target left as it was.
+#include "support/enginetestfiles.h"
+#include "engine/replace/replacetext.h"
+#include "support/scriptedprompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+struct Harness {
+    ScriptedPrompts prompts;
+    ErrorReporter reporter{prompts};
+    Destination destination;
+    int yields = 0;
+    int destinationReads = 0;
+    EngineContext context{reporter,
+                          [this] {
+                              ++destinationReads;
+                              return destination;
+                          },
+                          [this] { ++yields; },
+                          {},
+                          65536};
+
+    explicit Harness(const QString& outputFolder = {})
+    {
+        destination.option1 = !outputFolder.isEmpty();
+        destination.option2 = outputFolder.isEmpty();
+        destination.outputFolder = outputFolder;
+    }
+    QString report() const { return prompts.shown().isEmpty() ? QString() : prompts.shown().first().text; }
+};
+
+const QString sample = QString::fromUtf8("id,name,city\r\n1,J\xC3\xBCrgen,K\xC3\xB6ln\n2,Zo\xC3\xAB,Paris\r3,\xE2\x82\xAC uro,Berlin\r\n");
+
+} // namespace
+
+class TestReplaceText : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_out;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_out = path("out");
+        QDir().mkpath(m_out);
+    }
+
+    void cleanup()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void unmatchedFileComesOutByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (TextEncoding encoding : allEncodings()) {
+            const QString text = encoding == TextEncoding::Windows1252
+                ? QString::fromLatin1("caf\xE9\r\n\xC0 la\n") + QChar(0x20AC) + QChar(0x81)
+                : sample + QString::fromUtf8("\xF0\x9F\x98\x80");
+            QTest::newRow(qPrintable(encodingLabel(encoding))) << referenceBytes(text, encoding);
+        }
+        QByteArray everyByte;
+        for (int b = 0; b < 256; ++b)
+            everyByte.append(char(b));
+        QTest::newRow("binary with NULs, every byte") << everyByte + everyByte;
+        QTest::newRow("0 bytes") << QByteArray();
+        QTest::newRow("only FF FE") << QByteArray("\xFF\xFE");
+        QTest::newRow("only EF BB BF") << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("only FF FE 00 00") << QByteArray("\xFF\xFE\x00\x00", 4);
+        QTest::newRow("UTF-16LE with lone surrogate") << QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0", 8);
+        QTest::newRow("CR LF mixes") << QByteArray("a\r\n\r\rb\n\n\r");
+    }
+
+    void unmatchedFileComesOutByteForByte()
+    {
+        QFETCH(QByteArray, bytes);
+        writeBytes(path("a.csv"), bytes);
+        for (qsizetype chunk : {1, 3, 65536}) {
+            Harness harness(m_out);
+            harness.context.chunkSize = chunk;
+            // A lone surrogate has no UTF-8 bytes: that pair is matched on the decoded text.
+            ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))},
+                                   {"x", "y", "z"}, harness.context);
+            QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+            QCOMPARE(readBytes(m_out + "/a.csv"), bytes);
+        }
+    }
+
+    void replacementEqualsWholeTextInEveryEncoding_data()
+    {
+        QTest::addColumn<int>("encoding");
+        for (TextEncoding encoding : allEncodings())
+            QTest::newRow(qPrintable(encodingLabel(encoding))) << int(encoding);
+    }
+
+    void replacementEqualsWholeTextInEveryEncoding()
+    {
+        QFETCH(int, encoding);
+        const auto enc = TextEncoding(encoding);
+        const QString text = QString(enc == TextEncoding::Windows1252 ? QString::fromLatin1("K\xF6ln,caf\xE9\r\n") : sample)
+                                 .repeated(40);
+        // Pair 2 brings in a character that Windows-1252 lacks; pair 3 takes it out again.
+        const QStringList finds{QString::fromUtf8("K\xC3\xB6ln"), "l", QString::fromUtf8("\xE3\x82\xA2"), ",", "\r\n"};
+        const QStringList replaces{"Cologne", QString::fromUtf8("\xE3\x82\xA2"), "L", ";;", "\n"};
+        writeBytes(path("a.csv"), referenceBytes(text, enc));
+        const QByteArray expected = referenceBytes(replacedWholeText(text, finds, replaces), enc);
+        for (qsizetype chunk : {1, 2, 3, 7, 65536}) {
+            Harness harness(m_out);
+            harness.context.chunkSize = chunk;
+            ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
+            QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+            QCOMPARE(readBytes(m_out + "/a.csv"), expected);
+        }
+    }
+
+    void unmarkedFileNotUtf8LateIsWindows1252Throughout()
+    {
+        // Valid UTF-8 for many chunks, then a byte that only Windows-1252 reads.
+        const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,") .repeated(5000) + "\xE9t\xE9";
+        writeBytes(path("a.csv"), bytes);
+        Harness harness(m_out);
+        harness.context.chunkSize = 64;
+        ReplaceTextInFileCombo(path("a.csv"), {"t"}, {"T"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QByteArray expected = bytes;
+        expected.replace('t', 'T');
+        QCOMPARE(readBytes(m_out + "/a.csv"), expected);
+    }
+
+    void inPlaceWithoutMatchLeavesSourceUntouched()
+    {
+        writeBytes(path("a.csv"), "one,two\r\n");
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+        {
+            QFile file(path("a.csv"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        const ino_t inode = [&] { struct stat st; ::stat(QFile::encodeName(path("a.csv")), &st); return st.st_ino; }();
+        Harness harness;
+        ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
+        ReplaceTextInFileCombo(path("a.csv"), {"four"}, {"4"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("one,two\r\n"));
+        QCOMPARE(QFileInfo(path("a.csv")).lastModified().toUTC(), old);
+        struct stat st;
+        ::stat(QFile::encodeName(path("a.csv")), &st);
+        QCOMPARE(st.st_ino, inode);
+    }
+
+    void inPlaceReplacesSourceUnderItsName()
+    {
+        writeBytes(path("a.csv"), "one,two\r\n");
+        Harness harness;
+        ReplaceTextInFile(path("a.csv"), "one\r\ntwo", "1\r\n2", harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("1,2\r\n"));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
+    }
+
+    void singleModeDeletesWithEmptyReplaceAndIgnoresEmptyFindLine()
+    {
+        writeBytes(path("a.csv"), "a;b;c\r\n");
+        Harness harness(m_out);
+        ReplaceTextInFile(path("a.csv"), ";\r\n", "", harness.context);
+        QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("abc\r\n"));
+        QCOMPARE(harness.yields, 2); // one per find line, the empty one too
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void singleModeYieldsBeforeEveryPairOfEveryChunkSetsModeNever()
+    {
+        writeBytes(path("a.csv"), QByteArray(10, 'x'));
+        Harness harness(m_out);
+        harness.context.chunkSize = 4; // three chunks
+        ReplaceTextInFile(path("a.csv"), "a\r\nb", "c\r\nd", harness.context);
+        QCOMPARE(harness.yields, 6);
+        harness.yields = 0;
+        ReplaceTextInFileCombo(path("a.csv"), {"a", "b"}, {"c", "d"}, harness.context);
+        QCOMPARE(harness.yields, 0);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void destinationIsReadOnceAtFirstChunk()
+    {
+        writeBytes(path("a.csv"), QByteArray(100, 'x'));
+        const QString other = path("other");
+        QDir().mkpath(other);
+        Harness harness(m_out);
+        harness.context.chunkSize = 10;
+        // The user switches the folder while the file is being processed.
+        harness.context.yield = [&] {
+            if (++harness.yields > 1)
+                harness.destination.outputFolder = other;
+        };
+        ReplaceTextInFile(path("a.csv"), "x", "y", harness.context);
+        QCOMPARE(harness.destinationReads, 1);
+        QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray(100, 'y'));
+        QVERIFY(!QFile::exists(other + "/a.csv"));
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void stopRequestedDiscardsPartResultWithoutReport()
+    {
+        writeBytes(path("a.csv"), QByteArray(100, 'x'));
+        writeBytes(m_out + "/a.csv", "previous");
+        Harness harness(m_out);
+        harness.context.chunkSize = 10;
+        harness.context.stopRequested = [&] { return harness.yields == 5; };
+        ReplaceTextInFile(path("a.csv"), "x", "y", harness.context);
+        QCOMPARE(harness.yields, 5);
+        QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("previous"));
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList{"a.csv"});
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void emptySourceGivesEmptyTargetMarkOnlyGivesMark()
+    {
+        writeBytes(path("empty.csv"), "");
+        writeBytes(path("mark.csv"), "\xFF\xFE");
+        writeBytes(m_out + "/empty.csv", "old content");
+        Harness harness(m_out);
+        ReplaceTextInFileCombo(path("empty.csv"), {"a"}, {"b"}, harness.context);
+        ReplaceTextInFileCombo(path("mark.csv"), {}, {}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(m_out + "/empty.csv"), QByteArray());
+        QCOMPARE(readBytes(m_out + "/mark.csv"), QByteArray("\xFF\xFE"));
+    }
+
+    void sameNameFromTwoFoldersLaterSourceWins()
+    {
+        QDir().mkpath(path("x"));
+        QDir().mkpath(path("y"));
+        writeBytes(path("x/a.csv"), "from x");
+        writeBytes(path("y/a.csv"), "from y");
+        Harness harness(m_out + "/"); // trailing separator collapses
+        ReplaceTextInFileCombo(path("x/a.csv"), {}, {}, harness.context);
+        ReplaceTextInFileCombo(path("y/a.csv"), {}, {}, harness.context);
+        QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("from y"));
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void symlinkedTargetIsWrittenThroughAndPermissionsKept()
+    {
+        writeBytes(path("real.csv"), "a-b");
+        QVERIFY(QFile::setPermissions(path("real.csv"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QFile::Permissions permissions = QFile::permissions(path("real.csv"));
+        QVERIFY(QFile::link(path("real.csv"), path("link.csv")));
+        Harness harness;
+        ReplaceTextInFileCombo(path("link.csv"), {"-"}, {"+"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QVERIFY(QFileInfo(path("link.csv")).isSymLink());
+        QCOMPARE(readBytes(path("real.csv")), QByteArray("a+b"));
+        QCOMPARE(QFile::permissions(path("real.csv")), permissions);
+    }
+
+    void targetReplacedByRootKeepsItsOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root");
+        writeBytes(path("a.csv"), "a-b");
+        QCOMPARE(::chown(QFile::encodeName(path("a.csv")), 65534, 65534), 0);
+        Harness harness;
+        ReplaceTextInFileCombo(path("a.csv"), {"-"}, {"+"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("a+b"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(path("a.csv")), &st), 0);
+        QCOMPARE(st.st_uid, uid_t(65534));
+        QCOMPARE(st.st_gid, gid_t(65534));
+    }
+
+    void failuresAreReportedOnceAtTheirStep_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("missing source") << "missing" << true << 100 << "No such file or directory";
+        QTest::newRow("folder as source") << "folder" << false << 100 << "Not a regular file";
+        QTest::newRow("FIFO as source") << "fifo" << false << 100 << "Not a regular file";
+        QTest::newRow("socket as source, not its open error") << "socket" << false << 100 << "Not a regular file";
+        QTest::newRow("read-only target") << "readonly" << true << 136 << "Permission denied";
+        QTest::newRow("read-only target, sets") << "readonly" << false << 124 << "Permission denied";
+        QTest::newRow("output folder gone") << "nofolder" << true << 136 << "No such file or directory";
+        QTest::newRow("folder in target's place") << "dirtarget" << false << 124 << "Is a directory";
+        QTest::newRow("bad UTF-8 after mark") << "badutf8" << true << 104 << "Cannot decode";
+        QTest::newRow("odd UTF-16 byte") << "oddutf16" << false << 104 << "Cannot decode";
+        QTest::newRow("bad UTF-32 unit") << "badutf32" << false << 104 << "Cannot decode";
+        QTest::newRow("character Windows-1252 lacks") << "cp1252" << true << 136 << "Cannot write";
+        QTest::newRow("line counts differ") << "counts" << true << 110 << "The number of lines";
+        QTest::newRow("replace list short") << "counts" << false << 108 << "The sets list holds 2 find texts";
+        QTest::newRow("no destination") << "nodestination" << false << 124 << "No destination is selected";
+        QTest::newRow("destination unreadable, reported once") << "baddestination" << true << 128 << "Destination unreadable";
+    }
+
+    void failuresAreReportedOnceAtTheirStep()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, single);
+        QFETCH(int, line);
+        QFETCH(QString, description);
+        QString source = path("a.csv");
+        QByteArray bytes = "x,\xE9,x";
+        QString findWhat = "x";
+        QString replaceWith = "y";
+        Harness harness(m_out);
+        harness.context.chunkSize = 4;
+        if (setup == "missing") {
+            source = path("gone.csv");
+        } else if (setup == "folder") {
+            source = m_out;
+        } else if (setup == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(source), 0600), 0);
+        } else if (setup == "socket") {
+            const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, QFile::encodeName(source).constData(), sizeof address.sun_path);
+            QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+            ::close(listening);
+        } else if (setup == "readonly") {
+            writeBytes(m_out + "/a.csv", "keep");
+            QVERIFY(QFile::setPermissions(m_out + "/a.csv", QFile::ReadOwner | QFile::ReadGroup));
+        } else if (setup == "nofolder") {
+            harness.destination.outputFolder = path("removed");
+        } else if (setup == "dirtarget") {
+            QDir().mkpath(m_out + "/a.csv");
+        } else if (setup == "badutf8") {
+            bytes = "\xEF\xBB\xBFx,x,\xC3\x28";
+        } else if (setup == "oddutf16") {
+            bytes = QByteArray("\xFF\xFEx\0,\0x", 7);
+        } else if (setup == "badutf32") {
+            bytes = QByteArray("\x00\x00\xFE\xFF\x00\x11\x00\x00", 8);
+        } else if (setup == "cp1252") {
+            replaceWith = QString::fromUtf8("\xE3\x82\xA2");
+            writeBytes(m_out + "/a.csv", "keep");
+        } else if (setup == "counts") {
+            findWhat = "x\r\n,";
+        } else if (setup == "nodestination") {
+            harness.destination.option1 = false;
+        } else if (setup == "baddestination") {
+            harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
+        }
+        if (setup != "missing" && !QFileInfo::exists(source))
+            writeBytes(source, bytes);
+        const QByteArray before = readBytes(m_out + "/a.csv");
+        harness.prompts.answerMessage();
+        if (single)
+            ReplaceTextInFile(source, findWhat, replaceWith, harness.context);
+        else
+            ReplaceTextInFileCombo(source, findWhat.split("\r\n"), QStringList{replaceWith}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QVERIFY2(harness.report().startsWith(description), qPrintable(harness.report()));
+        const QString procedure = single ? "ReplaceTextInFile " : "ReplaceTextInFileCombo ";
+        QVERIFY2(harness.report().contains("ReplaceText." + procedure + "at line " + QString::number(line) + "\r\r"),
+                 qPrintable(harness.report()));
+        if (setup != "dirtarget")
+            QCOMPARE(readBytes(m_out + "/a.csv"), before);
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QFileInfo::exists(m_out + "/a.csv") && setup != "dirtarget" ? QStringList{"a.csv"} : QStringList{});
+    }
+
+    void decodeFailureNamesFileReasonAndBytes()
+    {
+        writeBytes(path("a.csv"), "\xEF\xBB\xBF" "abc\xE2\x82");
+        Harness harness(m_out);
+        harness.prompts.answerMessage();
+        ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QVERIFY2(harness.report().startsWith("Cannot decode \"" + path("a.csv") + "\" as UTF-8: cut byte sequence E2 82 at byte offset 6"),
+                 qPrintable(harness.report()));
+    }
+
+    void encodeFailureNamesCharacter()
+    {
+        writeBytes(path("a.csv"), "caf\xE9");
+        Harness harness(m_out);
+        harness.prompts.answerMessage();
+        ReplaceTextInFileCombo(path("a.csv"), {"caf"}, {QString::fromUtf8("\xE3\x82\xA2")}, harness.context);
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QVERIFY2(harness.report().startsWith("Cannot write \"" + m_out + "/a.csv\" in Windows-1252: the result holds the character U+30A2 \""
+                                             + QString::fromUtf8("\xE3\x82\xA2") + "\""),
+                 qPrintable(harness.report()));
+        QVERIFY(!QFile::exists(m_out + "/a.csv"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReplaceText)
+#include "test_replacetext.moc"

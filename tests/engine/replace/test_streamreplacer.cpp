@@ -1,0 +1,202 @@
+// The streaming replacement against replacing on the whole text, over many
+// chunk sizes and random texts with cascading pairs.
+#include "engine/replace/streamreplacer.h"
+#include "engine/replace/unitfinder.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+struct Pair {
+    QString find;
+    QString replace;
+};
+
+QString wholeText(QString text, const QList<Pair>& pairs)
+{
+    for (const Pair& pair : pairs) {
+        if (!pair.find.isEmpty())
+            text.replace(pair.find, pair.replace);
+    }
+    return text;
+}
+
+template <class Unit>
+std::basic_string<Unit> unitsOf(const QString& text);
+
+template <>
+std::string unitsOf<char>(const QString& text)
+{
+    return text.toStdString();
+}
+
+template <>
+std::u16string unitsOf<char16_t>(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+template <class Unit>
+QString streamed(const QString& input, const QList<Pair>& pairs, size_t chunkSize)
+{
+    using View = std::basic_string_view<Unit>;
+    ReplacementChain<Unit> chain;
+    for (const Pair& pair : pairs)
+        chain.addPair(unitsOf<Unit>(pair.find), unitsOf<Unit>(pair.replace));
+    const std::basic_string<Unit> units = unitsOf<Unit>(input);
+    std::basic_string<Unit> out;
+    size_t at = 0;
+    do {
+        const size_t size = std::min(chunkSize, units.size() - at);
+        View text(units.data() + at, size);
+        at += size;
+        const bool last = at == units.size();
+        for (size_t j = 0; j < chain.size(); ++j)
+            text = chain.runPair(j, text, last);
+        out.append(text);
+    } while (at < units.size());
+    if constexpr (std::is_same_v<Unit, char>)
+        return QString::fromStdString(out);
+    else
+        return QString::fromStdU16String(out);
+}
+
+QString randomText(QRandomGenerator& random, const QString& alphabet, int maxLength)
+{
+    QString text;
+    const int length = random.bounded(maxLength + 1);
+    for (int i = 0; i < length; ++i)
+        text += alphabet[random.bounded(int(alphabet.size()))];
+    return text;
+}
+
+QList<size_t> chunkSizesFor(const QList<Pair>& pairs)
+{
+    QList<size_t> sizes{1, 2, 3, 65536};
+    for (const Pair& pair : pairs)
+        sizes << size_t(qMax<qsizetype>(1, pair.find.size()));
+    return sizes;
+}
+
+} // namespace
+
+class TestStreamReplacer : public QObject {
+    Q_OBJECT
+
+private:
+    void compareAllChunkSizes(const QString& input, const QList<Pair>& pairs)
+    {
+        const QString expected = wholeText(input, pairs);
+        for (size_t chunk : chunkSizesFor(pairs)) {
+            QCOMPARE(streamed<char16_t>(input, pairs, chunk), expected);
+            if (input.toLatin1() == input.toUtf8())
+                QCOMPARE(streamed<char>(input, pairs, chunk), expected);
+        }
+    }
+
+private slots:
+    void replacementRules_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("finds");
+        QTest::addColumn<QStringList>("replaces");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("case-sensitive") << "ABC abc" << QStringList{"abc"} << QStringList{"x"} << "ABC x";
+        QTest::newRow("cascade a>b, b>c") << "a" << QStringList{"a", "b"} << QStringList{"b", "c"} << "c";
+        QTest::newRow("cascade b>c, a>b") << "a" << QStringList{"b", "a"} << QStringList{"c", "b"} << "b";
+        QTest::newRow("aa>b on aaa") << "aaa" << QStringList{"aa"} << QStringList{"b"} << "ba";
+        QTest::newRow("a>aa no second pass") << "a" << QStringList{"a"} << QStringList{"aa"} << "aa";
+        QTest::newRow("empty find changes nothing") << "abc" << QStringList{""} << QStringList{"x"} << "abc";
+        QTest::newRow("deletion") << "a,b,,c" << QStringList{","} << QStringList{""} << "abc";
+        QTest::newRow("empty text") << "" << QStringList{"a"} << QStringList{"b"} << "";
+        QTest::newRow("line ends untouched") << "a\r\nb\rc\n" << QStringList{"b"} << QStringList{"B"} << "a\r\nB\rc\n";
+        QTest::newRow("find equals text") << "abc" << QStringList{"abc"} << QStringList{"z"} << "z";
+        QTest::newRow("find longer than text") << "ab" << QStringList{"abc"} << QStringList{"z"} << "ab";
+    }
+
+    void replacementRules()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, finds);
+        QFETCH(QStringList, replaces);
+        QFETCH(QString, expected);
+        QList<Pair> pairs;
+        for (qsizetype j = 0; j < finds.size(); ++j)
+            pairs.append({finds[j], replaces[j]});
+        QCOMPARE(wholeText(input, pairs), expected);
+        compareAllChunkSizes(input, pairs);
+    }
+
+    void occurrenceAcrossChunkBoundaryIsReplaced()
+    {
+        const QString input = QString(65534, 'x') + "needle" + QString(10, 'y');
+        QCOMPARE(streamed<char16_t>(input, {{"needle", "N"}}, 65536), QString(65534, 'x') + "N" + QString(10, 'y'));
+        QCOMPARE(streamed<char>(input, {{"needle", "N"}}, 65536), QString(65534, 'x') + "N" + QString(10, 'y'));
+    }
+
+    void replacementMadeInOneChunkIsMatchedByLaterPairAcrossBoundary()
+    {
+        // Pair 1 grows the text so that pair 2's occurrence spans pair 1's output pieces.
+        compareAllChunkSizes("abababab", {{"b", "bc"}, {"cab", "X"}, {"X", "Y"}});
+    }
+
+    void randomTextsAndCascadingPairsEqualWholeText()
+    {
+        QRandomGenerator random(20240607);
+        const QString alphabet = "abc";
+        for (int round = 0; round < 3000; ++round) {
+            // Long texts too, so that the vectorised search meets many candidates.
+            const QString input = randomText(random, alphabet, round % 3 == 0 ? 400 : 60);
+            QList<Pair> pairs;
+            const int count = 1 + random.bounded(4);
+            for (int j = 0; j < count; ++j) {
+                QString find = randomText(random, alphabet, 4);
+                pairs.append({find, randomText(random, alphabet, 4)});
+            }
+            compareAllChunkSizes(input, pairs);
+            if (QTest::currentTestFailed()) {
+                qWarning() << "input" << input;
+                for (const Pair& pair : pairs)
+                    qWarning() << "pair" << pair.find << pair.replace;
+                return;
+            }
+        }
+    }
+
+    void surrogatePairsAreUnitsLikeAnyOther()
+    {
+        const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
+        compareAllChunkSizes(face + "a" + face + face, {{face + "a", "b"}, {face, "c"}});
+        compareAllChunkSizes(face + face, {{face.left(1), "x"}});
+    }
+
+    void finderUsesRareUnitButFindsLeftmost()
+    {
+        const std::string hay = "aaaaqaaqzaqz";
+        UnitFinder<char> finder(std::string_view("qz"));
+        QCOMPARE(finder.find(hay, 0), size_t(7));
+        QCOMPARE(finder.find(hay, 8), size_t(10));
+        QCOMPARE(finder.find(hay, 11), UnitFinder<char>::npos);
+        const std::u16string wide = u"e,e,,x,,";
+        UnitFinder<char16_t> wideFinder(std::u16string_view(u",x,"));
+        QCOMPARE(wideFinder.find(wide, 0), size_t(4));
+        QCOMPARE(wideFinder.find(wide, 5), UnitFinder<char16_t>::npos);
+    }
+
+    void replacementsAreCounted()
+    {
+        ReplacementChain<char> chain;
+        chain.addPair("a", "b");
+        chain.addPair("q", "r");
+        const std::string text = "banana";
+        std::string_view view = text;
+        for (size_t j = 0; j < chain.size(); ++j)
+            view = chain.runPair(j, view, true);
+        QCOMPARE(QString::fromStdString(std::string(view)), QString("bbnbnb"));
+        QCOMPARE(chain.replacements(), qint64(3));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStreamReplacer)
+#include "test_streamreplacer.moc"

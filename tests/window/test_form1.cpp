@@ -1,0 +1,224 @@
+#include "base/desktopfolder.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+#include "support/window/form1testcase.h"
+#include "base/settings.h"
+#include "window/tabcontrol.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
+
+class TestForm1 : public Form1TestCase {
+    Q_OBJECT
+
+    static void moveOver(QWidget* widget)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &move);
+    }
+
+private slots:
+    void firstStartWithEmptyStore()
+    {
+        Form1& form = f->open();
+        QCOMPARE(form.TabControl1->currentIndex(), 0);
+        QCOMPARE(form.Text3->text(), DesktopFolderPath());
+        QVERIFY(form.Text3->text().endsWith(QDir::separator()));
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(!form.Option2->isChecked());
+        QVERIFY(form.Frame4->isEnabled());
+        QCOMPARE(form.windowTitle(), QString("Tallowmere"));
+        QVERIFY(!form.windowIcon().isNull());
+        QCOMPARE(f->prompts.applicationTitle(), QString("Tallowmere"));
+        QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QString("File(s)"));
+        QCOMPARE(form.ListView1->fileList()->Count(), 0);
+    }
+
+    void restartRestoresTabAndDestination()
+    {
+        {
+            Form1& form = f->open();
+            form.TabControl1->setCurrentIndex(1);
+            SaveSetting("Option1", "False");
+            SaveSetting("Option2", "True");
+            SaveSetting("Output Folder", "/no/such/folder/");
+        }
+        QCOMPARE(GetSetting("TabSel", 0), QString("1"));
+        Form1& again = f->open();
+        QCOMPARE(again.TabControl1->currentIndex(), 1);
+        QVERIFY(again.Option2->isChecked());
+        QVERIFY(!again.Option1->isChecked());
+        QVERIFY(!again.Frame4->isEnabled());
+        QCOMPARE(again.Text3->text(), QString("/no/such/folder/"));
+    }
+
+    void badOption1ValueGivesOneReportAtLine140()
+    {
+        SaveSetting("Option1", "Maybe");
+        SaveSetting("Option2", "0");
+        SaveSetting("TabSel", "1");
+        f->prompts.answerMessage();
+        Form1& form = f->open();
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        const ShownPrompt& report = f->prompts.shown().first();
+        QCOMPARE(report.title, QString("Application Error"));
+        QCOMPARE(report.style, 48);
+        QVERIFY(report.text.startsWith("Type mismatch\r\nin Quorvane2021/08/31.Form1.Form_Load at line 140\r\r"));
+        // The rest of the sequence still ran.
+        QCOMPARE(form.TabControl1->currentIndex(), 1);
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(form.Frame4->isEnabled());
+    }
+
+    void badTabValueIsReportedAtLine136()
+    {
+        SaveSetting("TabSel", "7");
+        f->prompts.answerMessage();
+        Form1& form = f->open();
+        QVERIFY(f->prompts.shown().first().text.contains("Form1.Form_Load at line 136\r\r"));
+        QCOMPARE(form.TabControl1->currentIndex(), 0);
+    }
+
+    void tabChangeIsRemembered()
+    {
+        Form1& form = f->open();
+        form.TabControl1->setCurrentIndex(1);
+        QCOMPARE(GetSetting("TabSel", 0), QString("1"));
+        form.TabControl1->setCurrentIndex(0);
+        QCOMPARE(GetSetting("TabSel", 9), QString("0"));
+    }
+
+    void tabClickWithUnwritableStoreIsReportedNotThrown()
+    {
+        Form1& form = f->open();
+        // A folder where the settings file should be: every write fails.
+        QFile::remove(f->settings.fileName());
+        QVERIFY(QDir().mkdir(f->settings.fileName()));
+        f->prompts.answerMessage();
+        form.TabControl1->setCurrentIndex(1);
+        QCOMPARE(form.TabControl1->currentIndex(), 1);
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        QVERIFY(f->prompts.shown().last().text.contains("in Quorvane2021/08/31.Form1.TabControl1_Click at line 100\r\r"));
+    }
+
+    void pointerFeedback()
+    {
+        Form1& form = f->open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        moveOver(form.PushButton13);
+        QCOMPARE(form.pointer().value(), 99);
+        moveOver(form.Frame3);
+        QCOMPARE(form.pointer().value(), 0);
+        moveOver(form.PushButton7);
+        QCOMPARE(form.pointer().value(), 99);
+        moveOver(form.Text3);
+        QCOMPARE(form.pointer().value(), 0);
+    }
+
+    void handPointerLeftBehindOverTabPageOrHeaders()
+    {
+        // Real pointer moves, delivered the way the window system delivers them.
+        Form1& form = f->open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.TabControl1->setCurrentIndex(1);
+        QTest::mouseMove(form.PushButton7, QPoint(5, 5));
+        QCOMPARE(form.pointer().value(), 99);
+        QTest::mouseMove(form.TabControl1, QPoint(100, form.TabControl1->height() - 4));
+        QCOMPARE(form.pointer().value(), 0);
+        QTest::mouseMove(form.PushButton1, QPoint(5, 5));
+        QCOMPARE(form.pointer().value(), 99);
+        QTest::mouseMove(form.TabControl1->tabBar(), QPoint(10, 5));
+        QCOMPARE(form.pointer().value(), 0);
+    }
+
+    void hoverWhileBusyKeepsHourglass()
+    {
+        Form1& form = f->open();
+        form.pointer().set(WindowPointer::Hourglass);
+        moveOver(form.PushButton12);
+        moveOver(form.TabControl1);
+        moveOver(&form);
+        QCOMPARE(form.pointer().value(), 11);
+        QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+    }
+
+    void handCursorFromProgramFolder()
+    {
+        Form1& plain = f->open();
+        QVERIFY(!plain.handCursor());
+        moveOver(plain.PushButton10);
+        QCOMPARE(plain.pointer().value(), 99);
+
+        QVERIFY(QFile::copy(QFINDTESTDATA("../../resources/HAND-M.CUR"), f->programFolder() + "HAND-M.CUR"));
+        Form1& withHand = f->open();
+        QVERIFY(withHand.handCursor());
+        QCOMPARE(withHand.handCursor()->hotSpot(), QPoint(7, 0));
+    }
+
+    void skinFileGivesButtonFaceColour()
+    {
+        QDir(f->programDir.path()).mkdir("x");
+        QFile skin(f->programFolder() + "x/o.cjs");
+        QVERIFY(skin.open(QIODevice::WriteOnly));
+        skin.write("QPushButton { font-weight: bold; }");
+        skin.close();
+        Form1& form = f->open();
+        QVERIFY(form.Frame3->autoFillBackground());
+        QCOMPARE(form.Option1->palette().color(QPalette::Window), form.palette().color(QPalette::Button));
+        QVERIFY(form.styleSheet().contains("QPushButton"));
+    }
+
+    void homePageOnlyOnSeven()
+    {
+        f->draw = 8;
+        f->open();
+        f->draw = 7;
+        f->prompts.expectDesktop();
+        f->open();
+        QCOMPARE(f->prompts.shown().last().text, QString("https://www.pellworth.example/"));
+    }
+
+    void helpMessage()
+    {
+        Form1& form = f->open();
+        form.pointer().set(WindowPointer::Hourglass);
+        f->prompts.answerMessage();
+        form.PushButton10->click();
+        const ShownPrompt& help = f->prompts.shown().last();
+        QCOMPARE(help.text, QString("This software is not intended to be used on non-text-based files such as media "
+                                    "files, executables, etc.\r\rQuestions? Please contact Team Pellworth at "
+                                    "https://www.pellworth.example/contact/"));
+        QCOMPARE(help.style, 0);
+        QCOMPARE(help.title, QString("Tallowmere"));
+    }
+
+    void layoutFollowsTwips()
+    {
+        Form1& form = f->open();
+        const qreal scale = form.logicalDpiX() / 1440.0;
+        QCOMPARE(form.size(), QSize(qRound(15960 * scale), qRound(6180 * scale)));
+        QCOMPARE(form.PushButton11->geometry(), QRect(qRound(4080 * scale), qRound(5160 * scale),
+                                                      qRound(3840 * scale), qRound(405 * scale)));
+        // Page controls sit relative to the tab control, headers included.
+        const QPoint text1 = form.Text1->mapTo(form.TabControl1, QPoint(0, 0));
+        QCOMPARE(text1, QPoint(qRound(225 * scale), qRound(720 * scale)));
+        QCOMPARE(form.Text3->mapTo(form.Frame3, QPoint(0, 0)),
+                 QPoint(qRound((480 + 240) * scale), qRound((510 + 300) * scale)));
+        QCOMPARE(form.ListView1->header()->sectionSize(0), qRound(7000 * scale));
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "test_form1.moc"
