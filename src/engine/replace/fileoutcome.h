@@ -8,7 +8,7 @@
 struct FileOutcome {
     enum Kind {
         Changed,     // the result was written; replacements > 0
-        Unchanged,   // nothing occurred; the target was not written
+        Unchanged,   // nothing occurred (an output folder still gets its copy)
         Skipped,     // not processed: reason says why (empty, missing, not a regular file, ...)
         Failed,      // reason holds the report's description
         NotReached,  // the run stopped before this row
