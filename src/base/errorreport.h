@@ -59,6 +59,8 @@ public:
     void reach(int label) { m_line = label; }
     int line() const { return m_line; }
     int failures() const { return m_failures; }
+    // The description of the last failed step, for the run's report.
+    const QString& lastFailure() const { return m_lastFailure; }
     const QString& location() const { return m_location; }
     ErrorReporter& reporter() { return m_reporter; }
 
@@ -69,4 +71,5 @@ private:
     QString m_location;
     int m_line = 0;
     int m_failures = 0;
+    QString m_lastFailure;
 };

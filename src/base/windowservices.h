@@ -19,4 +19,6 @@ struct WindowServices {
     QString programFolder;
     // Lets pending window events run (QCoreApplication::processEvents).
     std::function<void()> yield;
+    // The same, for the engine's extra yields inside a long file; may be empty.
+    std::function<void()> keepAlive;
 };

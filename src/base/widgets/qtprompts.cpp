@@ -51,7 +51,15 @@ QString QtPrompts::displayText(const QString& text)
 
 Answer QtPrompts::showMessage(const QString& text, int style, const QString& title)
 {
+    return showMessageWithDetails(text, {}, style, title);
+}
+
+Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style,
+                                         const QString& title)
+{
     QMessageBox box(boxOwner());
+    if (!details.isEmpty())
+        box.setDetailedText(displayText(details));
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);

@@ -32,7 +32,7 @@ QString resultTargetPath(const QString& sourcePath, const Destination& destinati
     throw Failure(QStringLiteral("No destination is selected"));
 }
 
-void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
+FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
                        EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
@@ -48,7 +48,7 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
                 throw Failure(QStringLiteral("The number of lines of Find What and Replace With must be the same."));
         });
         if (!paired)
-            return;
+            return {FileOutcome::Failed, 0, proc.lastFailure()};
     }
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findLines.size(); ++j)
@@ -56,10 +56,10 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
     EntrySteps steps = singleSteps;
     if (replaceWith.isEmpty())
         steps.replace = 120; // the branch that deletes the find lines
-    replaceInFile(proc, steps, sourcePath, pairs, context);
+    return replaceInFile(proc, steps, sourcePath, pairs, context);
 }
 
-void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
+FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
                             EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
@@ -71,9 +71,9 @@ void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findLi
         }
     });
     if (!paired)
-        return;
+        return {FileOutcome::Failed, 0, proc.lastFailure()};
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findList.size(); ++j)
         pairs.append({findList[j], replaceList[j]});
-    replaceInFile(proc, setsSteps, sourcePath, pairs, context);
+    return replaceInFile(proc, setsSteps, sourcePath, pairs, context);
 }

@@ -48,6 +48,7 @@ class TestBatchRun : public QObject {
     std::function<void(EngineContext&)> duringEntry;
     std::unique_ptr<BatchRun> run;
     QTemporaryDir dir;
+    QTemporaryDir state;
 
     QString file(const QString& name, const QByteArray& bytes)
     {
@@ -71,13 +72,15 @@ private slots:
             calls.append("single " + QFileInfo(path).fileName() + " " + find + "/" + replace);
             if (duringEntry)
                 duringEntry(c);
+            return FileOutcome{FileOutcome::Unchanged};
         };
         entries.sets = [this](const QString& path, const QStringList& finds, const QStringList&, EngineContext& c) {
             calls.append("sets " + QFileInfo(path).fileName() + " " + finds.join(','));
             if (duringEntry)
                 duringEntry(c);
+            return FileOutcome{FileOutcome::Unchanged};
         };
-        run = std::make_unique<BatchRun>(window, services, entries);
+        run = std::make_unique<BatchRun>(window, services, entries, BatchRunOptions{state.path()});
     }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 
