@@ -2,39 +2,14 @@
 // that record their calls.
 #include "engine/batchrun/batchrun.h"
 #include "support/enginetestfiles.h"
+#include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-struct FakeWindow : BatchRunWindow {
-    QStringList rows;
-    int tab = 1;
-    QString find;
-    QString replace;
-    QStringList finds;
-    QStringList replaces;
-    Destination where{false, true, {}};
-    bool isClosing = false;
-
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    QString rowText(int row) const override
-    {
-        if (row < 1 || row > rows.size())
-            throw Failure("Index out of bounds");
-        return rows[row - 1];
-    }
-    int selectedTab() const override { return tab; }
-    QString findWhat() const override { return find; }
-    QString replaceWith() const override { return replace; }
-    QStringList findList() const override { return finds; }
-    QStringList replaceList() const override { return replaces; }
-    Destination destination() const override { return where; }
-    bool closing() const override { return isClosing; }
-};
-} // namespace
+using FakeWindow = FakeBatchRunWindow;
 
 class TestBatchRun : public QObject {
     Q_OBJECT
