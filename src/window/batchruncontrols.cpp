@@ -26,7 +26,7 @@ BatchRunControls::BatchRunControls(Controls controls, WindowServices& services, 
     connect(m_undo, &QAction::triggered, this, [this] { m_run.undoLastRun(); });
     start->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(start, &QWidget::customContextMenuRequested, this, &BatchRunControls::showMenu);
-    start->setToolTip(QStringLiteral("Right-click (or the menu key) to count matches only or to undo the last run."));
+    start->setToolTip(QStringLiteral("Right-click it (or press the menu key) to count matches only or to undo the last run (Ctrl+Z)."));
 
     if (QWidget* window = m_controls.window) {
         // A text box keeps Ctrl+Z for its own typing; elsewhere it undoes the run.
