@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTextEdit>
 #include <QUrl>
 
 QStringList QtPrompts::qtFilters(const QString& filter)
@@ -58,8 +59,14 @@ Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& det
                                          const QString& title)
 {
     QMessageBox box(boxOwner());
-    if (!details.isEmpty())
+    if (!details.isEmpty()) {
         box.setDetailedText(displayText(details));
+        // A box as wide as its one-word text would wrap every line of a run's report.
+        if (auto* area = box.findChild<QTextEdit*>()) {
+            area->setMinimumWidth(640);
+            area->setLineWrapMode(QTextEdit::NoWrap);
+        }
+    }
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);
