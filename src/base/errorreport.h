@@ -55,8 +55,6 @@ public:
         return false;
     }
 
-    // A label reached without a statement that can fail (a loop head, a branch).
-    void reach(int label) { m_line = label; }
     int line() const { return m_line; }
     int failures() const { return m_failures; }
     // The description of the last failed step, for the run's report.

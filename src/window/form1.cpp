@@ -184,18 +184,29 @@ void Form1::showPointer(int value)
     }
 }
 
+// Labels of the steps below, as error reports give them.
+namespace tabClickStep {
+constexpr int rememberTab = 100;
+}
+
 void Form1::TabControl1_Click()
 {
     // Guarded: a settings store that can't be written must not end the
     // program from a click on a tab.
     GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("TabControl1_Click")));
-    proc.step(100, [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
+    proc.step(tabClickStep::rememberTab,
+              [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace helpStep {
+constexpr int show = 100;
 }
 
 void Form1::PushButton10_Click()
 {
     GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton10_Click")));
-    proc.step(100, [&] {
+    proc.step(helpStep::show, [&] {
         m_prompts.message(QStringLiteral("This software is not intended to be used on non-text-based files such as "
                                          "media files, executables, etc.")
                               + QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Pellworth at ")

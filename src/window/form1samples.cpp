@@ -16,11 +16,16 @@ void Form1::attachSampleFiles(FolderListing listFiles)
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
 }
 
+// Labels of the steps below, as error reports give them.
+namespace samplesStep {
+constexpr int loadSamples = 100, findA = 102, replaceB = 104, singleTab = 106;
+}
+
 void Form1::PushButton8_Click()
 {
     GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click")));
-    proc.step(100, [&] { LoadSampleFiles(*ListView1->fileList(), m_services); });
-    proc.step(102, [&] { Text1->setPlainText(QStringLiteral("a")); });
-    proc.step(104, [&] { Text2->setPlainText(QStringLiteral("b")); });
-    proc.step(106, [&] { TabControl1->setCurrentIndex(0); });
+    proc.step(samplesStep::loadSamples, [&] { LoadSampleFiles(*ListView1->fileList(), m_services); });
+    proc.step(samplesStep::findA, [&] { Text1->setPlainText(QStringLiteral("a")); });
+    proc.step(samplesStep::replaceB, [&] { Text2->setPlainText(QStringLiteral("b")); });
+    proc.step(samplesStep::singleTab, [&] { TabControl1->setCurrentIndex(0); });
 }

@@ -118,7 +118,8 @@ private slots:
             }
         });
         // What the desktop sends for the menu key.
-        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, form->PushButton12->rect().center());
+        const QPoint centre = form->PushButton12->rect().center();
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, centre, form->PushButton12->mapToGlobal(centre));
         QApplication::sendEvent(form->PushButton12, &menuKey);
         QCOMPARE(offered, QStringList({"Count Matches Only", "Undo Last Run"}));
     }

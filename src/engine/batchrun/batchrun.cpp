@@ -73,36 +73,34 @@ void BatchRun::countMatches()
 void BatchRun::start(bool countOnly)
 {
     GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
-    proc.reach(100);
     if (m_running)
         return;
-    proc.reach(102);
     const QScopedValueRollback<bool> running(m_running, true);
     m_countOnly = countOnly;
     m_stopRequested = false;
     m_report = RunReport{};
     m_report.countOnly = countOnly;
     run(proc);
-    proc.reach(162);
+}
+
+// Labels of the steps below, as error reports give them.
+namespace runStep {
+constexpr int pointerBack = 152, done = 156, outputFolderMissing = 158, noFiles = 160;
 }
 
 void BatchRun::run(GuardedProcedure& proc)
 {
-    proc.reach(104);
     bool stopped = false;
-    proc.reach(106);
     if (m_window.rowCount() == 0) {
-        say(proc, 160, QStringLiteral("No files added."));
+        say(proc, runStep::noFiles, QStringLiteral("No files added."));
         return;
     }
-    proc.reach(108);
     const Destination destination = m_window.destination();
     if (!destination.option2 && !FolderExists(destination.outputFolder)) {
-        say(proc, 158, QStringLiteral("Folder does not exist. Please select another folder."));
+        say(proc, runStep::outputFolderMissing, QStringLiteral("Folder does not exist. Please select another folder."));
         return;
     }
 
-    proc.reach(110);
     const int rows = m_window.rowCount();
     // A run that writes replaces the way back from the one before.
     QString undoProblem;
@@ -137,7 +135,6 @@ void BatchRun::run(GuardedProcedure& proc)
         const qsizetype recorded = m_report.rows.size();
         outcome = processRow(proc, row, context);
         if (outcome == RowOutcome::Next) {
-            proc.reach(150);
             continue;
         }
         if (outcome == RowOutcome::Closing)
@@ -146,10 +143,9 @@ void BatchRun::run(GuardedProcedure& proc)
         break;
     }
 
-    proc.step(152, [&] { m_services.pointer.set(WindowPointer::Default); });
+    proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())
         m_window.setCaption(m_caption);
-    proc.reach(154);
     if (outcome == RowOutcome::InputRefused)
         return;
 
@@ -171,48 +167,51 @@ void BatchRun::run(GuardedProcedure& proc)
             closing.append(QStringLiteral("Ctrl+Z undoes this run."));
     }
     const QString text = stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
-    proc.step(156, [&] { m_services.prompts.message(text, detailsText(m_report, closing)); });
+    proc.step(runStep::done, [&] { m_services.prompts.message(text, detailsText(m_report, closing)); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace rowStep {
+constexpr int yield = 112, hourglass = 114, rowText = 116, findWhat = 120, replaceWith = 122, single = 144,
+              sets = 148;
 }
 
 BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, EngineContext& context)
 {
-    proc.step(112, [&] { m_services.yield(); });
+    proc.step(rowStep::yield, [&] { m_services.yield(); });
     if (stopping())
         return RowOutcome::Closing;
-    proc.step(114, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    proc.step(rowStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
     QString path;
     // Rows removed during the run leave the last rows missing; every later
     // row is missing too, so one report is enough.
-    if (!proc.step(116, [&] { path = m_window.rowText(row); }))
+    if (!proc.step(rowStep::rowText, [&] { path = m_window.rowText(row); }))
         return RowOutcome::RowGone;
     m_row = row;
     showProgress(-1);
     m_fileTime.start();
 
-    proc.reach(118);
     const int tab = m_window.selectedTab();
     if (tab == 0) {
         QString findWhat;
         QString replaceWith;
-        proc.step(120, [&] { findWhat = m_window.findWhat(); });
-        proc.step(122, [&] { replaceWith = m_window.replaceWith(); });
+        proc.step(rowStep::findWhat, [&] { findWhat = m_window.findWhat(); });
+        proc.step(rowStep::replaceWith, [&] { replaceWith = m_window.replaceWith(); });
         if (!pairTextsAccepted(proc, findWhat, replaceWith))
             return RowOutcome::InputRefused;
-        proc.reach(142);
         // An empty file, a folder, or a file that can't be opened is skipped.
         if (FileSize2(path) >= 1) {
             FileOutcome outcome;
-            if (!proc.step(144, [&] { outcome = m_entries.single(path, findWhat, replaceWith, context); }))
+            if (!proc.step(rowStep::single, [&] { outcome = m_entries.single(path, findWhat, replaceWith, context); }))
                 outcome = {FileOutcome::Failed, 0, proc.lastFailure()};
             record(path, outcome);
         } else {
             record(path, {FileOutcome::Skipped, 0, skipReason(path)});
         }
     } else {
-        proc.reach(146);
         if (tab == 1) {
             FileOutcome outcome;
-            if (!proc.step(148, [&] {
+            if (!proc.step(rowStep::sets, [&] {
                     outcome = m_entries.sets(path, m_window.findList(), m_window.replaceList(), context);
                 }))
                 outcome = {FileOutcome::Failed, 0, proc.lastFailure()};
@@ -258,6 +257,11 @@ void BatchRun::askToStop()
         m_stopRequested = true;
 }
 
+// Labels of the steps below, as error reports give them.
+namespace undoStep {
+constexpr int nothingToUndo = 100, ask = 102, putBack = 104, undone = 106;
+}
+
 void BatchRun::undoLastRun()
 {
     GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("UndoLastRun")));
@@ -265,11 +269,11 @@ void BatchRun::undoLastRun()
         return;
     const int files = m_undo.fileCount();
     if (files == 0) {
-        proc.step(100, [&] { m_services.prompts.message(QStringLiteral("There is no run to undo.")); });
+        proc.step(undoStep::nothingToUndo, [&] { m_services.prompts.message(QStringLiteral("There is no run to undo.")); });
         return;
     }
     Answer answer = Answer::No;
-    proc.step(102, [&] {
+    proc.step(undoStep::ask, [&] {
         answer = m_services.prompts.message(QStringLiteral("Undo the last run? ") + filesText(files)
                                                 + QStringLiteral(" will be restored."),
                                             StyleYesNo | StyleQuestion);
@@ -279,7 +283,7 @@ void BatchRun::undoLastRun()
     const QScopedValueRollback<bool> running(m_running, true);
     m_services.pointer.set(WindowPointer::Hourglass);
     QList<UndoOutcome> outcomes;
-    proc.step(104, [&] { outcomes = m_undo.undo(); });
+    proc.step(undoStep::putBack, [&] { outcomes = m_undo.undo(); });
     m_services.pointer.set(WindowPointer::Default);
     QStringList lines;
     int left = 0;
@@ -291,35 +295,38 @@ void BatchRun::undoLastRun()
     const QString text = left == 0 ? QStringLiteral("The last run is undone.")
                                    : QStringLiteral("The last run is undone, except for ") + filesText(left)
             + QStringLiteral(" (see the details).");
-    proc.step(106, [&] { m_services.prompts.message(text, lines.join(QLatin1Char('\n'))); });
+    proc.step(undoStep::undone, [&] { m_services.prompts.message(text, lines.join(QLatin1Char('\n'))); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace pairTextsStep {
+constexpr int lineCountsPointer = 128, lineCountsDiffer = 130, findPointer = 136, nothingToFind = 138;
 }
 
 bool BatchRun::pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith)
 {
-    proc.reach(124);
     if (!replaceWith.isEmpty()) {
-        proc.reach(126);
         // The same cutting as the engine's, so the check and the pairs agree.
         if (splitAtLineBreaks(findWhat).size() != splitAtLineBreaks(replaceWith).size()) {
-            refuse(proc, 128, QStringLiteral("The number of lines of Find What and Replace With must be the same."));
+            refuse(proc, pairTextsStep::lineCountsPointer, pairTextsStep::lineCountsDiffer,
+                   QStringLiteral("The number of lines of Find What and Replace With must be the same."));
             return false;
         }
         return true;
     }
-    proc.reach(134);
     if (findWhat.isEmpty()) {
-        refuse(proc, 136, QStringLiteral("You forgot to input find what."));
+        refuse(proc, pairTextsStep::findPointer, pairTextsStep::nothingToFind,
+               QStringLiteral("You forgot to input find what."));
         return false;
     }
     return true;
 }
 
 // Pointer back first, then the message, then the stop.
-void BatchRun::refuse(GuardedProcedure& proc, int label, const QString& text)
+void BatchRun::refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text)
 {
-    proc.step(label, [&] { m_services.pointer.set(WindowPointer::Default); });
-    say(proc, label + 2, text);
-    proc.reach(label + 4);
+    proc.step(pointerLabel, [&] { m_services.pointer.set(WindowPointer::Default); });
+    say(proc, messageLabel, text);
 }
 
 void BatchRun::say(GuardedProcedure& proc, int label, const QString& text)

@@ -82,7 +82,7 @@ private:
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
-    void refuse(GuardedProcedure& proc, int label, const QString& text);
+    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
     void say(GuardedProcedure& proc, int label, const QString& text);
     bool stopping() const { return m_stopRequested || m_window.closing(); }
     void record(const QString& path, FileOutcome outcome);

@@ -151,7 +151,7 @@ private:
     {
         if (!m_context.keepAlive || m_sinceYield.elapsed() < m_context.keepAliveMs)
             return false;
-        m_proc.step(m_steps.chunkLoop, [&] { m_context.keepAlive(); });
+        m_proc.step(m_steps.takeChunk, [&] { m_context.keepAlive(); });
         return yieldedIntoStop();
     }
 
@@ -167,7 +167,6 @@ private:
         std::unique_ptr<ResultSink> sink;
 
         for (;;) {
-            m_proc.reach(m_steps.chunkLoop);
             if (m_context.progress)
                 m_context.progress(file.position(), file.size());
             if (keptAliveIntoStop())
@@ -208,7 +207,6 @@ private:
                 }
                 if (!m_proc.step(m_steps.replace, [&] { text = chain.runPair(j, text, last); }))
                     return Outcome::Finished;
-                m_proc.reach(m_steps.nextPair);
             }
             m_replacements = chain.replacements();
             // A failed step of it has been reported: one report per file.
@@ -237,7 +235,6 @@ private:
             });
             if (!written || last)
                 return Outcome::Finished;
-            m_proc.reach(m_steps.nextChunk);
         }
     }
 
@@ -245,10 +242,8 @@ private:
     // middle cannot split one file between two targets. False when a step failed.
     bool decideTarget()
     {
-        m_proc.reach(m_steps.splitPath);
-        m_proc.reach(m_steps.name);
         Destination destination;
-        const bool read = m_proc.step(m_steps.ifOption1, [&] {
+        const bool read = m_proc.step(m_steps.readDestination, [&] {
             if (m_context.destination)
                 destination = m_context.destination();
         });
@@ -256,7 +251,6 @@ private:
             return false;
         if (destination.option1)
             return m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
-        m_proc.reach(m_steps.ifOption2);
         if (destination.option2)
             return m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         return true;

@@ -14,10 +14,15 @@ SetFilesCommands::SetFilesCommands(WindowServices& services, QComboBox* findList
 {
 }
 
+// Labels of the steps below, as error reports give them.
+namespace loadSetsStep {
+constexpr int showDialog = 100;
+}
+
 void SetFilesCommands::PushButton1_Click()
 {
     GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
-    proc.step(100, [&] {
+    proc.step(loadSetsStep::showDialog, [&] {
         LoadSetsDialog dialog(m_services, m_appendSet, m_window);
         dialog.setModal(true);
         dialog.Form_Load();
@@ -25,18 +30,22 @@ void SetFilesCommands::PushButton1_Click()
     });
 }
 
+// Labels of the steps below, as error reports give them.
+namespace saveSetsStep {
+constexpr int pick = 100, write = 114;
+}
+
 void SetFilesCommands::PushButton2_Click()
 {
     GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")));
     QString path;
-    proc.step(100, [&] {
+    proc.step(saveSetsStep::pick, [&] {
         path = m_services.prompts.saveFile(
             {QStringLiteral("Save"), QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), false, QString()});
     });
-    proc.reach(112);
     if (path.isEmpty())
         return;
-    proc.step(114, [&] {
+    proc.step(saveSetsStep::write, [&] {
         WriteSetsFile(path, SetsList::items(*m_findList), SetsList::items(*m_replaceList), m_services.prompts);
     });
 }
