@@ -146,7 +146,7 @@ private:
         return m_stopped;
     }
 
-    // Between the spec'd yields a long file still lets the window answer.
+    // Between the per-pair yields (none in the sets tab) a long file still lets the window answer.
     bool keptAliveIntoStop()
     {
         if (!m_context.keepAlive || m_sinceYield.elapsed() < m_context.keepAliveMs)
