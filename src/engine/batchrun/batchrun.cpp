@@ -11,7 +11,7 @@ BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntr
 
 void BatchRun::PushButton12_Click()
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton12_Click"));
     if (m_running)
         return;
     const QScopedValueRollback<bool> running(m_running, true);
@@ -39,7 +39,7 @@ void BatchRun::run(GuardedProcedure& proc)
 
     const int rows = m_window.rowCount();
     EngineContext context{m_services.reporter, [this] { return m_window.destination(); },
-                          [this] { m_services.yield(); }, [this] { return m_window.closing(); }};
+                          [this] { m_services.yield(); }, [this] { return m_services.isClosing(); }};
     for (int row = 1; row <= rows; ++row) {
         const RowOutcome outcome = processRow(proc, row, context);
         if (outcome == RowOutcome::Next) {
@@ -63,7 +63,7 @@ constexpr int yield = 112, hourglass = 114, rowText = 116, findWhat = 120, repla
 BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, EngineContext& context)
 {
     proc.step(rowStep::yield, [&] { m_services.yield(); });
-    if (m_window.closing())
+    if (m_services.isClosing())
         return RowOutcome::Closing;
     proc.step(rowStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
     QString path;
@@ -90,7 +90,7 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
             });
         }
     }
-    return m_window.closing() ? RowOutcome::Closing : RowOutcome::Next;
+    return m_services.isClosing() ? RowOutcome::Closing : RowOutcome::Next;
 }
 
 // Labels of the steps below, as error reports give them.
