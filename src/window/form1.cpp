@@ -69,7 +69,15 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
     m_pointer.onChange([this](int value) { showPointer(value); });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The children (the subsystems' commands, the pointer feedback, the list
+    // view) hold references to the services and the pointer, which are members
+    // and would go before QWidget deletes its children: they go first.
+    m_pointer.onChange({});
+    while (!children().isEmpty())
+        delete children().constLast();
+}
 
 void Form1::buildControls()
 {
