@@ -12,6 +12,9 @@ class Prompts;
 
 // "in Quorvane2021/08/31.<module>.<procedure> "
 QString errorLocation(const QString& module, const QString& procedure);
+// The location of a handler of the main window, which every subsystem's
+// commands report under.
+QString form1Location(const char* procedure);
 // The sub-folder enumeration has a location of its own.
 QString subDirectoriesErrorLocation();
 QString errorReportText(const QString& description, const QString& location, int line);

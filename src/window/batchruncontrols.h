@@ -31,7 +31,6 @@ public:
         QPlainTextEdit* Text2;
         SetsList sets;              // Combo1 and Combo2
         const DestinationControls* destination;
-        std::function<bool()> closing;
         QWidget* window;            // its caption, Escape and Ctrl+Z
     };
 
@@ -54,7 +53,6 @@ private:
     QStringList findList() const override;
     QStringList replaceList() const override;
     Destination destination() const override;
-    bool closing() const override;
     QString caption() const override;
     void setCaption(const QString& caption) override;
 

@@ -11,6 +11,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
+#include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
 #include "window/twiplayout.h"
 
@@ -47,7 +48,7 @@ constexpr int readOption1 = 144, enableFolder = 146, disableFolder = 148;
 
 void Form1::Form_Load()
 {
-    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+    GuardedProcedure proc(m_reporter, form1Location("Form_Load"));
     const QString folder = m_environment.programFolder;
 
     proc.step(loadStep::skin, [&] { applySkin(); });
@@ -63,8 +64,8 @@ void Form1::Form_Load()
     });
 
     proc.step(loadStep::recordSamples, [&] {
-        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty() && m_recordSampleFiles)
-            m_recordSampleFiles();
+        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
+            m_samples->recordSampleFiles();
     });
 
     // Caption, icon and application title: three statements on one line, so

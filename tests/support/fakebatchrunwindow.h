@@ -12,7 +12,7 @@ struct FakeBatchRunWindow : BatchRunWindow {
     QStringList finds;
     QStringList replaces;
     Destination where{false, true, {}};
-    bool isClosing = false;
+    bool isClosing = false; // for the services' closing
     QString shownCaption = QStringLiteral("Tallowmere");
     QStringList captions;
 
@@ -29,7 +29,6 @@ struct FakeBatchRunWindow : BatchRunWindow {
     QStringList findList() const override { return finds; }
     QStringList replaceList() const override { return replaces; }
     Destination destination() const override { return where; }
-    bool closing() const override { return isClosing; }
     QString caption() const override { return shownCaption; }
     void setCaption(const QString& caption) override
     {

@@ -72,7 +72,7 @@ void BatchRun::countMatches()
 
 void BatchRun::start(bool countOnly)
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton12_Click"));
     if (m_running)
         return;
     const QScopedValueRollback<bool> running(m_running, true);
@@ -158,7 +158,7 @@ void BatchRun::run(GuardedProcedure& proc)
         closing.append(QStringLiteral("This report could not be saved: ") + failure.description());
     }
     // Closing the window ends the program at once: the report is kept, nothing is shown.
-    if (m_window.closing())
+    if (m_services.isClosing())
         return;
     if (!m_countOnly) {
         if (!m_undoReady)
@@ -264,7 +264,7 @@ constexpr int nothingToUndo = 100, ask = 102, putBack = 104, undone = 106;
 
 void BatchRun::undoLastRun()
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("UndoLastRun")));
+    GuardedProcedure proc(m_services.reporter, form1Location("UndoLastRun"));
     if (m_running)
         return;
     const int files = m_undo.fileCount();

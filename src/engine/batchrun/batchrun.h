@@ -33,8 +33,6 @@ public:
     virtual QStringList findList() const = 0;
     virtual QStringList replaceList() const = 0;
     virtual Destination destination() const = 0;
-    // The window is being closed: the run stops at its next yield.
-    virtual bool closing() const = 0;
     // The window's caption, which shows the progress during a run.
     virtual QString caption() const { return {}; }
     virtual void setCaption(const QString&) {}
@@ -61,6 +59,7 @@ public:
              BatchRunOptions options = defaultOptions());
 
     // A click while a run is going on (it arrives through a yield) does nothing.
+    // Once the window is closing the run stops at its next yield.
     void PushButton12_Click();
     // The same run, the same checks and engine, but nothing is written.
     void countMatches();
@@ -84,7 +83,7 @@ private:
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
     void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
     void say(GuardedProcedure& proc, int label, const QString& text);
-    bool stopping() const { return m_stopRequested || m_window.closing(); }
+    bool stopping() const { return m_stopRequested || m_services.isClosing(); }
     void record(const QString& path, FileOutcome outcome);
     void recordRowsNotReached(int from, int to);
     void showProgress(int percent);

@@ -10,13 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
-} // namespace
-
 DestinationControls::DestinationControls(const Controls& controls, WindowServices& services, QObject* parent)
     : QObject(parent), m_controls(controls), m_services(services)
 {

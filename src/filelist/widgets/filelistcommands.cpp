@@ -14,16 +14,8 @@
 
 #include <QPushButton>
 
-namespace {
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
-} // namespace
-
-FileListCommands::FileListCommands(const FileListControls& controls, WindowServices& services,
-                                   std::function<bool()> windowClosing, QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services), m_windowClosing(std::move(windowClosing))
+FileListCommands::FileListCommands(const Controls& controls, WindowServices& services, QObject* parent)
+    : QObject(parent), m_controls(controls), m_services(services)
 {
     FileListView* view = m_controls.ListView1;
     view->setWindowPointer(&m_services.pointer);
@@ -48,7 +40,7 @@ FileListModel& FileListCommands::list()
 bool FileListCommands::keepGoing()
 {
     m_services.yield();
-    return !(m_windowClosing && m_windowClosing());
+    return !m_services.isClosing();
 }
 
 // Labels of the steps below, as error reports give them.
@@ -143,10 +135,10 @@ namespace removeEntriesStep {
 constexpr int ask = 100, hourglass = 104, filter = 106, pointerBack = 108;
 }
 
-void FileListCommands::removeEntriesCommand(const QString& procedure, const QString& prompt,
+void FileListCommands::removeEntriesCommand(const char* procedure, const QString& prompt,
                                             void (*filter)(FileListModel&, const QString&, const KeepGoing&))
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), procedure));
+    GuardedProcedure proc(m_services.reporter, form1Location(procedure));
     QString answer;
     proc.step(removeEntriesStep::ask, [&] { answer = m_services.prompts.input(prompt); });
     if (answer.isEmpty())
@@ -158,13 +150,13 @@ void FileListCommands::removeEntriesCommand(const QString& procedure, const QStr
 
 void FileListCommands::PushButton17_Click()
 {
-    removeEntriesCommand(QStringLiteral("PushButton17_Click"), QStringLiteral("Remove entries containing: "),
+    removeEntriesCommand("PushButton17_Click", QStringLiteral("Remove entries containing: "),
                          RemoveEntriesContaining);
 }
 
 void FileListCommands::PushButton11_Click()
 {
-    removeEntriesCommand(QStringLiteral("PushButton11_Click"), QStringLiteral("Remove entries not containing: "),
+    removeEntriesCommand("PushButton11_Click", QStringLiteral("Remove entries not containing: "),
                          RemoveEntriesNotContaining);
 }
 

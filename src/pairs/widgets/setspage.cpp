@@ -9,11 +9,6 @@
 
 namespace {
 const QString setSeparator = QStringLiteral("::");
-
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
 } // namespace
 
 SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* parent)

@@ -17,8 +17,8 @@ class TestBatchRun : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
     FakeWindow window;
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
     QStringList calls;
     std::function<void(EngineContext&)> duringEntry;
     std::unique_ptr<BatchRun> run;

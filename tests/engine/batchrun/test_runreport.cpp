@@ -22,7 +22,7 @@ class TestRunReport : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
     FakeBatchRunWindow window;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<QTemporaryDir> state;

@@ -31,7 +31,7 @@ class TestUndoStore : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
     FakeBatchRunWindow window;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<QTemporaryDir> state;
