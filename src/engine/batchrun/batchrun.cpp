@@ -1,6 +1,7 @@
 #include "engine/batchrun/batchrun.h"
 
 #include "engine/batchrun/filetests.h"
+#include "engine/replace/targetclaims.h"
 
 #include <QScopedValueRollback>
 
@@ -39,8 +40,17 @@ void BatchRun::run(GuardedProcedure& proc)
 
     proc.reach(110);
     const int rows = m_window.rowCount();
+    // The list as it stands: no result of this run may replace one of its files.
+    TargetClaims claims;
+    for (int row = 1; row <= rows; ++row) {
+        try {
+            claims.addSource(m_window.rowText(row));
+        } catch (const Failure&) {
+        }
+    }
     EngineContext context{m_services.reporter, [this] { return m_window.destination(); },
                           [this] { m_services.yield(); }, [this] { return m_window.closing(); }};
+    context.claims = &claims;
     for (int row = 1; row <= rows; ++row) {
         const RowOutcome outcome = processRow(proc, row, context);
         if (outcome == RowOutcome::Next) {

@@ -12,11 +12,11 @@ bool FolderExists(const QString& path)
     return QFileInfo(path).isDir();
 }
 
-qint32 FileSize2(const QString& path)
+qint64 FileSize2(const QString& path)
 {
     try {
         const SourceFile file(path);
-        return static_cast<qint32>(static_cast<quint32>(file.size() & 0xFFFFFFFF));
+        return file.size();
     } catch (const Failure&) {
         return -1;
     }

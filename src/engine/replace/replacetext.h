@@ -17,6 +17,8 @@ struct Destination {
     QString outputFolder;
 };
 
+class TargetClaims;
+
 struct EngineContext {
     ErrorReporter& reporter;                   // the entries report through it
     std::function<Destination()> destination;  // read once per file, at its first chunk
@@ -24,6 +26,11 @@ struct EngineContext {
     std::function<bool()> stopRequested;       // may be empty; checked after each yield: when true the
                                                // entry returns at once, the target untouched, no report
     qsizetype chunkSize = 65536;
+    TargetClaims* claims = nullptr;            // a run's collision rules; none for a file on its own
+    // For tests that race another program against the engine: as soon as the
+    // source is open, and just before a result replaces its target.
+    std::function<void(const QString&)> afterSourceOpen;
+    std::function<void(const QString&)> beforeReplace;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.
