@@ -176,12 +176,22 @@ private slots:
         QCOMPARE(entriesOf(m_dir->path()), QStringList{});
     }
 
-    // In a mount namespace of its own, so that nothing else sees the mount.
-    void readOnlyFileSystemIsSaidSo()
+    // On a small file system of its own, mounted in a mount namespace of its
+    // own so that nothing else sees it: read-only, or too small for the result.
+    void fileSystemFailuresAreToldInTheSystemsWords_data()
     {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("read-only") << true << "Read-only file system";
+        QTest::newRow("full") << false << "No space left on device";
+    }
+    void fileSystemFailuresAreToldInTheSystemsWords()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, told);
         if (::geteuid() != 0)
             QSKIP("needs root to mount a file system");
-        const QString mountPoint = path("ro");
+        const QString mountPoint = path("small");
         QVERIFY(QDir().mkpath(mountPoint));
         const QString file = mountPoint + "/a.csv";
         int pipeEnds[2];
@@ -191,16 +201,17 @@ private slots:
             ::close(pipeEnds[0]);
             QByteArray said = "(no mount)";
             if (::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-                && ::mount("tmpfs", native(mountPoint).constData(), "tmpfs", 0, "size=1m") == 0) {
+                && ::mount("tmpfs", native(mountPoint).constData(), "tmpfs", 0, "size=64k") == 0) {
                 writeBytes(file, "old");
-                ::mount(nullptr, native(mountPoint).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+                if (readOnly)
+                    ::mount(nullptr, native(mountPoint).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
                 try {
-                    writeInPlace(file, "new");
+                    writeInPlace(file, QByteArray(1 << 20, 'x'));
                     said = "(written)";
                 } catch (const Failure& failure) {
                     said = failure.description().toUtf8();
                 }
-                said += "|" + readBytes(file);
+                said += "|" + readBytes(file) + "|" + entriesOf(mountPoint).join(',').toUtf8();
             }
             (void)!::write(pipeEnds[1], said.constData(), size_t(said.size()));
             ::_exit(0);
@@ -214,7 +225,7 @@ private slots:
         ::waitpid(child, nullptr, 0);
         if (said == "(no mount)")
             QSKIP("no mount namespace here");
-        QCOMPARE(QString::fromUtf8(said), file + ": Read-only file system|old");
+        QCOMPARE(QString::fromUtf8(said), file + ": " + told + "|old|a.csv");
     }
 };
 
