@@ -21,7 +21,6 @@ struct ListWindow : BatchRunWindow {
     QString find = "Berlin";
     QString replace = "Hamburg";
     Destination where{false, true, {}};
-    std::function<bool()> isClosing = [] { return false; };
 
     int rowCount() const override { return static_cast<int>(rows.size()); }
     QString rowText(int row) const override { return rows.value(row - 1); }
@@ -31,7 +30,6 @@ struct ListWindow : BatchRunWindow {
     QStringList findList() const override { return {find}; }
     QStringList replaceList() const override { return {replace}; }
     Destination destination() const override { return where; }
-    bool closing() const override { return isClosing(); }
 };
 
 QStringList entriesOf(const QString& folder)
@@ -57,8 +55,9 @@ class TestRunCollisions : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
     ListWindow window;
+    bool closing = false;
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return closing; }};
     std::unique_ptr<QTemporaryDir> dir;
 
     QString path(const QString& name) const { return dir->filePath(name); }
@@ -83,6 +82,7 @@ private slots:
         prompts.clear();
         prompts.setApplicationTitle("Tallowmere");
         window = ListWindow{};
+        closing = false;
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir().mkpath(path("out")));
     }
@@ -159,8 +159,7 @@ private slots:
         window.tab = 0;
         window.rows << big;
         int yields = 0;
-        services.yield = [&] { ++yields; };
-        window.isClosing = [&] { return yields >= 2; };
+        services.yield = [&] { closing = ++yields >= 2; };
         run();
         QCOMPARE(yields, 2);
         QCOMPARE(QFileInfo(big).size(), size);
