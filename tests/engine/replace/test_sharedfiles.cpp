@@ -140,6 +140,26 @@ private slots:
         QCOMPARE(entriesOf(m_pub), QStringList({"data.csv", "own.csv"}));
     }
 
+    void folderLinkOfAnotherUserInSharedFolderIsNotFollowed()
+    {
+        if (!canActAsOtherUser())
+            QSKIP("needs root to act as another user");
+        const QString planted = m_pub + "/box";
+        QVERIFY(asOtherUser([&] { return ::symlink(native(path("mine")).constData(), native(planted).constData()) == 0; }));
+        writeBytes(path("mine/data.csv"), "Berlin");
+        EngineRun run;
+        run.sets(planted + "/notes.txt"); // in place, through the link
+        run.intoFolder(planted);
+        run.sets(path("mine/data.csv")); // into a folder reached through it
+        QCOMPARE(run.reports.size(), 2);
+        for (const QString& report : run.reports)
+            QVERIFY2(report.endsWith(": a symbolic link that another user put into a shared folder; it is not followed"),
+                     qPrintable(report));
+        QCOMPARE(readBytes(m_notes), privateText);
+        QCOMPARE(readBytes(path("mine/data.csv")), QByteArray("Berlin"));
+        QCOMPARE(entriesOf(path("mine")), QStringList({"data.csv", "notes.txt"}));
+    }
+
     void nameChangedJustBeforeTheRenameIsNotReplaced_data()
     {
         QTest::addColumn<bool>("inPlace");
@@ -218,15 +238,20 @@ private slots:
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<bool>("single");
         for (const char* change : {"truncated", "appended", "replaced", "deleted", "renamed", "touched"}) {
-            QTest::newRow(qPrintable(QString("%1, in place").arg(change))) << change << true;
-            QTest::newRow(qPrintable(QString("%1, output folder").arg(change))) << change << false;
+            for (const bool single : {true, false}) {
+                const char* tab = single ? "single" : "sets";
+                QTest::newRow(qPrintable(QString("%1, in place, %2").arg(change, tab))) << change << true << single;
+                QTest::newRow(qPrintable(QString("%1, output folder, %2").arg(change, tab))) << change << false << single;
+            }
         }
     }
     void sourceChangedWhileReadIsNotCommitted()
     {
         QFETCH(QString, change);
         QFETCH(bool, inPlace);
+        QFETCH(bool, single);
         const QString folder = path("data");
         QVERIFY(QDir().mkpath(folder));
         QCOMPARE(::chmod(native(folder).constData(), 0777), 0);
@@ -270,11 +295,19 @@ private slots:
             const timespec times[2] = {{1000000, 0}, {1000000, 0}};
             return ::utimensat(AT_FDCWD, at.constData(), times, 0) == 0;
         };
-        run.context.yield = [&] {
-            if (++yields == 2)
-                QVERIFY(canActAsOtherUser() ? asOtherUser(act) : act());
-        };
-        run.single(source);
+        auto actAsOther = [&] { QVERIFY(canActAsOtherUser() ? asOtherUser(act) : act()); };
+        // The single tab yields between chunks: the change comes after the
+        // first. The sets tab does not: it comes as soon as the file is open.
+        if (single) {
+            run.context.yield = [&] {
+                if (++yields == 2)
+                    actAsOther();
+            };
+            run.single(source);
+        } else {
+            run.context.afterSourceOpen = [&](const QString&) { actAsOther(); };
+            run.sets(source);
+        }
 
         QCOMPARE(run.reports.size(), 1);
         QVERIFY2(run.reports[0].startsWith(source + ": changed by another program during the run"), qPrintable(run.reports[0]));
