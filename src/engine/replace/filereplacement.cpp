@@ -7,7 +7,6 @@
 #include "engine/replace/streamreplacer.h"
 #include "engine/textfile/textcodec.h"
 
-#include <QFileInfo>
 #include <memory>
 #include <optional>
 

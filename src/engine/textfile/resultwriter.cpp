@@ -136,7 +136,7 @@ void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const 
         // Root may write anything; a file that nobody may write is still meant to stay as it is.
         if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
             throwFileError(targetPath, EACCES);
-        if (::faccessat(m_place.folder.get(), m_place.name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
+        if (::faccessat(m_place.folder.get(), m_place.name.constData(), W_OK, 0) != 0)
             throwFileError(targetPath, errno);
 #else
         const QFileInfo info(targetPath);
