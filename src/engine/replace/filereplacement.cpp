@@ -1,5 +1,6 @@
 #include "engine/replace/filereplacement.h"
 
+#include "engine/replace/targetclaims.h"
 #include "engine/textfile/chunkstream.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
@@ -7,7 +8,6 @@
 #include "engine/textfile/textcodec.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <memory>
 #include <optional>
 
@@ -32,12 +32,6 @@ bool pairsFitBytes(const QList<ReplacementPair>& pairs, TextEncoding encoding)
             return false;
     }
     return true;
-}
-
-bool isSameFile(const QString& a, const QString& b)
-{
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 // What differs between working on the file's bytes and on UTF-16 text.
@@ -67,13 +61,11 @@ struct TextUnits {
 // The output side: bytes go out as they are, text through a strict encoder.
 class ResultSink {
 public:
-    ResultSink(const QString& target, TextEncoding encoding, bool durable,
-               const std::function<void(const QString&, const QString&)>& beforeReplace)
-        : m_writer(target, encoding, durable), m_encoder(encoding, target)
+    ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source)
+        : m_writer(target, encoding, source), m_encoder(encoding, target)
     {
-        if (beforeReplace)
-            m_writer.setBeforeReplace(beforeReplace);
     }
+    ResultWriter& writer() { return m_writer; }
     void put(std::string_view bytes) { m_writer.write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
     void put(std::u16string_view text)
     {
@@ -120,7 +112,7 @@ private:
         std::optional<SourceFile> file;
         SourceEncoding found;
         const bool opened = m_proc.step(m_steps.read, [&] {
-            file.emplace(m_sourcePath);
+            file.emplace(m_sourcePath, m_context.afterSourceOpen);
             found = file->sniffEncoding();
         });
         if (!opened)
@@ -220,22 +212,40 @@ private:
             }
             const bool written = m_proc.step(m_steps.write, [&] {
                 if (!m_target)
-                    throw Failure(QStringLiteral("No destination is selected"));
+                    throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
                 if (!sink)
-                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath),
-                                                        m_context.beforeReplace);
+                    sink = openSink(file, encoding);
                 sink->put(text);
                 if (!last)
                     return;
                 // A file left as it was needs no rewriting: it keeps its bytes and its time.
-                if (chain.replacements() == 0 && isSameFile(*m_target, m_sourcePath))
+                if (chain.replacements() == 0 && sink->writer().inPlace())
                     return;
+                // Read to its end, and still what was read: else the result is not whole.
+                file.checkUnchanged();
                 file.close();
                 sink->commit();
+                if (m_context.claims)
+                    m_context.claims->recordWritten(sink->writer());
+                if (m_context.afterReplace)
+                    m_context.afterReplace(*m_target);
             });
             if (!written || last)
                 return Outcome::Finished;
         }
+    }
+
+    std::unique_ptr<ResultSink> openSink(const SourceFile& file, TextEncoding encoding)
+    {
+        auto sink = std::make_unique<ResultSink>(*m_target, encoding, file);
+        if (m_context.claims)
+            m_context.claims->check(file, sink->writer());
+        if (m_context.beforeReplace) {
+            sink->writer().setBeforeReplace([this, hook = m_context.beforeReplace] { hook(*m_target); });
+        }
+        if (m_context.keepBeforeReplace)
+            sink->writer().setKeepOld(m_context.keepBeforeReplace);
+        return sink;
     }
 
     // Once per file, at its first chunk, so that a destination changed in the
