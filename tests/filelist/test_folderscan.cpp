@@ -19,14 +19,6 @@ struct Scan {
     FolderScan next() { return FolderScan(reporter, [] { return true; }); }
 };
 
-QStringList relative(const QStringList& paths, const ScanTree& tree)
-{
-    QStringList result;
-    for (const QString& path : paths)
-        result.append(path.startsWith(tree.root()) ? path.mid(tree.root().size()) : path);
-    return result;
-}
-
 QStringList folderSetOf(const ScanTree& tree, Scan& run, const QString& start = {})
 {
     QStringList set{(start.isEmpty() ? tree.root() : start) + "/"};

@@ -81,3 +81,11 @@ WithoutAccessOverride::~WithoutAccessOverride()
         capabilities(data, true);
     }
 }
+
+QStringList relative(const QStringList& paths, const ScanTree& tree)
+{
+    QStringList result;
+    for (const QString& path : paths)
+        result.append(path.startsWith(tree.root()) ? path.mid(tree.root().size()) : path);
+    return result;
+}

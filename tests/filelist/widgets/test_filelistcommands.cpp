@@ -2,6 +2,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "support/window/form1testcase.h"
 #include "support/scantree.h"
+#include "support/testfiles.h"
 #include "base/settings.h"
 
 #include <QDropEvent>
@@ -31,21 +32,6 @@ void fill(Form1& form, const QStringList& paths)
     for (const QString& path : paths)
         form.ListView1->fileList()->Append(path);
     form.ListView1->fileList()->publishPending();
-}
-
-QStringList relative(const QStringList& paths, const ScanTree& tree)
-{
-    QStringList result;
-    for (const QString& path : paths)
-        result.append(path.startsWith(tree.root()) ? path.mid(tree.root().size()) : path);
-    return result;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QMimeData* fileDrag(const QStringList& paths)
@@ -183,9 +169,9 @@ private slots:
         QTemporaryDir dir;
         const QString list1 = dir.filePath("list1.txt");
         const QString list2 = dir.filePath("list2.txt");
-        writeFile(list1, "first.csv\r\n\r\n   \r\n  second.csv \r\n\t\r\n");
-        writeFile(list2, "/third.csv");
-        writeFile(dir.filePath("empty.txt"), "");
+        writeBytes(list1, "first.csv\r\n\r\n   \r\n  second.csv \r\n\t\r\n");
+        writeBytes(list2, "/third.csv");
+        writeBytes(dir.filePath("empty.txt"), "");
         f->prompts.answerOpenFiles({list1, dir.filePath("empty.txt"), list2});
         form.PushButton9->click();
         QCOMPARE(rows(form), QStringList({"first.csv", "  second.csv ", "\t", "/third.csv"}));
@@ -205,7 +191,7 @@ private slots:
     {
         Form1& form = f->open();
         QTemporaryDir dir;
-        writeFile(dir.filePath("good.txt"), "a.csv\r\nb.csv\r\n");
+        writeBytes(dir.filePath("good.txt"), "a.csv\r\nb.csv\r\n");
         int pointerDuringMessage = -1;
         f->prompts.answerOpenFiles({dir.filePath("missing.txt"), dir.filePath("good.txt")});
         f->prompts.answerMessage().duringLast([&] { pointerDuringMessage = form.pointer().value(); });
@@ -223,7 +209,7 @@ private slots:
         Form1& form = f->open();
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("folder.txt"));
-        writeFile(dir.filePath("good.txt"), "a.csv");
+        writeBytes(dir.filePath("good.txt"), "a.csv");
         f->prompts.answerOpenFiles({dir.filePath("folder.txt"), dir.filePath("good.txt")});
         f->prompts.answerMessage();
         form.PushButton9->click();
