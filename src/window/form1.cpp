@@ -48,6 +48,9 @@ QPlainTextEdit* multiLineBox(const char* name, QWidget* parent)
 {
     auto* box = named(new QPlainTextEdit(parent), name);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab and Shift+Tab move on to the next control, as in every other box;
+    // a tab can still be pasted.
+    box->setTabChangesFocus(true);
     return box;
 }
 } // namespace
