@@ -193,6 +193,13 @@ private slots:
         QCOMPARE(m_prompts->shown().last().text, QString("You must enter separating character(s)."));
 
         QVERIFY(!load("   ", "::"));
+        // Only blanks are trimmed: a path of a tab is looked up, and not found.
+        m_prompts->answerMessage();
+        QVERIFY(!load("\t", "::"));
+        QCOMPARE(m_prompts->shown().last().text, QString("\t not found."));
+        m_prompts->answerMessage();
+        QVERIFY(!load(" \r\n ", "::"));
+        QCOMPARE(m_prompts->shown().last().text, QString(" \r\n  not found."));
 
         m_prompts->answerMessage();
         QVERIFY(!load(path("missing.txt"), "::"));
