@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(readBytes(path("old.txt")), QByteArray("keep me"));
         const ShownPrompt& question = m_prompts->shown().last();
         QCOMPARE(question.text, "Are you sure you wish to overwrite " + path("old.txt") + " ?");
-        QCOMPARE(question.style, 4);
+        QCOMPARE(question.style, int(StyleYesNo));
         QCOMPARE(question.title, QString("Tallowmere"));
 
         m_prompts->answerMessage(Answer::Yes);
@@ -206,7 +206,7 @@ private slots:
         const ShownPrompt& missing = m_prompts->shown().last();
         QCOMPARE(missing.text, path("missing.txt") + " not found.");
         QCOMPARE(missing.title, QString("File Not Found"));
-        QCOMPARE(missing.style, 16);
+        QCOMPARE(missing.style, int(StyleStop));
 
         m_prompts->answerMessage();
         QVERIFY(!load(path("folder"), "::"));
@@ -292,10 +292,10 @@ private slots:
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
             QTest::mouseMove(dialog->PushButton1, QPoint(5, 5));
-            QCOMPARE(dialog->pointer().value(), 99);
+            QCOMPARE(dialog->pointer().value(), int(WindowPointer::Custom));
             QCOMPARE(dialog->cursor().shape(), withFile ? Qt::BitmapCursor : Qt::ArrowCursor);
             QTest::mouseMove(dialog.get(), QPoint(dialog->width() / 2, 2));
-            QCOMPARE(dialog->pointer().value(), 0);
+            QCOMPARE(dialog->pointer().value(), int(WindowPointer::Default));
             QCOMPARE(dialog->cursor().shape(), Qt::ArrowCursor);
         }
     }
