@@ -13,10 +13,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <memory>
+
+#if defined(Q_OS_UNIX)
+#include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
+#endif
 
 class TestSetFiles : public QObject {
     Q_OBJECT
@@ -88,6 +90,9 @@ private slots:
 
     void truncatedSaveReplacedTheOldFile()
     {
+#if !defined(Q_OS_UNIX)
+        QSKIP("needs a file size limit");
+#else
         // A file size limit makes the write stop half-way, as a full disk does, for root too.
         writeBytes(path("sets.txt"), "old");
         struct rlimit saved;
@@ -108,6 +113,7 @@ private slots:
         QCOMPARE(failure, QString("File too large"));
         QCOMPARE(readBytes(path("sets.txt")), QByteArray("old"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"sets.txt"}));
+#endif
     }
 
     void saveSetsDialogCancelAndFailureAtStep114()

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
 
 struct HelperRun {
