@@ -104,7 +104,9 @@ QString QtPrompts::showInput(const QString& prompt, const QString& title, const 
 QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 {
     OpenFilesDialog dialog(boxOwner());
-    dialog.setOptions(dialog.options() | m_fileDialogOptions);
+    // Qt's own dialog: the platforms' open dialogs refuse a typed name of a
+    // missing file whenever several files may be picked, and some always do.
+    dialog.setOptions(dialog.options() | m_fileDialogOptions | QFileDialog::DontUseNativeDialog);
     prepareFileDialog(dialog, request);
     // The typed name of a file that does not exist is taken: the commands
     // behind the dialog decide what a missing file means. ExistingFiles is
