@@ -120,7 +120,7 @@ void Form1::buildControls()
     Frame4 = named(new QGroupBox(Frame3), "Frame4");
     Text3 = named(new QLineEdit(Frame4), "Text3");
     PushButton14 = button("PushButton14", QStringLiteral("..."), Frame4);
-    // As designed: the first option is chosen until the settings say otherwise.
+    // The first option is chosen until the settings say otherwise.
     Option1->setChecked(true);
 
     QFont listFont(QStringLiteral("Arial"), 9);
