@@ -34,5 +34,6 @@ void ErrorReporter::report(const QString& description, const QString& location, 
 void GuardedProcedure::fail(const QString& description)
 {
     ++m_failures;
+    m_lastFailure = description;
     m_reporter.report(description, m_location, m_line);
 }

@@ -60,6 +60,8 @@ public:
 
     int line() const { return m_line; }
     int failures() const { return m_failures; }
+    // The description of the last failed step, for the run's report.
+    const QString& lastFailure() const { return m_lastFailure; }
     const QString& location() const { return m_location; }
     ErrorReporter& reporter() { return m_reporter; }
 
@@ -70,4 +72,5 @@ private:
     QString m_location;
     int m_line = 0;
     int m_failures = 0;
+    QString m_lastFailure;
 };

@@ -24,4 +24,7 @@ struct WindowServices {
 
     // Long commands stop at their next yield once this is true.
     bool isClosing() const { return closing && closing(); }
+
+    // The same, for the engine's extra yields inside a long file; may be empty.
+    std::function<void()> keepAlive;
 };

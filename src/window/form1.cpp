@@ -61,7 +61,8 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
       m_environment(std::move(environment)),
       m_reporter(prompts),
       m_services{prompts, m_reporter, m_pointer, m_environment.programFolder,
-                 [] { QCoreApplication::processEvents(); }, [this] { return m_closing; }}
+                 [] { QCoreApplication::processEvents(); }, [this] { return m_closing; },
+                 [] { QCoreApplication::processEvents(); }}
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(QFont(QStringLiteral("Arial"), 9));
@@ -171,7 +172,7 @@ void Form1::attachSubsystems()
     // Output destination (Frame3) and the batch run (PushButton12).
     m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
     m_batchRun = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
-                                       Text1, Text2, m_setsPage->sets(), m_destination},
+                                       Text1, Text2, m_setsPage->sets(), m_destination, this},
                                       m_services, this);
     m_samples = new SampleFilesCommands({PushButton8, ListView1->fileList(), Text1, Text2, TabControl1}, m_services,
                                         ListFilesInFolder, this);

@@ -50,6 +50,8 @@ public:
     const std::optional<QCursor>& handCursor() const { return m_handCursor; }
     // The sets list behind Combo1/Combo2, for the commands that add or read sets.
     SetsPage& setsPage() { return *m_setsPage; }
+    // "Start Replacing" with its menu, progress, stop and undo.
+    BatchRunControls& batchRunControls() { return *m_batchRun; }
 
 
     // The controls, by their names.

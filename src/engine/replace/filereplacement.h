@@ -26,6 +26,7 @@ struct EntrySteps {
     int write;
 };
 
-// Reports every failure through proc, at most once for the file, and returns.
-void replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+// Reports every failure through proc, at most once for the file, and tells
+// what became of the file.
+FileOutcome replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
                    const QList<ReplacementPair>& pairs, EngineContext& context);

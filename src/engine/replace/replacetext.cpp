@@ -42,7 +42,7 @@ QString resultTargetPath(const QString& sourcePath, const Destination& destinati
     throw Failure(QStringLiteral("No destination is selected"));
 }
 
-void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
+FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
                        EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
@@ -56,7 +56,7 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
                 throw Failure(QStringLiteral("The number of lines of Find What and Replace With must be the same."));
         });
         if (!paired)
-            return;
+            return {FileOutcome::Failed, 0, proc.lastFailure()};
     }
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findLines.size(); ++j)
@@ -64,10 +64,10 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
     EntrySteps steps = singleStep::onFile;
     if (replaceWith.isEmpty())
         steps.replace = singleStep::deleteLines;
-    replaceInFile(proc, steps, sourcePath, pairs, context);
+    return replaceInFile(proc, steps, sourcePath, pairs, context);
 }
 
-void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
+FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
                             EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
@@ -79,9 +79,9 @@ void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findLi
         }
     });
     if (!paired)
-        return;
+        return {FileOutcome::Failed, 0, proc.lastFailure()};
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findList.size(); ++j)
         pairs.append({findList[j], replaceList[j]});
-    replaceInFile(proc, setsStep::onFile, sourcePath, pairs, context);
+    return replaceInFile(proc, setsStep::onFile, sourcePath, pairs, context);
 }
