@@ -48,6 +48,9 @@ QPlainTextEdit* multiLineBox(const char* name, QWidget* parent)
 {
     auto* box = named(new QPlainTextEdit(parent), name);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab and Shift+Tab move on to the next control, as in every other box;
+    // a tab can still be pasted.
+    box->setTabChangesFocus(true);
     return box;
 }
 } // namespace
@@ -118,7 +121,7 @@ void Form1::buildControls()
     Frame4 = named(new QGroupBox(Frame3), "Frame4");
     Text3 = named(new QLineEdit(Frame4), "Text3");
     PushButton14 = button("PushButton14", QStringLiteral("..."), Frame4);
-    // As designed: the first option is chosen until the settings say otherwise.
+    // The first option is chosen until the settings say otherwise.
     Option1->setChecked(true);
 
     QFont listFont(QStringLiteral("Arial"), 9);

@@ -3,14 +3,12 @@
 #pragma once
 
 #include "engine/textfile/textencoding.h"
+#include "support/testfiles.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-void writeBytes(const QString& path, const QByteArray& bytes);
-QByteArray readBytes(const QString& path);
 
 // The file's bytes: mark, then the text in the encoding.
 QByteArray referenceBytes(const QString& text, TextEncoding encoding);

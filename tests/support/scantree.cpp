@@ -5,10 +5,16 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include <linux/capability.h>
+#include "support/specialfiles.h"
+
+#if defined(Q_OS_UNIX)
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#endif
 
 ScanTree::ScanTree()
 {
@@ -31,20 +37,33 @@ void ScanTree::file(const QString& relative, const QByteArray& content)
 void ScanTree::fifo(const QString& relative)
 {
     folder(QFileInfo(relative).path());
-    QCOMPARE(::mkfifo(QFile::encodeName(path(relative)).constData(), 0644), 0);
+    QVERIFY2(makeFifo(path(relative)), "no named pipe could be made");
 }
 
 void ScanTree::symlink(const QString& relative, const QString& target)
 {
     folder(QFileInfo(relative).path());
+#if defined(Q_OS_UNIX)
     QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path(relative)).constData()), 0);
+#else
+    QVERIFY(QFile::link(target, path(relative)));
+#endif
 }
 
 void ScanTree::chmod(const QString& relative, int mode)
 {
+#if defined(Q_OS_UNIX)
     QCOMPARE(::chmod(QFile::encodeName(path(relative)).constData(), static_cast<mode_t>(mode)), 0);
+#else
+    // Only the owner's write bit has a meaning here.
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::ReadUser;
+    if (mode & 0200)
+        permissions |= QFile::WriteOwner | QFile::WriteUser;
+    QVERIFY(QFile::setPermissions(path(relative), permissions));
+#endif
 }
 
+#if defined(Q_OS_LINUX)
 namespace {
 constexpr unsigned overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
 
@@ -80,4 +99,20 @@ WithoutAccessOverride::~WithoutAccessOverride()
         data[1].effective = m_saved[1];
         capabilities(data, true);
     }
+}
+#elif defined(Q_OS_UNIX)
+// Without Linux capabilities only a user other than root is bound by the bits.
+WithoutAccessOverride::WithoutAccessOverride() : m_active(::geteuid() != 0) {}
+WithoutAccessOverride::~WithoutAccessOverride() = default;
+#else
+WithoutAccessOverride::WithoutAccessOverride() = default;
+WithoutAccessOverride::~WithoutAccessOverride() = default;
+#endif
+
+QStringList relative(const QStringList& paths, const ScanTree& tree)
+{
+    QStringList result;
+    for (const QString& path : paths)
+        result.append(path.startsWith(tree.root()) ? path.mid(tree.root().size()) : path);
+    return result;
 }

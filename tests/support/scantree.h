@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class ScanTree {
@@ -24,6 +25,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The paths with the tree's root cut off ("/sub/a.csv"); paths outside it as they are.
+QStringList relative(const QStringList& paths, const ScanTree& tree);
 
 // While it lives, permission bits hold for this thread even as root (the
 // capabilities that override them are dropped from the effective set).

@@ -95,7 +95,7 @@ private slots:
         f->prompts.answerMessage();
         start();
         QCOMPARE(f->prompts.messageTexts(), QStringList({noFiles}));
-        QCOMPARE(f->prompts.shown().last().style, 0);
+        QCOMPARE(f->prompts.shown().last().style, int(StyleOkOnly));
         QCOMPARE(f->prompts.shown().last().title, QString("Tallowmere"));
     }
 
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(f->prompts.messageTexts(), QStringList({noFolder}));
         QCOMPARE(readBytes(source), QByteArray("a"));
         QCOMPARE(QDir(outFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
-        QCOMPARE(form->pointer().value(), 0);
+        QCOMPARE(form->pointer().value(), int(WindowPointer::Default));
     }
 
     void option2IgnoresOutputFolderAndReplacesInPlace()
@@ -153,10 +153,10 @@ private slots:
         addFile("a.txt", "abc");
         addFile("b.txt", "abc");
         singlePairs(findWhat, replaceWith);
-        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), 0); });
+        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
         start();
         QCOMPARE(f->prompts.messageTexts(), QStringList({message}));
-        QCOMPARE(f->prompts.shown().last().style, 0);
+        QCOMPARE(f->prompts.shown().last().style, int(StyleOkOnly));
         QVERIFY(!exists(result("a.txt")));
         QVERIFY(!exists(result("b.txt")));
         // The boxes keep what was typed.
@@ -296,11 +296,11 @@ private slots:
         singlePairs("a", "b");
         QList<int> atYields;
         atEveryYield([&] { atYields.append(form->pointer().value()); });
-        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), 0); });
+        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
         start();
         // Before the first file, then one engine yield per pair, for each file.
         QCOMPARE(atYields, QList<int>({0, 11, 11, 11}));
-        QCOMPARE(form->pointer().value(), 0);
+        QCOMPARE(form->pointer().value(), int(WindowPointer::Default));
     }
 
     void tabReadAfreshForEveryRow()

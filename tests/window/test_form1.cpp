@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
         const ShownPrompt& report = f->prompts.shown().first();
         QCOMPARE(report.title, QString("Application Error"));
-        QCOMPARE(report.style, 48);
+        QCOMPARE(report.style, int(StyleExclamation));
         QVERIFY(report.text.startsWith("Type mismatch\r\nin Quorvane2021/08/31.Form1.Form_Load at line 140\r\r"));
         // The rest of the sequence still ran.
         QCOMPARE(form.TabControl1->currentIndex(), 1);
@@ -146,13 +146,13 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         moveOver(form.PushButton13);
-        QCOMPARE(form.pointer().value(), 99);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Custom));
         moveOver(form.Frame3);
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         moveOver(form.PushButton7);
-        QCOMPARE(form.pointer().value(), 99);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Custom));
         moveOver(form.Text3);
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     void handPointerLeftBehindOverTabPageOrHeaders()
@@ -163,13 +163,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.TabControl1->setCurrentIndex(1);
         QTest::mouseMove(form.PushButton7, QPoint(5, 5));
-        QCOMPARE(form.pointer().value(), 99);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Custom));
         QTest::mouseMove(form.TabControl1, QPoint(100, form.TabControl1->height() - 4));
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QTest::mouseMove(form.PushButton1, QPoint(5, 5));
-        QCOMPARE(form.pointer().value(), 99);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Custom));
         QTest::mouseMove(form.TabControl1->tabBar(), QPoint(10, 5));
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     void hoverWhileBusyKeepsHourglass()
@@ -179,7 +179,7 @@ private slots:
         moveOver(form.PushButton12);
         moveOver(form.TabControl1);
         moveOver(&form);
-        QCOMPARE(form.pointer().value(), 11);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Hourglass));
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     }
 
@@ -188,7 +188,7 @@ private slots:
         Form1& plain = f->open();
         QVERIFY(!plain.handCursor());
         moveOver(plain.PushButton10);
-        QCOMPARE(plain.pointer().value(), 99);
+        QCOMPARE(plain.pointer().value(), int(WindowPointer::Custom));
 
         QVERIFY(QFile::copy(QFINDTESTDATA("../../resources/HAND-M.CUR"), f->programFolder() + "HAND-M.CUR"));
         Form1& withHand = f->open();
@@ -229,7 +229,7 @@ private slots:
         QCOMPARE(help.text, QString("This software is not intended to be used on non-text-based files such as media "
                                     "files, executables, etc.\r\rQuestions? Please contact Team Pellworth at "
                                     "https://www.pellworth.example/contact/"));
-        QCOMPARE(help.style, 0);
+        QCOMPARE(help.style, int(StyleOkOnly));
         QCOMPARE(help.title, QString("Tallowmere"));
     }
 

@@ -52,7 +52,7 @@ private slots:
         const ShownPrompt& question = f->prompts.shown().first();
         QCOMPARE(question.text, QString("Would you like this software to open the folder where these sample files "
                                         "are stored (so that you can view them before working with them)?"));
-        QCOMPARE(question.style, 4);
+        QCOMPARE(question.style, int(StyleYesNo));
         QCOMPARE(f->form->TabControl1->currentIndex(), 0);
         QCOMPARE(GetSetting("TabSel", 9), QString("0"));
         QCOMPARE(f->form->Text1->toPlainText(), QString("a"));

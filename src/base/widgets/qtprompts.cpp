@@ -9,6 +9,29 @@
 #include <QMessageBox>
 #include <QTextEdit>
 #include <QUrl>
+#include <algorithm>
+
+namespace {
+// The picking of several files with the typed name of a missing file let
+// through, which Qt's own multi-file mode refuses; entering a folder and
+// everything else stay the dialog's.
+class OpenFilesDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        const bool anyMissing =
+            std::any_of(files.cbegin(), files.cend(), [](const QString& path) { return !QFileInfo::exists(path); });
+        if (fileMode() == ExistingFiles && anyMissing) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+} // namespace
 
 QStringList QtPrompts::qtFilters(const QString& filter)
 {
@@ -95,9 +118,16 @@ QString QtPrompts::showInput(const QString& prompt, const QString& title, const 
 
 QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 {
-    QFileDialog dialog(boxOwner());
+    OpenFilesDialog dialog(boxOwner());
+    // Qt's own dialog: the platforms' open dialogs refuse a typed name of a
+    // missing file whenever several files may be picked, and some always do.
+    dialog.setOptions(dialog.options() | m_fileDialogOptions | QFileDialog::DontUseNativeDialog);
     prepareFileDialog(dialog, request);
-    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // The typed name of a file that does not exist is taken: the commands
+    // behind the dialog decide what a missing file means. ExistingFiles is
+    // Qt's only mode with several picks, and OpenFilesDialog lets a missing
+    // name through it; AnyFile takes one name, missing or not.
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     QStringList picked = dialog.selectedFiles();
@@ -109,6 +139,7 @@ QStringList QtPrompts::showOpenFiles(const FileDialogRequest& request)
 QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(boxOwner());
+    dialog.setOptions(dialog.options() | m_fileDialogOptions);
     prepareFileDialog(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program asks about overwriting itself.
@@ -120,7 +151,8 @@ QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
 {
-    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolder, QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolder,
+                                                             QFileDialog::ShowDirsOnly | m_fileDialogOptions);
     return QDir::toNativeSeparators(folder);
 }
 

@@ -4,10 +4,9 @@
 
 #include "base/prompts.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
-
-class QFileDialog;
 
 class QtPrompts : public Prompts {
 public:
@@ -15,6 +14,9 @@ public:
     // The window boxes and dialogs open over: an open modal dialog (Load Sets)
     // before the main window, so that they never hide behind it.
     QWidget* boxOwner() const;
+    // Added to the options of every file dialog (tests ask for Qt's own
+    // dialog instead of the platform's).
+    void setFileDialogOptions(QFileDialog::Options options) { m_fileDialogOptions = options; }
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's "name (patterns)" filters.
     static QStringList qtFilters(const QString& filter);
@@ -36,4 +38,5 @@ protected:
 
 private:
     QPointer<QWidget> m_owner;
+    QFileDialog::Options m_fileDialogOptions;
 };

@@ -14,9 +14,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 const QString separatorKey = QStringLiteral("Form2.Text2");
+
+// Blanks (spaces) only: a tab or a line break is part of what was typed.
+bool onlyBlanks(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char(' '); });
+}
 }
 
 LoadSetsDialog::LoadSetsDialog(WindowServices& services, AppendSet appendSet, QWidget* parent)
@@ -129,7 +136,7 @@ void LoadSetsDialog::PushButton1_Click()
                   [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
         return;
     }
-    if (Text1->text().trimmed().isEmpty())
+    if (onlyBlanks(Text1->text()))
         return;
     const QString path = Text1->text();
     // Folders and other non-files are not set files; hidden files are.

@@ -1,9 +1,93 @@
 #include "base/widgets/qtprompts.h"
 
+#include "support/testfiles.h"
+
+#include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+// Acts on the real file dialog once it is open, then sees that it closed:
+// a dialog left open is rejected and reported instead of hanging the test.
+struct FileDialogDriver {
+    std::function<void(QFileDialog&)> act;
+    QFileDialog::FileMode fileMode = QFileDialog::Directory;
+    QFileDialog::Options options;
+    bool stayedOpen = false;
+    // The text of a box the dialog raised over itself ("File not found...").
+    QString refusal;
+
+    void start()
+    {
+        QTimer::singleShot(0, [this] { poll(); });
+    }
+
+    void poll()
+    {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(0, [this] { poll(); });
+            return;
+        }
+        fileMode = dialog->fileMode();
+        options = dialog->options();
+        closeBoxesOver(dialog);
+        act(*dialog);
+        if (dialog->isVisible()) {
+            stayedOpen = true;
+            dialog->reject();
+        }
+    }
+
+    void closeBoxesOver(QFileDialog* dialog)
+    {
+        QTimer::singleShot(0, dialog, [this, dialog] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                refusal = box->text();
+                box->reject();
+            }
+            if (dialog->isVisible())
+                closeBoxesOver(dialog);
+        });
+    }
+};
+
+void pressReturn(QLineEdit* edit)
+{
+    // Return goes to the dialog, not to the list of completions.
+    if (edit->completer() && edit->completer()->popup())
+        edit->completer()->popup()->hide();
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void typeName(QFileDialog& dialog, const QString& text)
+{
+    auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(edit);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+    pressReturn(edit);
+}
+
+// Several quoted names, as a paste puts them into the box.
+void pasteNames(QFileDialog& dialog, const QString& text)
+{
+    auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(edit);
+    edit->setText(text);
+    pressReturn(edit);
+}
+} // namespace
 
 class TestQtPrompts : public QObject {
     Q_OBJECT
@@ -22,6 +106,61 @@ private slots:
         QCOMPARE(types->itemText(1), QString("All Files (*.*)"));
         // "All Files" takes names without a dot too.
         QCOMPARE(dialog.nameFilters().at(1), QString("All Files (*.*) (*)"));
+    }
+
+    void openDialogTakesATypedMissingName_data()
+    {
+        QTest::addColumn<bool>("multiSelect");
+        QTest::addColumn<int>("fileMode");
+        QTest::newRow("several files (Add CSV File(s))") << true << int(QFileDialog::ExistingFiles);
+        QTest::newRow("one file (Load Sets ...)") << false << int(QFileDialog::AnyFile);
+    }
+    void openDialogTakesATypedMissingName()
+    {
+        QFETCH(bool, multiSelect);
+        QFETCH(int, fileMode);
+        QTemporaryDir dir;
+        // No options of the test's own: the open dialogs are Qt's in the program too.
+        QtPrompts prompts;
+        FileDialogDriver driver{[](QFileDialog& dialog) { typeName(dialog, "missing.csv"); }};
+        driver.start();
+        const QStringList picked =
+            prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", multiSelect, dir.path()});
+        QCOMPARE(driver.refusal, QString());
+        QVERIFY(!driver.stayedOpen);
+        QCOMPARE(picked, QStringList({QDir::toNativeSeparators(dir.filePath("missing.csv"))}));
+        QCOMPARE(int(driver.fileMode), fileMode);
+        QVERIFY(driver.options.testFlag(QFileDialog::DontUseNativeDialog));
+        QVERIFY(driver.options.testFlag(QFileDialog::HideNameFilterDetails));
+    }
+
+    void openDialogStillPicksSeveralFilesAndEntersAFolder()
+    {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("a.csv"), "a");
+        writeBytes(dir.filePath("b.csv"), "b");
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QtPrompts prompts;
+        prompts.setFileDialogOptions(QFileDialog::DontUseNativeDialog);
+
+        FileDialogDriver several{[](QFileDialog& dialog) { pasteNames(dialog, "\"a.csv\" \"b.csv\""); }};
+        several.start();
+        QStringList picked = prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", true, dir.path()});
+        QVERIFY(!several.stayedOpen);
+        QCOMPARE(picked, QStringList({QDir::toNativeSeparators(dir.filePath("a.csv")),
+                                      QDir::toNativeSeparators(dir.filePath("b.csv"))}));
+
+        // A folder's name opens the folder instead of being picked.
+        QString shownFolder;
+        FileDialogDriver folder{[&shownFolder](QFileDialog& dialog) {
+            typeName(dialog, "sub");
+            shownFolder = dialog.directory().path();
+        }};
+        folder.start();
+        picked = prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", true, dir.path()});
+        QVERIFY(folder.stayedOpen);
+        QCOMPARE(picked, QStringList());
+        QCOMPARE(shownFolder, dir.filePath("sub"));
     }
 
     void boxesOpenOverTheOpenModalDialog()

@@ -137,7 +137,7 @@ private slots:
             prompts.answerMessage();
         run->PushButton12_Click();
         QVERIFY(!run->isRunning());
-        QCOMPARE(pointer.value(), 0);
+        QCOMPARE(pointer.value(), int(WindowPointer::Default));
         QCOMPARE(calls, QStringList());
 
         window = ready;

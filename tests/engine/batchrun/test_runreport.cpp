@@ -6,6 +6,7 @@
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
+#include "support/specialfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,7 +51,7 @@ class TestRunReport : public QObject {
         window.finds = {"a"};
         window.replaces = {"x"};
         addFile("changed.csv", "a,a,a");
-        QVERIFY(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0600) == 0);
+        QVERIFY2(makeFifo(path("fifo.csv")), "a named pipe is one of the kinds of row");
         window.rows.append(path("fifo.csv"));
         addFile("unchanged.csv", "b");
         addFile("empty.csv", "");

@@ -8,15 +8,16 @@
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <csignal>
 #include <cstdio>
+
+#if defined(Q_OS_UNIX)
+#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
-namespace {
-
-
-} // namespace
+// Exit codes: 2 bad arguments, 3 the user could not be changed, 4 an option
+// this platform cannot honour.
 
 int main(int argc, char** argv)
 {
@@ -27,13 +28,21 @@ int main(int argc, char** argv)
     while (!args.isEmpty() && args.first().startsWith("--")) {
         const QString option = args.takeFirst();
         if (option == "--fsize-limit") {
+#if defined(Q_OS_UNIX)
             const rlim_t limit = args.takeFirst().toULongLong();
             const rlimit value{limit, limit};
             std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of a killed process
             setrlimit(RLIMIT_FSIZE, &value);
+#else
+            return 4;
+#endif
         } else if (option == "--as-nobody") {
+#if defined(Q_OS_UNIX)
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
                 return 3;
+#else
+            return 4;
+#endif
         } else if (option == "--chunk") {
             chunkSize = args.takeFirst().toLongLong();
         } else if (option == "--out") {

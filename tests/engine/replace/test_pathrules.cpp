@@ -6,9 +6,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
+#include "support/specialfiles.h"
 
-#include <sys/stat.h>
+#include <QTest>
 
 class TestPathRules : public QObject {
     Q_OBJECT
@@ -89,7 +89,7 @@ private slots:
         out.close();
         QVERIFY(QFile::link(dir.path(), dir.filePath("link")));
         const QString fifo = dir.filePath("fifo");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0600), 0);
+        const bool haveFifo = makeFifo(fifo);
 
         QVERIFY(FolderExists(dir.path()));
         QVERIFY(FolderExists(dir.filePath("link")));
@@ -100,7 +100,8 @@ private slots:
         QCOMPARE(FileSize2(file), qint64(5));
         QCOMPARE(FileSize2(dir.filePath("missing")), qint64(-1));
         QCOMPARE(FileSize2(dir.path()), qint64(-1));
-        QCOMPARE(FileSize2(fifo), qint64(-1));
+        if (haveFifo)
+            QCOMPARE(FileSize2(fifo), qint64(-1));
         QCOMPARE(FileSize2(""), qint64(-1));
     }
 };

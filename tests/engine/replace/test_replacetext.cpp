@@ -1,8 +1,10 @@
 // The engine entries end to end: encodings, destinations, yields and stops,
 // and every failure reported once with the target left as it was.
+#include "support/chunkcompare.h"
 #include "support/enginetestfiles.h"
 #include "engine/replace/replacetext.h"
 #include "support/scriptedprompts.h"
+#include "support/specialfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +13,16 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
+
+#if defined(Q_OS_UNIX)
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -44,6 +51,102 @@ struct Harness {
 };
 
 const QString sample = QString::fromUtf8("id,name,city\r\n1,J\xC3\xBCrgen,K\xC3\xB6ln\n2,Zo\xC3\xAB,Paris\r3,\xE2\x82\xAC uro,Berlin\r\n");
+
+// One failure of an entry: how it is brought about, and where and how it is reported.
+struct FailureSetup {
+    QString source;
+    QByteArray bytes;
+    QString findWhat;
+    QString replaceWith;
+    QString outputFolder;
+    Harness harness;
+    bool createSource = true;
+    bool folderAsTarget = false;
+    const char* skip = nullptr;
+
+    QString outputFile() const { return outputFolder + "/a.csv"; }
+};
+
+struct FailureCase {
+    const char* name;
+    bool single;
+    int line;
+    const char* description;
+    std::function<void(FailureSetup&)> arrange;
+    bool aboutAFile = true; // the pairs and the destination are no file's
+};
+
+
+void readOnlyTarget(FailureSetup& s)
+{
+    writeBytes(s.outputFile(), "keep");
+    QVERIFY(QFile::setPermissions(s.outputFile(), QFile::ReadOwner | QFile::ReadGroup));
+}
+
+void differentLineCounts(FailureSetup& s)
+{
+    s.findWhat = "x\r\n,";
+}
+
+const std::vector<FailureCase>& failureCases()
+{
+    static const std::vector<FailureCase> cases{
+        {"missing source", true, 100, "No such file or directory",
+         [](FailureSetup& s) {
+             s.source = QFileInfo(s.source).path() + "/gone.csv";
+             s.createSource = false;
+         }},
+        {"folder as source", false, 100, "Not a regular file", [](FailureSetup& s) { s.source = s.outputFolder; }},
+        {"FIFO as source", false, 100, "Not a regular file",
+         [](FailureSetup& s) {
+             if (!makeFifo(s.source))
+                 s.skip = "No FIFOs here";
+         }},
+        {"socket as source, not its open error", false, 100, "Not a regular file",
+         [](FailureSetup& s) {
+#if defined(Q_OS_UNIX)
+             const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             qstrncpy(address.sun_path, QFile::encodeName(s.source).constData(), sizeof address.sun_path);
+             QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+             ::close(listening);
+#else
+             s.skip = "No sockets in the file system here";
+#endif
+         }},
+        {"read-only target", true, 136, "Permission denied", readOnlyTarget},
+        {"read-only target, sets", false, 124, "Permission denied", readOnlyTarget},
+        {"output folder gone", true, 136, "No such file or directory",
+         [](FailureSetup& s) { s.harness.destination.outputFolder = QFileInfo(s.source).path() + "/removed"; }},
+        {"folder in target's place", false, 124, "Is a directory",
+         [](FailureSetup& s) {
+             QDir().mkpath(s.outputFile());
+             s.folderAsTarget = true;
+         }},
+        {"bad UTF-8 after mark", true, 104, "Cannot decode",
+         [](FailureSetup& s) { s.bytes = "\xEF\xBB\xBFx,x,\xC3\x28"; }},
+        {"odd UTF-16 byte", false, 104, "Cannot decode",
+         [](FailureSetup& s) { s.bytes = QByteArray("\xFF\xFEx\0,\0x", 7); }},
+        {"bad UTF-32 unit", false, 104, "Cannot decode",
+         [](FailureSetup& s) { s.bytes = QByteArray("\x00\x00\xFE\xFF\x00\x11\x00\x00", 8); }},
+        {"character Windows-1252 lacks", true, 136, "Cannot write",
+         [](FailureSetup& s) {
+             s.replaceWith = QString::fromUtf8("\xE3\x82\xA2");
+             writeBytes(s.outputFile(), "keep");
+         }},
+        {"line counts differ", true, 110, "The number of lines", differentLineCounts, false},
+        {"replace list short", false, 108, "The sets list holds 2 find texts", differentLineCounts, false},
+        {"no destination", false, 124, "No destination is selected",
+         [](FailureSetup& s) { s.harness.destination.option1 = false; }},
+        {"destination unreadable, reported once", true, 128, "Destination unreadable",
+         [](FailureSetup& s) {
+             s.harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
+         },
+         false},
+    };
+    return cases;
+}
 
 } // namespace
 
@@ -102,7 +205,7 @@ private slots:
             ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))},
                                    {"x", "y", "z"}, harness.context);
             QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
-            QCOMPARE(readBytes(m_out + "/a.csv"), bytes);
+            COMPARE_AT_CHUNK_SIZE(chunk, readBytes(m_out + "/a.csv"), bytes);
         }
     }
 
@@ -129,7 +232,7 @@ private slots:
             harness.context.chunkSize = chunk;
             ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
             QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
-            QCOMPARE(readBytes(m_out + "/a.csv"), expected);
+            COMPARE_AT_CHUNK_SIZE(chunk, readBytes(m_out + "/a.csv"), expected);
         }
     }
 
@@ -156,16 +259,20 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
         }
+#if defined(Q_OS_UNIX)
         const ino_t inode = [&] { struct stat st; ::stat(QFile::encodeName(path("a.csv")), &st); return st.st_ino; }();
+#endif
         Harness harness;
         ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
         ReplaceTextInFileCombo(path("a.csv"), {"four"}, {"4"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QCOMPARE(readBytes(path("a.csv")), QByteArray("one,two\r\n"));
         QCOMPARE(QFileInfo(path("a.csv")).lastModified().toUTC(), old);
+#if defined(Q_OS_UNIX)
         struct stat st;
         ::stat(QFile::encodeName(path("a.csv")), &st);
         QCOMPARE(st.st_ino, inode);
+#endif
     }
 
     void inPlaceReplacesSourceUnderItsName()
@@ -276,6 +383,9 @@ private slots:
 
     void targetReplacedByRootKeepsItsOwner()
     {
+#if !defined(Q_OS_UNIX)
+        QSKIP("file owners are a POSIX matter");
+#else
         if (::geteuid() != 0)
             QSKIP("needs root");
         writeBytes(path("a.csv"), "a-b");
@@ -288,102 +398,54 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(path("a.csv")), &st), 0);
         QCOMPARE(st.st_uid, uid_t(65534));
         QCOMPARE(st.st_gid, gid_t(65534));
+#endif
     }
 
     void failuresAreReportedOnceAtTheirStep_data()
     {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<bool>("single");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("missing source") << "missing" << true << 100 << "No such file or directory";
-        QTest::newRow("folder as source") << "folder" << false << 100 << "Not a regular file";
-        QTest::newRow("FIFO as source") << "fifo" << false << 100 << "Not a regular file";
-        QTest::newRow("socket as source, not its open error") << "socket" << false << 100 << "Not a regular file";
-        QTest::newRow("read-only target") << "readonly" << true << 136 << "Permission denied";
-        QTest::newRow("read-only target, sets") << "readonly" << false << 124 << "Permission denied";
-        QTest::newRow("output folder gone") << "nofolder" << true << 136 << "No such file or directory";
-        QTest::newRow("folder in target's place") << "dirtarget" << false << 124 << "Is a directory";
-        QTest::newRow("bad UTF-8 after mark") << "badutf8" << true << 104 << "Cannot decode";
-        QTest::newRow("odd UTF-16 byte") << "oddutf16" << false << 104 << "Cannot decode";
-        QTest::newRow("bad UTF-32 unit") << "badutf32" << false << 104 << "Cannot decode";
-        QTest::newRow("character Windows-1252 lacks") << "cp1252" << true << 136 << "Cannot write";
-        QTest::newRow("line counts differ") << "counts" << true << 110 << "The number of lines";
-        QTest::newRow("replace list short") << "counts" << false << 108 << "The sets list holds 2 find texts";
-        QTest::newRow("no destination") << "nodestination" << false << 124 << "No destination is selected";
-        QTest::newRow("destination unreadable, reported once") << "baddestination" << true << 128 << "Destination unreadable";
+        QTest::addColumn<int>("index");
+        const auto& cases = failureCases();
+        for (size_t i = 0; i < cases.size(); ++i)
+            QTest::newRow(cases[i].name) << int(i);
     }
 
     void failuresAreReportedOnceAtTheirStep()
     {
-        QFETCH(QString, setup);
-        QFETCH(bool, single);
-        QFETCH(int, line);
-        QFETCH(QString, description);
-        QString source = path("a.csv");
-        QByteArray bytes = "x,\xE9,x";
-        QString findWhat = "x";
-        QString replaceWith = "y";
-        Harness harness(m_out);
-        harness.context.chunkSize = 4;
-        if (setup == "missing") {
-            source = path("gone.csv");
-        } else if (setup == "folder") {
-            source = m_out;
-        } else if (setup == "fifo") {
-            QCOMPARE(::mkfifo(QFile::encodeName(source), 0600), 0);
-        } else if (setup == "socket") {
-            const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, QFile::encodeName(source).constData(), sizeof address.sun_path);
-            QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-            ::close(listening);
-        } else if (setup == "readonly") {
-            writeBytes(m_out + "/a.csv", "keep");
-            QVERIFY(QFile::setPermissions(m_out + "/a.csv", QFile::ReadOwner | QFile::ReadGroup));
-        } else if (setup == "nofolder") {
-            harness.destination.outputFolder = path("removed");
-        } else if (setup == "dirtarget") {
-            QDir().mkpath(m_out + "/a.csv");
-        } else if (setup == "badutf8") {
-            bytes = "\xEF\xBB\xBFx,x,\xC3\x28";
-        } else if (setup == "oddutf16") {
-            bytes = QByteArray("\xFF\xFEx\0,\0x", 7);
-        } else if (setup == "badutf32") {
-            bytes = QByteArray("\x00\x00\xFE\xFF\x00\x11\x00\x00", 8);
-        } else if (setup == "cp1252") {
-            replaceWith = QString::fromUtf8("\xE3\x82\xA2");
-            writeBytes(m_out + "/a.csv", "keep");
-        } else if (setup == "counts") {
-            findWhat = "x\r\n,";
-        } else if (setup == "nodestination") {
-            harness.destination.option1 = false;
-        } else if (setup == "baddestination") {
-            harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
-        }
-        if (setup != "missing" && !QFileInfo::exists(source))
-            writeBytes(source, bytes);
+        QFETCH(int, index);
+        const FailureCase& failure = failureCases()[size_t(index)];
+        FailureSetup setup{path("a.csv"), "x,\xE9,x", "x", "y", m_out, Harness(m_out)};
+        setup.harness.context.chunkSize = 4;
+        if (failure.arrange)
+            failure.arrange(setup);
+        if (setup.skip)
+            QSKIP(setup.skip);
+        if (setup.createSource && !QFileInfo::exists(setup.source))
+            writeBytes(setup.source, setup.bytes);
+        Harness& harness = setup.harness;
         const QByteArray before = readBytes(m_out + "/a.csv");
         harness.prompts.answerMessage();
-        if (single)
-            ReplaceTextInFile(source, findWhat, replaceWith, harness.context);
+        if (failure.single)
+            ReplaceTextInFile(setup.source, setup.findWhat, setup.replaceWith, harness.context);
         else
-            ReplaceTextInFileCombo(source, findWhat.split("\r\n"), QStringList{replaceWith}, harness.context);
+            ReplaceTextInFileCombo(setup.source, setup.findWhat.split("\r\n"), QStringList{setup.replaceWith},
+                                   harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         // The report names the file it is about, then says what went wrong.
         const QString firstLine = harness.report().section("\r\n", 0, 0);
-        QVERIFY2(firstLine.contains(description), qPrintable(harness.report()));
-        const QStringList files{source, m_out + "/a.csv", path("removed/a.csv")};
-        if (setup != "counts" && setup != "baddestination")
+        QVERIFY2(firstLine.contains(failure.description), qPrintable(harness.report()));
+        const QStringList files{setup.source, m_out + "/a.csv", path("removed/a.csv")};
+        if (failure.aboutAFile)
             QVERIFY2(std::any_of(files.begin(), files.end(), [&](const QString& file) { return firstLine.contains(file); }),
                      qPrintable(firstLine));
-        const QString procedure = single ? "ReplaceTextInFile " : "ReplaceTextInFileCombo ";
-        QVERIFY2(harness.report().contains("ReplaceText." + procedure + "at line " + QString::number(line) + "\r\r"),
+        const QString procedure = failure.single ? "ReplaceTextInFile " : "ReplaceTextInFileCombo ";
+        QVERIFY2(harness.report().contains("ReplaceText." + procedure + "at line " + QString::number(failure.line)
+                                           + "\r\r"),
                  qPrintable(harness.report()));
-        if (setup != "dirtarget")
+        if (!setup.folderAsTarget)
             QCOMPARE(readBytes(m_out + "/a.csv"), before);
-        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QFileInfo::exists(m_out + "/a.csv") && setup != "dirtarget" ? QStringList{"a.csv"} : QStringList{});
+        const bool resultLeft = QFileInfo::exists(m_out + "/a.csv") && !setup.folderAsTarget;
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden),
+                 resultLeft ? QStringList{"a.csv"} : QStringList{});
     }
 
     void decodeFailureNamesFileReasonAndBytes()

@@ -2,6 +2,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "support/window/form1testcase.h"
 #include "support/scantree.h"
+#include "support/testfiles.h"
 #include "base/settings.h"
 
 #include <QDropEvent>
@@ -31,21 +32,6 @@ void fill(Form1& form, const QStringList& paths)
     for (const QString& path : paths)
         form.ListView1->fileList()->Append(path);
     form.ListView1->fileList()->publishPending();
-}
-
-QStringList relative(const QStringList& paths, const ScanTree& tree)
-{
-    QStringList result;
-    for (const QString& path : paths)
-        result.append(path.startsWith(tree.root()) ? path.mid(tree.root().size()) : path);
-    return result;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QMimeData* fileDrag(const QStringList& paths)
@@ -174,7 +160,7 @@ private slots:
         form.PushButton13->click();
         QCOMPARE(form.ListView1->fileList()->Count(), 5);
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 0);
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     void listFilesKeepEveryNonBlankLineAsRead()
@@ -183,9 +169,9 @@ private slots:
         QTemporaryDir dir;
         const QString list1 = dir.filePath("list1.txt");
         const QString list2 = dir.filePath("list2.txt");
-        writeFile(list1, "first.csv\r\n\r\n   \r\n  second.csv \r\n\t\r\n");
-        writeFile(list2, "/third.csv");
-        writeFile(dir.filePath("empty.txt"), "");
+        writeBytes(list1, "first.csv\r\n\r\n   \r\n  second.csv \r\n\t\r\n");
+        writeBytes(list2, "/third.csv");
+        writeBytes(dir.filePath("empty.txt"), "");
         f->prompts.answerOpenFiles({list1, dir.filePath("empty.txt"), list2});
         form.PushButton9->click();
         QCOMPARE(rows(form), QStringList({"first.csv", "  second.csv ", "\t", "/third.csv"}));
@@ -194,7 +180,7 @@ private slots:
         QCOMPARE(dialog.title, QString("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
         QCOMPARE(dialog.style, 1);
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 0);
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
 
         f->prompts.answerOpenFiles({});
         form.PushButton9->click();
@@ -205,17 +191,17 @@ private slots:
     {
         Form1& form = f->open();
         QTemporaryDir dir;
-        writeFile(dir.filePath("good.txt"), "a.csv\r\nb.csv\r\n");
+        writeBytes(dir.filePath("good.txt"), "a.csv\r\nb.csv\r\n");
         int pointerDuringMessage = -1;
         f->prompts.answerOpenFiles({dir.filePath("missing.txt"), dir.filePath("good.txt")});
         f->prompts.answerMessage().duringLast([&] { pointerDuringMessage = form.pointer().value(); });
         form.PushButton9->click();
         QCOMPARE(f->prompts.messageTexts(), QStringList({"File not found"}));
         QCOMPARE(f->prompts.shown().at(1).title, QString("Tallowmere"));
-        QCOMPARE(f->prompts.shown().at(1).style, 0);
-        QCOMPARE(pointerDuringMessage, 11);
+        QCOMPARE(f->prompts.shown().at(1).style, int(StyleOkOnly));
+        QCOMPARE(pointerDuringMessage, int(WindowPointer::Hourglass));
         QCOMPARE(rows(form), QStringList({"a.csv", "b.csv"}));
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     void unreadableListFileIsReportedAndTheNextStillLoads()
@@ -223,7 +209,7 @@ private slots:
         Form1& form = f->open();
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("folder.txt"));
-        writeFile(dir.filePath("good.txt"), "a.csv");
+        writeBytes(dir.filePath("good.txt"), "a.csv");
         f->prompts.answerOpenFiles({dir.filePath("folder.txt"), dir.filePath("good.txt")});
         f->prompts.answerMessage();
         form.PushButton9->click();
@@ -233,7 +219,7 @@ private slots:
         QVERIFY2(report.text.contains("\r\nin Quorvane2021/08/31.Form1.PushButton9_Click at line 108\r\r"),
                  qPrintable(report.text));
         QCOMPARE(rows(form), QStringList({"a.csv"}));
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     void folderScanAsksRemembersAndAdds()
@@ -263,7 +249,7 @@ private slots:
         QCOMPARE(browser.extra, QString());
         QCOMPARE(GetSetting("Extension", QString()), QString("csv"));
         QCOMPARE(GetSetting("LastFolder", QString()), tree.root());
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
 
         // "*": every file; the answer and the folder are offered next time.
         f->prompts.clear();
@@ -302,7 +288,7 @@ private slots:
         QCOMPARE(GetSetting("Extension", QString()), QString("txt"));
         QCOMPARE(GetSetting("LastFolder", QString()), QString("/earlier"));
         QCOMPARE(form.ListView1->fileList()->Count(), 0);
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
 
     // The scan lets events through: a Clear or double-click arriving then
@@ -325,7 +311,7 @@ private slots:
         f->prompts.answerInput("csv");
         f->prompts.answerBrowseFolder(tree.root());
         form.PushButton3->click();
-        QCOMPARE(pointerDuringScan, 11);
+        QCOMPARE(pointerDuringScan, int(WindowPointer::Hourglass));
         QCOMPARE(form.ListView1->fileList()->Count(), 6);
         QCOMPARE(rows(form).first(), QString("/kept/before.csv"));
     }
@@ -366,7 +352,7 @@ private slots:
         QCOMPARE(answers.action, Qt::CopyAction); // never a move: the source keeps its files
         QCOMPARE(rows(form), QStringList({loose.path("~loose.png"), first.path("one.csv"), first.path("picture.png"),
                                           first.path("deeper/two"), second.path("three.csv"), "/no/such/file"}));
-        QCOMPARE(form.pointer().value(), 0);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QCOMPARE(f->prompts.shown().size(), 0);
     }
 
@@ -408,7 +394,7 @@ private slots:
             mouse(view, QEvent::MouseMove, rowCentre(view, row), Qt::LeftButton);
         QCOMPARE(rows(form), QStringList({"b", "c", "d", "a", "e"}));
         QCOMPARE(view->SelectedIndex(), 4);
-        QCOMPARE(form.pointer().value(), 0); // moving over the list resets the window pointer
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default)); // moving over the list resets the window pointer
         mouse(view, QEvent::MouseButtonRelease, rowCentre(view, 4), Qt::NoButton);
         QCOMPARE(view->viewport()->cursor().shape(), Qt::ArrowCursor);
 
@@ -423,7 +409,7 @@ private slots:
         // The hourglass stays while moving over the list.
         form.pointer().set(WindowPointer::Hourglass);
         mouse(view, QEvent::MouseMove, rowCentre(view, 2), Qt::NoButton);
-        QCOMPARE(form.pointer().value(), 11);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Hourglass));
     }
 
     // Once a drag has ended the list shows the window's pointer again, so the
@@ -500,7 +486,7 @@ private slots:
         QCOMPARE(input.title, QString("Tallowmere"));
         QCOMPARE(input.extra, QString());
         QCOMPARE(pointerWhileFiltering, 11);
-        QCOMPARE(form.pointer().value(), 1);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Arrow));
 
         f->prompts.clear();
         f->prompts.answerInput("O");
@@ -533,7 +519,7 @@ private slots:
         f->prompts.answerInput("");
         form.PushButton11->click();
         QCOMPARE(form.ListView1->fileList()->Count(), 2);
-        QCOMPARE(form.pointer().value(), 99);
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Custom));
     }
 
     void filtersOnALargeList()

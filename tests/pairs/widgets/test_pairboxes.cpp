@@ -3,6 +3,7 @@
 #include "pairs/widgets/pairboxes.h"
 #include "engine/replace/replacetext.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -16,12 +17,38 @@ private slots:
         QCOMPARE(boxText(*form.Text1), QString());
         QTest::keyClicks(form.Text1, "cat");
         QTest::keyClick(form.Text1, Qt::Key_Return);
-        QTest::keyClicks(form.Text1, " dog\t");
+        QTest::keyClicks(form.Text1, " dog");
+        // A tab comes in by pasting: the Tab key moves on to the next control.
+        form.Text1->insertPlainText("\t");
         QCOMPARE(boxText(*form.Text1), QString("cat\r\n dog\t"));
         // Shift+Enter shows a new line too.
         QTest::keyClick(form.Text1, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClicks(form.Text1, "x");
         QCOMPARE(boxText(*form.Text1), QString("cat\r\n dog\t\r\nx"));
+    }
+
+    void tabAndShiftTabLeaveBothBoxes()
+    {
+        // As a new user tries it: find text, Tab, replace text, then Start.
+        Form1& form = f->open();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.Text1->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "pending");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.Text2);
+        QTest::keyClicks(QApplication::focusWidget(), "done");
+        QCOMPARE(boxText(*form.Text1), QString("pending"));
+        QCOMPARE(boxText(*form.Text2), QString("done"));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), form.Text1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != form.Text2);
+        QCOMPARE(boxText(*form.Text1), QString("pending"));
+        QCOMPARE(boxText(*form.Text2), QString("done"));
     }
 
     void trailingLineEndGivesEmptyLastLine()

@@ -81,7 +81,7 @@ private slots:
             form.PushButton7->click();
             const ShownPrompt& said = f->prompts.shown().last();
             QCOMPARE(said.text, QString("You must use :: to separate the find text from the replace text"));
-            QCOMPARE(said.style, 0);
+            QCOMPARE(said.style, int(StyleOkOnly));
             QCOMPARE(said.title, QString("Tallowmere"));
             QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
         }

@@ -1,0 +1,19 @@
+#include "support/testfiles.h"
+
+#include <QFile>
+#include <QTest>
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable: " + file.errorString().toUtf8() + ">";
+    return file.readAll();
+}
