@@ -11,6 +11,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
+#include "window/samplefiles.h"
 #include "window/tabcontrol.h"
 #include "window/twiplayout.h"
 
@@ -55,7 +56,7 @@ void Form1::Form_Load()
     });
 
     proc.step(108, [&] {
-        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty() && m_recordSampleFiles)
+        if (m_recordSampleFiles && SampleRecordingNeeded(folder, m_services.yield))
             m_recordSampleFiles();
     });
 
@@ -76,7 +77,7 @@ void Form1::Form_Load()
     proc.step(136, [&] {
         TabControl1->setCurrentIndex(tabIndexFromText(GetSetting(QStringLiteral("TabSel"), 0), TabControl1->count()));
     });
-    proc.step(138, [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DesktopFolderPath())); });
+    proc.step(138, [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DefaultOutputFolder())); });
     proc.step(140, [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
     proc.step(142, [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
 

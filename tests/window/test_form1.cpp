@@ -32,7 +32,7 @@ private slots:
     {
         Form1& form = f->open();
         QCOMPARE(form.TabControl1->currentIndex(), 0);
-        QCOMPARE(form.Text3->text(), DesktopFolderPath());
+        QCOMPARE(form.Text3->text(), DefaultOutputFolder());
         QVERIFY(form.Text3->text().endsWith(QDir::separator()));
         QVERIFY(form.Option1->isChecked());
         QVERIFY(!form.Option2->isChecked());
