@@ -176,6 +176,32 @@ private slots:
         QCOMPARE(form.Combo2->currentIndex(), 0);
     }
 
+    void returnInThePathBoxLoadsTheFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("sets.txt");
+        QFile sets(file);
+        QVERIFY(sets.open(QIODevice::WriteOnly));
+        sets.write("hi::hello\r\n");
+        sets.close();
+        Form1& form = f->open();
+        auto* commands = form.findChild<SetFilesCommands*>();
+        QVERIFY(commands);
+        bool closed = false;
+        commands->runDialog = [&](LoadSetsDialog& dialog) {
+            QVERIFY(dialog.PushButton1->isDefault());
+            dialog.show();
+            dialog.Text1->setFocus();
+            QTest::keyClicks(dialog.Text1, file);
+            QTest::keyClick(dialog.Text1, Qt::Key_Return);
+            closed = !dialog.isVisible();
+        };
+        form.PushButton1->click();
+        QVERIFY(closed);
+        QCOMPARE(items(form.Combo1), QStringList({"hi"}));
+        QCOMPARE(items(form.Combo2), QStringList({"hello"}));
+    }
+
     void setsAreNotRememberedAcrossStarts()
     {
         openWithSets({"a::1"});
