@@ -1,6 +1,7 @@
 #include "window/form1.h"
 
 #include "base/appinfo.h"
+#include "window/accessiblenames.h"
 #include "window/batchruncontrols.h"
 #include "base/widgets/cursorfile.h"
 #include "engine/widgets/destinationcontrols.h"
@@ -13,6 +14,7 @@
 #include "base/settings.h"
 #include "pairs/widgets/setspage.h"
 #include "window/tabcontrol.h"
+#include "window/taborder.h"
 #include "window/twiplayout.h"
 
 #include <QApplication>
@@ -65,6 +67,8 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
     placeControls();
     connectShell();
     attachSubsystems();
+    setKeyboardOrder(*this);
+    nameControlsForScreenReaders(*this);
     m_pointer.onChange([this](int value) { showPointer(value); });
 }
 
@@ -108,7 +112,7 @@ void Form1::buildControls()
     Frame4 = named(new QGroupBox(Frame3), "Frame4");
     Text3 = named(new QLineEdit(Frame4), "Text3");
     PushButton14 = button("PushButton14", QStringLiteral("..."), Frame4);
-    // As designed: the first option is chosen until the settings say otherwise.
+    // The first option is chosen until the settings say otherwise.
     Option1->setChecked(true);
 
     QFont listFont(QStringLiteral("Arial"), 9);
