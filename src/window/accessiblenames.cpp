@@ -4,6 +4,7 @@
 #include "window/form1.h"
 #include "window/tabcontrol.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,6 +28,9 @@ void nameByLabel(QLabel* label, QWidget* control)
 {
     label->setBuddy(control);
     control->setAccessibleName(spokenCaption(label->text()));
+    // A combo box's drop-down list is a control of its own to a screen reader.
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->view()->setAccessibleName(control->accessibleName());
 }
 } // namespace
 

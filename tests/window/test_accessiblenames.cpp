@@ -2,6 +2,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "support/window/form1testcase.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
@@ -44,6 +45,7 @@ private slots:
         QCOMPARE(spokenName(form.Text2), QString("Replace with"));
         QCOMPARE(spokenName(form.Combo1), QString("Find what (exact case)"));
         QCOMPARE(spokenName(form.Combo2), QString("Replace with"));
+        QCOMPARE(spokenName(form.Combo1->view()), QString("Find what (exact case)"));
         QCOMPARE(spokenName(form.Text3), QString("Save results to this folder"));
         QCOMPARE(spokenName(form.PushButton14), QString("Browse for output folder"));
         QCOMPARE(spokenName(form.ListView1), QString("File(s)"));
