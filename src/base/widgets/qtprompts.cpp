@@ -71,7 +71,10 @@ QString textWithLinks(const QString& plain)
         const QRegularExpressionMatch match = it.next();
         html += plain.mid(done, match.capturedStart() - done).toHtmlEscaped();
         const QString address = match.captured().toHtmlEscaped();
-        html += QStringLiteral("<a href=\"%1\">%1</a>").arg(address);
+        // An address broken at a "/" reads as two: a word joiner after each keeps it on one line.
+        QString shown = address;
+        shown.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown);
         done = match.capturedEnd();
     }
     html += plain.mid(done).toHtmlEscaped();
