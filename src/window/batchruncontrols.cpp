@@ -53,8 +53,3 @@ Destination BatchRunControls::destination() const
     const DestinationControls& controls = *m_controls.destination;
     return {controls.option1(), controls.option2(), controls.outputFolder()};
 }
-
-bool BatchRunControls::closing() const
-{
-    return m_controls.closing && m_controls.closing();
-}

@@ -26,7 +26,6 @@ public:
         QPlainTextEdit* Text2;
         SetsList sets;              // Combo1 and Combo2
         const DestinationControls* destination;
-        std::function<bool()> closing;
     };
 
     BatchRunControls(Controls controls, WindowServices& services, QObject* parent,
@@ -44,7 +43,6 @@ private:
     QStringList findList() const override;
     QStringList replaceList() const override;
     Destination destination() const override;
-    bool closing() const override;
 
     Controls m_controls;
     BatchRun m_run;

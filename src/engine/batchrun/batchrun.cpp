@@ -11,114 +11,117 @@ BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntr
 
 void BatchRun::PushButton12_Click()
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
-    proc.reach(100);
+    GuardedProcedure proc(m_services.reporter, form1Location("PushButton12_Click"));
     if (m_running)
         return;
-    proc.reach(102);
     const QScopedValueRollback<bool> running(m_running, true);
     run(proc);
-    proc.reach(162);
+}
+
+// Labels of the steps below, as error reports give them.
+namespace runStep {
+constexpr int pointerBack = 152, done = 156, outputFolderMissing = 158, noFiles = 160;
 }
 
 void BatchRun::run(GuardedProcedure& proc)
 {
-    proc.reach(104);
     bool stopped = false;
-    proc.reach(106);
     if (m_window.rowCount() == 0) {
-        say(proc, 160, QStringLiteral("No files added."));
+        say(proc, runStep::noFiles, QStringLiteral("No files added."));
         return;
     }
-    proc.reach(108);
     const Destination destination = m_window.destination();
     if (!destination.option2 && !FolderExists(destination.outputFolder)) {
-        say(proc, 158, QStringLiteral("Folder does not exist. Please select another folder."));
+        say(proc, runStep::outputFolderMissing,
+            QStringLiteral("Folder does not exist. Please select another folder."));
         return;
     }
 
-    proc.reach(110);
     const int rows = m_window.rowCount();
     EngineContext context{m_services.reporter, [this] { return m_window.destination(); },
-                          [this] { m_services.yield(); }, [this] { return m_window.closing(); }};
+                          [this] { m_services.yield(); }, [this] { return m_services.isClosing(); }};
     for (int row = 1; row <= rows; ++row) {
         const RowOutcome outcome = processRow(proc, row, context);
         if (outcome == RowOutcome::Next) {
-            proc.reach(150);
             continue;
         }
         stopped = outcome != RowOutcome::RowGone;
         break;
     }
 
-    proc.step(152, [&] { m_services.pointer.set(WindowPointer::Default); });
-    proc.reach(154);
+    proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!stopped)
-        say(proc, 156, QStringLiteral("Done."));
+        say(proc, runStep::done, QStringLiteral("Done."));
+}
+
+// Labels of the steps below, as error reports give them.
+namespace rowStep {
+constexpr int yield = 112, hourglass = 114, rowText = 116, findWhat = 120, replaceWith = 122, single = 144,
+              sets = 148;
 }
 
 BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, EngineContext& context)
 {
-    proc.step(112, [&] { m_services.yield(); });
-    if (m_window.closing())
+    proc.step(rowStep::yield, [&] { m_services.yield(); });
+    if (m_services.isClosing())
         return RowOutcome::Closing;
-    proc.step(114, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    proc.step(rowStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
     QString path;
     // Rows removed during the run leave the last rows missing; every later
     // row is missing too, so one report is enough.
-    if (!proc.step(116, [&] { path = m_window.rowText(row); }))
+    if (!proc.step(rowStep::rowText, [&] { path = m_window.rowText(row); }))
         return RowOutcome::RowGone;
 
-    proc.reach(118);
     const int tab = m_window.selectedTab();
     if (tab == 0) {
         QString findWhat;
         QString replaceWith;
-        proc.step(120, [&] { findWhat = m_window.findWhat(); });
-        proc.step(122, [&] { replaceWith = m_window.replaceWith(); });
+        proc.step(rowStep::findWhat, [&] { findWhat = m_window.findWhat(); });
+        proc.step(rowStep::replaceWith, [&] { replaceWith = m_window.replaceWith(); });
         if (!pairTextsAccepted(proc, findWhat, replaceWith))
             return RowOutcome::InputRefused;
-        proc.reach(142);
         // An empty file, a folder, or a file that can't be opened is skipped.
         if (FileSize2(path) >= 1)
-            proc.step(144, [&] { m_entries.single(path, findWhat, replaceWith, context); });
+            proc.step(rowStep::single, [&] { m_entries.single(path, findWhat, replaceWith, context); });
     } else {
-        proc.reach(146);
         if (tab == 1) {
-            proc.step(148, [&] {
+            proc.step(rowStep::sets, [&] {
                 m_entries.sets(path, m_window.findList(), m_window.replaceList(), context);
             });
         }
     }
-    return m_window.closing() ? RowOutcome::Closing : RowOutcome::Next;
+    return m_services.isClosing() ? RowOutcome::Closing : RowOutcome::Next;
+}
+
+// Labels of the steps below, as error reports give them.
+namespace pairTextsStep {
+constexpr int lineCountsPointer = 128, lineCountsDiffer = 130, findPointer = 136, nothingToFind = 138;
 }
 
 bool BatchRun::pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith)
 {
-    proc.reach(124);
     if (!replaceWith.isEmpty()) {
-        proc.reach(126);
         // The same cutting as the engine's, so the check and the pairs agree.
         if (splitAtLineBreaks(findWhat).size() != splitAtLineBreaks(replaceWith).size()) {
-            refuse(proc, 128, QStringLiteral("The number of lines of Find What and Replace With must be the same."));
+            refuse(proc, pairTextsStep::lineCountsPointer, pairTextsStep::lineCountsDiffer,
+                   QStringLiteral("The number of lines of Find What and Replace With must be the same."));
             return false;
         }
         return true;
     }
-    proc.reach(134);
     if (findWhat.isEmpty()) {
-        refuse(proc, 136, QStringLiteral("You forgot to input find what."));
+        refuse(proc, pairTextsStep::findPointer, pairTextsStep::nothingToFind,
+               QStringLiteral("You forgot to input find what."));
         return false;
     }
     return true;
 }
 
 // Pointer back first, then the message, then the stop.
-void BatchRun::refuse(GuardedProcedure& proc, int label, const QString& text)
+void BatchRun::refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text)
 {
-    proc.step(label, [&] { m_services.pointer.set(WindowPointer::Default); });
-    say(proc, label + 2, text);
-    proc.reach(label + 4);
+    proc.step(pointerLabel, [&] { m_services.pointer.set(WindowPointer::Default); });
+    say(proc, messageLabel, text);
 }
 
 void BatchRun::say(GuardedProcedure& proc, int label, const QString& text)

@@ -28,8 +28,6 @@ public:
     virtual QStringList findList() const = 0;
     virtual QStringList replaceList() const = 0;
     virtual Destination destination() const = 0;
-    // The window is being closed: the run stops at its next yield.
-    virtual bool closing() const = 0;
 };
 
 // The engine entries the run calls; tests put recorders in their place.
@@ -44,6 +42,7 @@ public:
     BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {});
 
     // A click while a run is going on (it arrives through a yield) does nothing.
+    // Once the window is closing the run stops at its next yield.
     void PushButton12_Click();
     bool isRunning() const { return m_running; }
 
@@ -53,7 +52,7 @@ private:
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
-    void refuse(GuardedProcedure& proc, int label, const QString& text);
+    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
     void say(GuardedProcedure& proc, int label, const QString& text);
 
     BatchRunWindow& m_window;

@@ -133,7 +133,6 @@ private:
         std::unique_ptr<ResultSink> sink;
 
         for (;;) {
-            m_proc.reach(m_steps.chunkLoop);
             decltype(Units::viewOf({})) chunk;
             bool got = false;
             bool notUtf8 = false;
@@ -168,7 +167,6 @@ private:
                 }
                 if (!m_proc.step(m_steps.replace, [&] { text = chain.runPair(j, text, last); }))
                     return Outcome::Finished;
-                m_proc.reach(m_steps.nextPair);
             }
             // A failed step of it has been reported: one report per file.
             if (!m_target && !decideTarget())
@@ -190,7 +188,6 @@ private:
             });
             if (!written || last)
                 return Outcome::Finished;
-            m_proc.reach(m_steps.nextChunk);
         }
     }
 
@@ -198,10 +195,8 @@ private:
     // middle cannot split one file between two targets. False when a step failed.
     bool decideTarget()
     {
-        m_proc.reach(m_steps.splitPath);
-        m_proc.reach(m_steps.name);
         Destination destination;
-        const bool read = m_proc.step(m_steps.ifOption1, [&] {
+        const bool read = m_proc.step(m_steps.readDestination, [&] {
             if (m_context.destination)
                 destination = m_context.destination();
         });
@@ -209,7 +204,6 @@ private:
             return false;
         if (destination.option1)
             return m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
-        m_proc.reach(m_steps.ifOption2);
         if (destination.option2)
             return m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         return true;

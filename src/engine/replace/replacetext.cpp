@@ -5,8 +5,18 @@
 
 namespace {
 
-constexpr EntrySteps singleSteps{100, 102, 104, 114, 118, 122, 124, 126, 128, 130, 132, 134, 136, 138};
-constexpr EntrySteps setsSteps{100, 102, 104, 0, 108, 110, 112, 114, 116, 118, 120, 122, 124, 126};
+// Labels of the steps of each entry, as error reports give them.
+namespace singleStep {
+constexpr int pairLines = 110, deleteLines = 120;
+constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 114, /*replace*/ 118, /*readDestination*/ 128,
+                            /*targetInFolder*/ 130, /*targetBesideSource*/ 134, /*write*/ 136};
+} // namespace singleStep
+
+namespace setsStep {
+constexpr int pairLists = 108;
+constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 0, /*replace*/ 108, /*readDestination*/ 116,
+                            /*targetInFolder*/ 118, /*targetBesideSource*/ 122, /*write*/ 124};
+} // namespace setsStep
 
 } // namespace
 
@@ -36,13 +46,11 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
                        EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
-    proc.reach(106);
     const QStringList findLines = splitAtLineBreaks(findWhat);
-    proc.reach(108);
     QStringList replaceLines;
     if (!replaceWith.isEmpty()) {
         // Lines are paired by number; with unequal counts no pairing is right.
-        const bool paired = proc.step(110, [&] {
+        const bool paired = proc.step(singleStep::pairLines, [&] {
             replaceLines = splitAtLineBreaks(replaceWith);
             if (replaceLines.size() != findLines.size())
                 throw Failure(QStringLiteral("The number of lines of Find What and Replace With must be the same."));
@@ -53,9 +61,9 @@ void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findLines.size(); ++j)
         pairs.append({findLines[j], replaceLines.isEmpty() ? QString() : replaceLines[j]});
-    EntrySteps steps = singleSteps;
+    EntrySteps steps = singleStep::onFile;
     if (replaceWith.isEmpty())
-        steps.replace = 120; // the branch that deletes the find lines
+        steps.replace = singleStep::deleteLines;
     replaceInFile(proc, steps, sourcePath, pairs, context);
 }
 
@@ -63,7 +71,7 @@ void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findLi
                             EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
-    const bool paired = proc.step(108, [&] {
+    const bool paired = proc.step(setsStep::pairLists, [&] {
         if (replaceList.size() < findList.size()) {
             throw Failure(QStringLiteral("The sets list holds %1 find texts but only %2 replace texts")
                               .arg(findList.size())
@@ -75,5 +83,5 @@ void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findLi
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findList.size(); ++j)
         pairs.append({findList[j], replaceList[j]});
-    replaceInFile(proc, setsSteps, sourcePath, pairs, context);
+    replaceInFile(proc, setsStep::onFile, sourcePath, pairs, context);
 }

@@ -32,7 +32,6 @@ struct FakeWindow : BatchRunWindow {
     QStringList findList() const override { return finds; }
     QStringList replaceList() const override { return replaces; }
     Destination destination() const override { return where; }
-    bool closing() const override { return isClosing; }
 };
 } // namespace
 
@@ -42,8 +41,8 @@ class TestBatchRun : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
     FakeWindow window;
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
     QStringList calls;
     std::function<void(EngineContext&)> duringEntry;
     std::unique_ptr<BatchRun> run;
