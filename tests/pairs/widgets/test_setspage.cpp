@@ -3,6 +3,7 @@
 #include "pairs/widgets/setfilescommands.h"
 #include "pairs/widgets/setspage.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -176,7 +177,7 @@ private slots:
         QCOMPARE(form.Combo2->currentIndex(), 0);
     }
 
-    void returnInThePathBoxLoadsTheFile()
+    void returnInThePathBoxLoadsTheFileAndEveryControlHasAName()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath("sets.txt");
@@ -190,6 +191,14 @@ private slots:
         bool closed = false;
         commands->runDialog = [&](LoadSetsDialog& dialog) {
             QVERIFY(dialog.PushButton1->isDefault());
+            // Every control is announced by a name that says what it is.
+            for (QWidget* control : dialog.findChildren<QWidget*>()) {
+                if (control->focusPolicy() == Qt::NoFocus)
+                    continue;
+                const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && name != "..." && name != "?", qPrintable(name));
+            }
+            QCOMPARE(dialog.PushButton16->accessibleName(), QString("Browse for set file"));
             dialog.show();
             dialog.Text1->setFocus();
             QTest::keyClicks(dialog.Text1, file);
