@@ -1,12 +1,24 @@
+#include "base/commandline.h"
 #include "window/form1.h"
 #include "window/homepagecall.h"
 #include "base/widgets/qtprompts.h"
 
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Before QApplication, which needs a display: "--help" works without one.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineAnswer answer = answerCommandLine(arguments);
+    if (answer.handled) {
+        std::fputs(answer.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QtPrompts prompts;
     Form1Environment environment{QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator(),

@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or $BUILD_DIR).
+# Configures and builds into build/ (or $BUILD_DIR): the given targets, or all.
+# The compiler's output goes to build.log and is shown only when the build fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+mkdir -p "$build_dir"
+log="$build_dir/build.log"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+if ! { cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" &&
+       cmake --build "$build_dir" -j"$(nproc)" "${targets[@]}"; } >"$log" 2>&1; then
+  grep -E -B2 -A6 'error|Error' "$log" | head -60 >&2 || tail -40 "$log" >&2
+  echo "The build failed; the whole output is in $log" >&2
+  exit 1
+fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the screenshots need,
-# only those that are missing. Run as root (or with sudo available).
+# only those that are missing, and any packages named as arguments (the package
+# step adds dpkg-dev). Run as root (or with sudo available).
 set -euo pipefail
-packages=(g++ make cmake qt6-base-dev fonts-liberation xvfb xauth)
+packages=(g++ make cmake qt6-base-dev fonts-liberation xvfb xauth "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own icon, hand pointer and drag pointer into resources/.
+"""Draws the program's own icon (PNGs at 48, 64, 128 and 256 pixels and an SVG), hand pointer and drag
+pointer into resources/.
 
 Run by hand when the artwork changes; the outputs are committed.
 """
@@ -108,25 +109,64 @@ def png(width, height, rgba_rows):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def program_icon(size=64):
-    """A sheet with lines of text and an orange swap bar over a teal tile."""
+# The program icon in a 64-unit square, topmost shape last: a teal tile with
+# rounded corners, a sheet with lines of text and an orange swap bar. The PNGs
+# and the SVG are drawn from these same shapes.
+TILE = (32, 120, 128)
+SHEET = (250, 250, 245)
+TEXT_LINE = (90, 90, 90)
+BAR = (240, 140, 30)
+CORNER = 10
+ICON_RECTS = [((14, 8, 50, 56), SHEET)] + \
+    [((20, y, 44, y + 2), TEXT_LINE) for y in (16, 24, 32, 40)] + [((8, 44, 56, 52), BAR)]
+
+
+def icon_colour_at(u, v):
+    """The colour at a point of the 64-unit square, or None outside the tile."""
+    colour = None
+    r = CORNER
+    if 0 <= u < 64 and 0 <= v < 64:
+        cx = min(max(u, r), 64 - r)
+        cy = min(max(v, r), 64 - r)
+        if (u - cx) ** 2 + (v - cy) ** 2 <= r * r:
+            colour = TILE
+    for (x0, y0, x1, y1), c in ICON_RECTS:
+        if x0 <= u < x1 and y0 <= v < y1:
+            colour = c
+    return colour
+
+
+def program_icon(size=64, samples=4):
+    """The icon as RGBA rows of size x size pixels, smoothed by supersampling."""
     rows = []
+    scale = 64 / size
     for y in range(size):
         row = []
         for x in range(size):
-            r = 10
-            inside = r <= x < size - r or r <= y < size - r or \
-                min((x - cx) ** 2 + (y - cy) ** 2 for cx in (r, size - r - 1) for cy in (r, size - r - 1)) <= r * r
-            px = (32, 120, 128, 255) if inside else (0, 0, 0, 0)
-            if 14 <= x < 50 and 8 <= y < 56:
-                px = (250, 250, 245, 255)
-                if 20 <= x < 44 and y in (16, 17, 24, 25, 32, 33, 40, 41):
-                    px = (90, 90, 90, 255)
-            if 8 <= x < 56 and 44 <= y < 52:
-                px = (240, 140, 30, 255)
-            row.append(px)
+            total = [0, 0, 0]
+            covered = 0
+            for i in range(samples):
+                for j in range(samples):
+                    c = icon_colour_at((x + (i + 0.5) / samples) * scale, (y + (j + 0.5) / samples) * scale)
+                    if c:
+                        covered += 1
+                        total = [t + k for t, k in zip(total, c)]
+            if covered:
+                row.append(tuple(round(t / covered) for t in total) + (round(255 * covered / samples ** 2),))
+            else:
+                row.append((0, 0, 0, 0))
         rows.append(row)
     return rows
+
+
+def program_icon_svg():
+    def hexc(c):
+        return "#%02x%02x%02x" % c
+    shapes = ['<rect width="64" height="64" rx="%d" fill="%s"/>' % (CORNER, hexc(TILE))]
+    for (x0, y0, x1, y1), c in ICON_RECTS:
+        shapes.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (x0, y0, x1 - x0, y1 - y0, hexc(c)))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">\n  '
+            + "\n  ".join(shapes) + "\n</svg>\n")
 
 
 def main():
@@ -134,6 +174,11 @@ def main():
     (OUT / "HAND-M.CUR").write_bytes(icon_file(pixels_from_art(HAND), 2, hotspot=(7, 0)))
     (OUT / "drag.ico").write_bytes(icon_file(pixels_from_art(DRAG), 1))
     (OUT / "icon.png").write_bytes(png(64, 64, program_icon()))
+    # The desktop's menus and software centres pick the size they need.
+    (OUT / "icons").mkdir(exist_ok=True)
+    for size in (48, 128, 256):
+        (OUT / "icons" / f"tallowmere-{size}.png").write_bytes(png(size, size, program_icon(size)))
+    (OUT / "icons" / "tallowmere.svg").write_text(program_icon_svg())
 
 
 if __name__ == "__main__":

@@ -1,39 +1,102 @@
-// Renders the main window after its load sequence into a PNG, for the README.
-// Usage: tallowmere_screenshot OUTPUT.png
+// Renders the main window after a run over the sample files, with the box the
+// run ends with drawn over it, into a PNG for the README.
+// Usage: tallowmere_screenshot OUTPUT.png DOCUMENTS-FOLDER
+// The sample files are copied into DOCUMENTS-FOLDER first, so the rows show a
+// user's paths rather than the build folder.
+#include "base/settings.h"
+#include "base/widgets/qtprompts.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
 #include "window/form1.h"
-#include "base/widgets/qtprompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+void settle(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// Answers every box at once and keeps a picture of the last one.
+class PicturePrompts : public QtPrompts {
+public:
+    QPixmap lastBox;
+    QString lastTitle;
+
+protected:
+    Answer showMessage(const QString& text, int style, const QString& title) override
+    {
+        QMessageBox box(boxOwner());
+        prepareMessageBox(box, text, style, title);
+        box.show();
+        settle(100);
+        lastBox = box.grab();
+        lastTitle = box.windowTitle();
+        return Answer::Ok;
+    }
+};
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2)
+    if (argc < 3)
         return 2;
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString documents = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     // A fresh settings store, so the picture shows a first start.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QtPrompts prompts;
-    Form1 form(prompts, {QCoreApplication::applicationDirPath() + QDir::separator(), [] { return 1; }});
-    form.Form_Load();
-    // The shipped samples in the list and a pair in the boxes, as a user would start.
+
     const QString samples = QCoreApplication::applicationDirPath() + QStringLiteral("/Samples");
-    for (const QString& name : QDir(samples).entryList(QDir::Files, QDir::Name))
-        form.ListView1->fileList()->Append(QDir::toNativeSeparators(samples + QDir::separator() + name));
+    QDir().mkpath(documents + QStringLiteral("/Results"));
+    PicturePrompts prompts;
+    Form1 form(prompts, {QCoreApplication::applicationDirPath() + QDir::separator(), [] { return 1; }});
+    prompts.setOwner(&form);
+    SaveSetting(QStringLiteral("Output Folder"), QDir::toNativeSeparators(documents + QStringLiteral("/Results/")));
+    form.Form_Load();
+    for (const QString& name : QDir(samples).entryList(QDir::Files, QDir::Name)) {
+        const QString copy = documents + QLatin1Char('/') + name;
+        QFile::remove(copy);
+        QFile::copy(samples + QLatin1Char('/') + name, copy);
+        form.ListView1->fileList()->Append(QDir::toNativeSeparators(copy));
+    }
     form.Text1->setPlainText(QStringLiteral("Berlin\nParis"));
     form.Text2->setPlainText(QStringLiteral("Hamburg\nLyon"));
     form.show();
-    // The list shows rows added in a burst a moment later.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        app.processEvents(QEventLoop::AllEvents, 50);
-    return form.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    settle(300);
+    form.PushButton12->click();
+    settle(300);
+
+    QPixmap picture = form.grab();
+    if (!prompts.lastBox.isNull()) {
+        // The box with a plain title bar: without a window manager there is none to grab.
+        QPainter painter(&picture);
+        const int barHeight = 24;
+        const QRect box(QPoint((picture.width() - prompts.lastBox.width()) / 2,
+                               (picture.height() - prompts.lastBox.height() + barHeight) / 2),
+                        prompts.lastBox.size());
+        const QRect bar(box.left(), box.top() - barHeight, box.width(), barHeight);
+        painter.fillRect(bar, QColor(60, 70, 80));
+        painter.setPen(Qt::white);
+        QFont titleFont = form.font();
+        titleFont.setBold(true);
+        painter.setFont(titleFont);
+        painter.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, prompts.lastTitle);
+        painter.drawPixmap(box.topLeft(), prompts.lastBox);
+        painter.setPen(QColor(60, 70, 80));
+        painter.drawRect(bar.united(box).adjusted(-1, -1, 0, 0));
+    }
+    return picture.save(output) ? 0 : 1;
 }

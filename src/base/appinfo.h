@@ -5,6 +5,7 @@
 
 namespace AppInfo {
 inline const QString productName = QStringLiteral("Tallowmere");
+inline const QString version = QStringLiteral(TALLOWMERE_VERSION);
 inline const QString supportAddress = QStringLiteral("support@pellworth.example");
 inline const QString homePage = QStringLiteral("https://www.pellworth.example/");
 inline const QString contactPage = QStringLiteral("https://www.pellworth.example/contact/");

@@ -136,7 +136,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_published || index.column() != 0)
         return {};
-    if (role == Qt::DisplayRole)
+    // A row shown elided keeps its whole path for the tool tip and for screen readers.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
         return m_rows[static_cast<size_t>(index.row())];
     return {};
 }

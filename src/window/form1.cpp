@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "window/accessiblenames.h"
 #include "window/batchruncontrols.h"
 #include "base/widgets/cursorfile.h"
 #include "engine/widgets/destinationcontrols.h"
@@ -14,6 +15,7 @@
 #include "window/helpcommand.h"
 #include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
+#include "window/taborder.h"
 #include "window/twiplayout.h"
 
 #include <QApplication>
@@ -70,6 +72,8 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
     placeControls();
     connectShell();
     attachSubsystems();
+    setKeyboardOrder(*this);
+    nameControlsForScreenReaders(*this);
     m_pointer.onChange([this](int value) { showPointer(value); });
 }
 

@@ -64,7 +64,7 @@ void Form1::Form_Load()
     });
 
     proc.step(loadStep::recordSamples, [&] {
-        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
+        if (SampleRecordingNeeded(folder, m_services.yield))
             m_samples->recordSampleFiles();
     });
 
@@ -86,7 +86,7 @@ void Form1::Form_Load()
         TabControl1->setCurrentIndex(tabIndexFromText(GetSetting(QStringLiteral("TabSel"), 0), TabControl1->count()));
     });
     proc.step(loadStep::restoreOutputFolder,
-              [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DesktopFolderPath())); });
+              [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DefaultOutputFolder())); });
     proc.step(loadStep::restoreOption1,
               [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
     proc.step(loadStep::restoreOption2,

@@ -22,11 +22,31 @@ void RecordSampleFiles(const QString& programFolder, const FolderListing& listFi
     SaveSetting(QStringLiteral("Snapshot"), ScrambleText(paths.join(QLatin1Char('|')), sampleListKey, yield));
 }
 
+namespace {
+QStringList recordedSamples(const QString& fallback, const std::function<void()>& yield)
+{
+    const QString text = UnscrambleText(GetSetting(QStringLiteral("Snapshot"), fallback), sampleListKey, yield);
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('|'));
+}
+} // namespace
+
+bool SampleRecordingNeeded(const QString& programFolder, const std::function<void()>& yield)
+{
+    if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
+        return true;
+    const QString folder = sampleFolder(programFolder);
+    const QStringList paths = recordedSamples(QString(), yield);
+    for (const QString& path : paths) {
+        // Samples the user deleted from this very folder stay deleted.
+        if (FileExists(path) || path.startsWith(folder))
+            return false;
+    }
+    return true;
+}
+
 void LoadSampleFiles(FileListModel& list, WindowServices& services)
 {
-    const QString text =
-        UnscrambleText(GetSetting(QStringLiteral("Snapshot"), truthText(false)), sampleListKey, services.yield);
-    const QStringList paths = text.isEmpty() ? QStringList() : text.split(QLatin1Char('|'));
+    const QStringList paths = recordedSamples(truthText(false), services.yield);
     for (const QString& path : paths) {
         if (FileExists(path) && !list.ListContainsFile(path))
             list.Append(path);

@@ -20,6 +20,11 @@ QString sampleFolder(const QString& programFolder);
 void RecordSampleFiles(const QString& programFolder, const FolderListing& listFiles,
                        const std::function<void()>& yield);
 
+// True when "Snapshot" must be recorded (again): it is empty, or the program
+// was moved or installed elsewhere, so that no recorded sample exists any more
+// and the recording names another folder than the one beside the program.
+bool SampleRecordingNeeded(const QString& programFolder, const std::function<void()>& yield);
+
 // Appends every recorded sample that exists and is not listed yet, then
 // offers to open the sample folder.
 void LoadSampleFiles(FileListModel& list, WindowServices& services);

@@ -33,7 +33,7 @@ private slots:
     {
         Form1& form = f->open();
         QCOMPARE(form.TabControl1->currentIndex(), 0);
-        QCOMPARE(form.Text3->text(), DesktopFolderPath());
+        QCOMPARE(form.Text3->text(), DefaultOutputFolder());
         QVERIFY(form.Text3->text().endsWith(QDir::separator()));
         QVERIFY(form.Option1->isChecked());
         QVERIFY(!form.Option2->isChecked());
@@ -97,7 +97,7 @@ private slots:
         // The defaults, and a store that takes new choices without another word.
         QCOMPARE(form.TabControl1->currentIndex(), 0);
         QVERIFY(form.Option1->isChecked());
-        QCOMPARE(form.Text3->text(), DesktopFolderPath());
+        QCOMPARE(form.Text3->text(), DefaultOutputFolder());
         form.TabControl1->setCurrentIndex(1);
         QCOMPARE(GetSetting("TabSel", 0), QString("1"));
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);

@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "window/tabcontrol.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -73,6 +74,32 @@ private slots:
         f->prompts.answerMessage(Answer::No);
         f->form->PushButton8->click();
         QCOMPARE(f->form->ListView1->fileList()->Count(), 0);
+    }
+
+    void movedProgramRecordsItsOwnSampleFolderAgain()
+    {
+        // Recorded by a build tree that is gone since: nothing of it exists.
+        const QString gone = QDir::toNativeSeparators("/no/such/build/program/Samples/");
+        SaveSetting("Snapshot", ScrambleText(gone + "a.csv|" + gone + "b.csv", sampleListKey));
+        QDir(f->programDir.path()).mkdir("Samples");
+        addSample("a.csv");
+        f->open();
+        QCOMPARE(UnscrambleText(GetSetting("Snapshot", ""), sampleListKey), samples() + "a.csv");
+        f->prompts.answerMessage(Answer::No);
+        f->form->PushButton8->click();
+        QCOMPARE(rows(), QStringList{samples() + "a.csv"});
+    }
+
+    void samplesDeletedFromTheirOwnFolderAreNotRecordedAgain()
+    {
+        QDir(f->programDir.path()).mkdir("Samples");
+        addSample("a.csv");
+        f->open();
+        const QString recorded = GetSetting("Snapshot", "");
+        QFile::remove(samples() + "a.csv");
+        addSample("later.csv");
+        f->open();
+        QCOMPARE(GetSetting("Snapshot", ""), recorded);
     }
 
     void rowDifferingInCaseIsNotTheSample()

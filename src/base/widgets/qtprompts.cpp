@@ -5,8 +5,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QSpacerItem>
 #include <QTextEdit>
 #include <QUrl>
 #include <algorithm>
@@ -73,6 +78,80 @@ QString QtPrompts::displayText(const QString& text)
     return shown;
 }
 
+namespace {
+const QRegularExpression& webAddress()
+{
+    static const QRegularExpression address(QStringLiteral(R"(https?://[^\s"<>]+)"));
+    return address;
+}
+
+// The plain text as rich text with every web address as a link.
+QString textWithLinks(const QString& plain)
+{
+    QString html;
+    qsizetype done = 0;
+    QRegularExpressionMatchIterator it = webAddress().globalMatch(plain);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        html += plain.mid(done, match.capturedStart() - done).toHtmlEscaped();
+        const QString address = match.captured().toHtmlEscaped();
+        // An address broken at a "/" reads as two: a word joiner after each keeps it on one line.
+        QString shown = address;
+        shown.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown);
+        done = match.capturedEnd();
+    }
+    html += plain.mid(done).toHtmlEscaped();
+    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + html + QStringLiteral("</p>");
+}
+
+// Title bars often show their caption in bold; measure it so, to be safe.
+QFontMetrics titleFontMetrics(const QWidget& widget)
+{
+    QFont font = widget.font();
+    font.setBold(true);
+    return QFontMetrics(font);
+}
+
+// Room the title bar needs beside the title for its icon and buttons.
+constexpr int titleBarButtonsWidth = 160;
+} // namespace
+
+void QtPrompts::prepareMessageBox(QMessageBox& box, const QString& text, int style, const QString& title)
+{
+    box.setWindowTitle(title);
+    const QString shown = displayText(text);
+    if (shown.contains(webAddress())) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(textWithLinks(shown));
+        // Links open like every other "open this": through the prompts.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setOpenExternalLinks(false);
+            label->setTextInteractionFlags(Qt::TextBrowserInteraction);
+            QObject::connect(label, &QLabel::linkActivated, &box, [this](const QString& link) { openWithDesktop(link); });
+        }
+    } else {
+        box.setTextFormat(Qt::PlainText);
+        box.setText(shown);
+    }
+    switch (style & 0x70) {
+    case StyleStop: box.setIcon(QMessageBox::Critical); break;
+    case 32: box.setIcon(QMessageBox::Question); break;
+    case StyleExclamation: box.setIcon(QMessageBox::Warning); break;
+    case 64: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    box.setStandardButtons((style & 0x7) == StyleYesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    // A box as narrow as a short text would show its title as "...". Last, as
+    // setting the icon lays the box out anew.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int wanted = titleFontMetrics(box).horizontalAdvance(title) + titleBarButtonsWidth;
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
+
 Answer QtPrompts::showMessage(const QString& text, int style, const QString& title)
 {
     return showMessageWithDetails(text, {}, style, title);
@@ -90,21 +169,9 @@ Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& det
             area->setLineWrapMode(QTextEdit::NoWrap);
         }
     }
-    box.setWindowTitle(title);
-    box.setText(displayText(text));
-    box.setTextFormat(Qt::PlainText);
-    switch (style & 0x70) {
-    case StyleStop: box.setIcon(QMessageBox::Critical); break;
-    case 32: box.setIcon(QMessageBox::Question); break;
-    case StyleExclamation: box.setIcon(QMessageBox::Warning); break;
-    case 64: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
-    }
-    if ((style & 0x7) == StyleYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    prepareMessageBox(box, text, style, title);
+    if ((style & 0x7) == StyleYesNo)
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
 }

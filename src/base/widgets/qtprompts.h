@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QMessageBox;
+
 class QtPrompts : public Prompts {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
@@ -25,6 +27,10 @@ public:
     static void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
     // Boxes break lines at CR LF or a lone CR, as the program's texts do.
     static QString displayText(const QString& text);
+    // Text, icon, buttons and title of a message box; an address in the text
+    // becomes a link that opens through openWithDesktop, and the box is wide
+    // enough to show its whole title.
+    void prepareMessageBox(QMessageBox& box, const QString& text, int style, const QString& title);
 
 protected:
     Answer showMessage(const QString& text, int style, const QString& title) override;

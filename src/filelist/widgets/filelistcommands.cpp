@@ -28,6 +28,7 @@ FileListCommands::FileListCommands(const Controls& controls, WindowServices& ser
     connect(m_controls.PushButton11, &QPushButton::clicked, this, &FileListCommands::PushButton11_Click);
     connect(m_controls.PushButton5, &QPushButton::clicked, this, &FileListCommands::PushButton5_Click);
     connect(view, &FileListView::listDoubleClicked, this, &FileListCommands::ListView1_DblClick);
+    connect(view, &FileListView::removeKeyPressed, this, &FileListCommands::ListView1_DblClick);
     // Queued: the file manager gets its answer before a dropped folder is searched.
     connect(view, &FileListView::filesDropped, this, &FileListCommands::ListView1_OLEDragDrop, Qt::QueuedConnection);
 }

@@ -2,10 +2,12 @@
 
 #include "filelist/filelistmodel.h"
 #include "base/windowpointer.h"
+#include "filelist/widgets/pathelision.h"
 
 #include <QDir>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -20,6 +22,9 @@ FileListView::FileListView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A path too long for the column loses the middle of its folders, not its file name.
+    setTextElideMode(Qt::ElideMiddle);
+    setItemDelegate(new PathElisionDelegate(this));
     // Rows are only reordered inside the list, never dragged out of it; the
     // reordering scrolls by itself.
     setDragEnabled(false);
@@ -64,6 +69,55 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
     press(event);
     event->accept();
     emit listDoubleClicked();
+}
+
+int FileListView::rowsPerPage() const
+{
+    const int height = m_model->rowCount() > 0 ? rowHeight(m_model->index(0)) : 0;
+    return height > 0 ? qMax(1, viewport()->height() / height - 1) : 1;
+}
+
+int FileListView::rowForKey(const QKeyEvent* event) const
+{
+    const int last = m_model->rowCount() - 1;
+    const QModelIndex current = currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
+    switch (event->key()) {
+    case Qt::Key_Home: return 0;
+    case Qt::Key_End: return last;
+    case Qt::Key_PageUp: return qMax(0, row - rowsPerPage());
+    case Qt::Key_PageDown: return qMin(last, row < 0 ? 0 : row + rowsPerPage());
+    case Qt::Key_Up: return qMax(0, row - 1);
+    case Qt::Key_Down: return qMin(last, row + 1);
+    default: return -1;
+    }
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier) {
+        emit removeKeyPressed();
+        event->accept();
+        return;
+    }
+    // Home, End and the page keys select a row and bring it into view, with or
+    // without Ctrl; the view's own handling moves only its cursor.
+    if (modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier) {
+        const int row = rowForKey(event);
+        if (row >= 0 && m_model->rowCount() > 0) {
+            const QModelIndex target = m_model->index(row);
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            scrollTo(target, QAbstractItemView::EnsureVisible);
+            event->accept();
+            return;
+        }
+        if (row >= 0) {
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void FileListView::mouseMoveEvent(QMouseEvent* event)

@@ -37,12 +37,15 @@ public:
 signals:
     void filesDropped(const QStringList& paths);
     void listDoubleClicked();
+    // Delete pressed in the list: the keyboard's way to the double-click removal.
+    void removeKeyPressed();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -50,6 +53,10 @@ protected:
 
 private:
     void press(QMouseEvent* event);
+    // The row (from 0) a navigation key moves the selection to, or -1 for a key
+    // that is not one of them.
+    int rowForKey(const QKeyEvent* event) const;
+    int rowsPerPage() const;
     // Accepts a drag of local files as a copy; refuses anything else.
     bool acceptFiles(QDropEvent* event);
 

@@ -43,8 +43,14 @@ LoadSetsDialog::LoadSetsDialog(WindowServices& services, AppendSet appendSet, QW
     PushButton3 = new QPushButton(QStringLiteral("?"), this);
     PushButton1 = new QPushButton(QStringLiteral("Load"), this);
     PushButton2 = new QPushButton(QStringLiteral("Cancel"), this);
-    PushButton1->setAutoDefault(false);
-    PushButton2->setAutoDefault(false);
+    // Return in either box loads; on a focused button it clicks that button.
+    PushButton1->setDefault(true);
+    Label1_0->setBuddy(Text1);
+    Label1_1->setBuddy(Text2);
+    Text1->setAccessibleName(QStringLiteral("File To Load"));
+    Text2->setAccessibleName(QStringLiteral("Separator"));
+    PushButton16->setAccessibleName(QStringLiteral("Browse for set file"));
+    PushButton3->setAccessibleName(QStringLiteral("Help on the separator"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1_0, 0, 0);

@@ -3,6 +3,7 @@
 #include "pairs/widgets/setfilescommands.h"
 #include "pairs/widgets/setspage.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -174,6 +175,40 @@ private slots:
         QCOMPARE(items(form.Combo2), QStringList({"y", "1", "2"}));
         QCOMPARE(form.Combo1->currentIndex(), 0);
         QCOMPARE(form.Combo2->currentIndex(), 0);
+    }
+
+    void returnInThePathBoxLoadsTheFileAndEveryControlHasAName()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("sets.txt");
+        QFile sets(file);
+        QVERIFY(sets.open(QIODevice::WriteOnly));
+        sets.write("hi::hello\r\n");
+        sets.close();
+        Form1& form = f->open();
+        auto* commands = form.findChild<SetFilesCommands*>();
+        QVERIFY(commands);
+        bool closed = false;
+        commands->runDialog = [&](LoadSetsDialog& dialog) {
+            QVERIFY(dialog.PushButton1->isDefault());
+            // Every control is announced by a name that says what it is.
+            for (QWidget* control : dialog.findChildren<QWidget*>()) {
+                if (control->focusPolicy() == Qt::NoFocus)
+                    continue;
+                const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && name != "..." && name != "?", qPrintable(name));
+            }
+            QCOMPARE(dialog.PushButton16->accessibleName(), QString("Browse for set file"));
+            dialog.show();
+            dialog.Text1->setFocus();
+            QTest::keyClicks(dialog.Text1, file);
+            QTest::keyClick(dialog.Text1, Qt::Key_Return);
+            closed = !dialog.isVisible();
+        };
+        form.PushButton1->click();
+        QVERIFY(closed);
+        QCOMPARE(items(form.Combo1), QStringList({"hi"}));
+        QCOMPARE(items(form.Combo2), QStringList({"hello"}));
     }
 
     void setsAreNotRememberedAcrossStarts()
