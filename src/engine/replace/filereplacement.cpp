@@ -1,10 +1,10 @@
 #include "engine/replace/filereplacement.h"
 
-#include "engine/textfile/chunkstream.h"
+#include "engine/replace/streamreplacer.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
-#include "engine/replace/streamreplacer.h"
 #include "engine/textfile/textcodec.h"
+#include "engine/textfile/textfilereader.h"
 
 #include <QFileInfo>
 #include <memory>
@@ -42,7 +42,7 @@ bool isSameFile(const QString& a, const QString& b)
 // What differs between working on the file's bytes and on UTF-16 text.
 struct ByteUnits {
     using Unit = char;
-    using Stream = ByteChunkStream;
+    using Chunk = std::string_view;
     static std::string unitsOf(const QString& text, TextEncoding encoding)
     {
         return encodeText(text, encoding).toStdString();
@@ -52,7 +52,7 @@ struct ByteUnits {
 
 struct TextUnits {
     using Unit = char16_t;
-    using Stream = TextChunkStream;
+    using Chunk = QStringView;
     static std::u16string unitsOf(const QString& text, TextEncoding)
     {
         return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
@@ -99,54 +99,50 @@ public:
 
     void run()
     {
-        std::optional<SourceFile> file;
-        SourceEncoding found;
+        std::unique_ptr<ByteSource> source;
+        std::optional<ReadFileChunks> reader;
         const bool opened = m_proc.step(m_steps.read, [&] {
-            file.emplace(m_sourcePath);
-            found = file->sniffEncoding();
+            source = m_context.openSource ? m_context.openSource(m_sourcePath)
+                                          : std::make_unique<SourceFile>(m_sourcePath);
+            reader.emplace(*source, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
         });
         if (!opened)
             return;
-        TextEncoding encoding = found.encoding;
         for (;;) {
-            const Outcome outcome = pairsFitBytes(m_pairs, encoding) ? pass<ByteUnits>(*file, encoding)
-                                                                     : pass<TextUnits>(*file, encoding);
+            const Outcome outcome = pairsFitBytes(m_pairs, reader->encoding()) ? pass<ByteUnits>(*reader)
+                                                                               : pass<TextUnits>(*reader);
             if (outcome != Outcome::NotUtf8)
                 return;
-            // Not UTF-8 after all: start over reading the bytes as Windows-1252.
-            encoding = TextEncoding::Windows1252;
-            if (!m_proc.step(m_steps.takeChunk, [&] { file->seek(found.markSize); }))
+            if (!m_proc.step(m_steps.takeChunk, [&] { reader->startOver(); }))
                 return;
         }
     }
 
 private:
     template <class Units>
-    Outcome pass(SourceFile& file, TextEncoding encoding)
+    Outcome pass(ReadFileChunks& reader)
     {
+        const TextEncoding encoding = reader.encoding();
         using Unit = typename Units::Unit;
-        using View = std::basic_string_view<Unit>;
         ReplacementChain<Unit> chain;
         for (const ReplacementPair& pair : m_pairs)
             chain.addPair(Units::unitsOf(pair.find, encoding), Units::unitsOf(pair.replace, encoding));
-        typename Units::Stream stream(file, encoding, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
         std::unique_ptr<ResultSink> sink;
 
         for (;;) {
             m_proc.reach(m_steps.chunkLoop);
-            decltype(Units::viewOf({})) chunk;
             bool got = false;
             bool notUtf8 = false;
             const bool read = m_proc.step(m_steps.takeChunk, [&] {
-                typename std::conditional_t<std::is_same_v<Unit, char>, std::string_view, QStringView> raw;
+                typename Units::Chunk raw;
                 try {
-                    got = stream.next(raw);
+                    got = reader.next(raw);
                 } catch (const NotUtf8&) {
                     notUtf8 = true;
                     return;
                 }
                 if (got)
-                    chunk = Units::viewOf(raw);
+                    chain.take(Units::viewOf(raw), reader.atEnd());
             });
             if (!read)
                 return Outcome::Finished;
@@ -154,9 +150,8 @@ private:
                 return Outcome::NotUtf8;
             if (!got)
                 return Outcome::Finished;
-            const bool last = stream.atEnd();
+            const bool last = reader.atEnd();
 
-            View text = chunk;
             for (size_t j = 0; j < chain.size(); ++j) {
                 if (m_steps.yield != 0) {
                     m_proc.step(m_steps.yield, [&] {
@@ -166,7 +161,7 @@ private:
                     if (m_context.stopRequested && m_context.stopRequested())
                         return Outcome::Finished;
                 }
-                if (!m_proc.step(m_steps.replace, [&] { text = chain.runPair(j, text, last); }))
+                if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
                     return Outcome::Finished;
                 m_proc.reach(m_steps.nextPair);
             }
@@ -179,13 +174,13 @@ private:
                     throw Failure(QStringLiteral("No destination is selected"));
                 if (!sink)
                     sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath));
-                sink->put(text);
+                sink->put(chain.settled());
                 if (!last)
                     return;
                 // A file left as it was needs no rewriting: it keeps its bytes and its time.
                 if (chain.replacements() == 0 && isSameFile(*m_target, m_sourcePath))
                     return;
-                file.close();
+                reader.source().close();
                 sink->commit();
             });
             if (!written || last)

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+class ByteSource;
 
 struct Destination {
     bool option1 = true;   // "Save results to this folder:" outputFolder
@@ -24,6 +27,8 @@ struct EngineContext {
     std::function<bool()> stopRequested;       // may be empty; checked after each yield: when true the
                                                // entry returns at once, the target untouched, no report
     qsizetype chunkSize = 65536;
+    // Opens a source's bytes; empty for the file itself. Throws Failure.
+    std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.

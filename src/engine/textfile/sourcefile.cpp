@@ -62,16 +62,6 @@ SourceFile::SourceFile(const QString& path)
 #endif
 }
 
-SourceEncoding SourceFile::sniffEncoding()
-{
-    seek(0);
-    char first[4] = {0, 0, 0, 0};
-    const qsizetype got = read(first, 4);
-    const SourceEncoding found = encodingFromMark(first, got);
-    seek(found.markSize);
-    return found;
-}
-
 qsizetype SourceFile::read(char* buffer, qsizetype maxSize)
 {
     qsizetype total = 0;

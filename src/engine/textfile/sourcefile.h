@@ -3,30 +3,27 @@
 // ending. Used by the text readers and the replacement engine.
 #pragma once
 
-#include "engine/textfile/textencoding.h"
+#include "engine/textfile/bytesource.h"
 
 #include <QFile>
 #include <QString>
 
-class SourceFile {
+class SourceFile : public ByteSource {
 public:
     // Throws Failure with the platform's text (missing, permission) or
     // "Not a regular file".
     explicit SourceFile(const QString& path);
 
-    const QString& path() const { return m_path; }
-    // The size when opened; reading stops there.
-    qint64 size() const { return m_size; }
-    qint64 position() const { return m_position; }
+    const QString& path() const override { return m_path; }
+    qint64 size() const override { return m_size; }
+    qint64 position() const override { return m_position; }
 
     // Reads the first bytes and leaves the position just after the mark.
-    SourceEncoding sniffEncoding();
-    // Up to maxSize bytes; fewer only at the end. Throws Failure.
-    qsizetype read(char* buffer, qsizetype maxSize);
+    SourceEncoding sniffEncoding() { return DetectTextEncoding(*this); }
+    qsizetype read(char* buffer, qsizetype maxSize) override;
     QByteArray readAll();
-    void seek(qint64 position);
-    // Lets go of the file before the result is put in its place.
-    void close() { m_file.close(); }
+    void seek(qint64 position) override;
+    void close() override { m_file.close(); }
 
 private:
     QString m_path;
