@@ -33,7 +33,7 @@ public:
 
     // From this many pairs on, finding the pairs that occur costs less than
     // looking for each one.
-    static constexpr size_t indexFrom = 16;
+    static constexpr size_t indexFrom = 32;
 
     void addPair(Buffer find, Buffer replace)
     {
@@ -57,7 +57,8 @@ public:
         m_last = last;
         if (m_index) {
             std::fill(m_candidate.begin(), m_candidate.end(), 0);
-            m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), m_candidate);
+            m_unknown = m_pairs.size()
+                - m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), m_candidate);
         }
     }
 
@@ -68,7 +69,9 @@ public:
         Pair& pair = m_pairs[j];
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
-        if (!pair.find.empty() && (!m_index || m_candidate[j]))
+        if (m_index && !m_candidate[j])
+            --m_unknown; // counts the pairs after this one from here on
+        else if (!pair.find.empty())
             replaceBetween(j, from, end);
         from = m_last || pair.find.empty() ? end : keptBack(View(pair.find), from, end);
         // Kept as a distance from the end, which later pairs' changes before it don't move.
@@ -144,20 +147,22 @@ private:
             m_text.swap(m_other);
         }
         if (m_index)
-            lookAroundChanges(r);
+            lookAroundChanges(j, r);
     }
 
     // A later find text can newly occur only where it overlaps inserted text
     // or spans a place where text was removed.
-    void lookAroundChanges(size_t inserted)
+    void lookAroundChanges(size_t j, size_t inserted)
     {
         const size_t reach = m_index->longest() - 1;
         size_t scanned = 0;
         for (size_t site : m_sites) {
+            if (m_unknown == 0)
+                return; // every later pair runs anyway
             const size_t start = std::max(scanned, site >= reach ? site - reach : 0);
             const size_t stop = site + inserted;
             if (start < stop)
-                m_index->scan(View(m_text), start, stop, m_candidate);
+                m_unknown -= m_index->scan(View(m_text), start, stop, m_candidate, j);
             scanned = std::max(scanned, stop);
         }
     }
@@ -184,6 +189,7 @@ private:
     std::vector<size_t> m_sites;
     std::unique_ptr<PatternIndex<Unit>> m_index;
     std::vector<char> m_candidate;
+    size_t m_unknown = 0; // pairs not yet known to occur, among those still to run
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;
