@@ -17,7 +17,7 @@ file_size=${BENCH_FILE_SIZE:-262144}
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(one twenty files nomatch encodings pairs)
 pairs_size=${BENCH_PAIRS_SIZE:-67108864}
-slice_size=${BENCH_SLICE_SIZE:-4194304}
+slice_size=${BENCH_SLICE_SIZE:-1048576}
 
 # --- tools -------------------------------------------------------------------
 missing=()
@@ -183,8 +183,10 @@ peers_on_slice() {
   cp "$slice" "$work/sed.csv"
   measure "sed -i -f" "$slice_bytes" "$engine_seconds" sed -i -f "$data/script.sed" "$work/sed.csv"
   same "$work/engine.csv" "$work/sed.csv"; rm -f "$work/sed.csv"
+  # Too long for one argument: the script goes in a file.
+  perl_script "$(cat "$pairs")" >"$data/script.pl"
   cp "$slice" "$work/perl.csv"
-  measure "perl -pi" "$slice_bytes" "$engine_seconds" perl -pi -e "$(perl_script "$(cat "$pairs")")" "$work/perl.csv"
+  measure "perl -pi" "$slice_bytes" "$engine_seconds" perl -pi "$data/script.pl" "$work/perl.csv"
   same "$work/engine.csv" "$work/perl.csv"; rm -f "$work/perl.csv"
   if command -v sd >/dev/null 2>&1; then
     cp "$slice" "$work/sd.csv"
