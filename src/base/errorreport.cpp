@@ -8,6 +8,11 @@ QString errorLocation(const QString& module, const QString& procedure)
     return QStringLiteral("in Quorvane2021/08/31.") + module + QLatin1Char('.') + procedure + QLatin1Char(' ');
 }
 
+QString form1Location(const char* procedure)
+{
+    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
+}
+
 QString subDirectoriesErrorLocation()
 {
     return QStringLiteral("in Ravelstone2021/08/31.AddFolder.GetSubDirectories2016 ");
@@ -29,5 +34,6 @@ void ErrorReporter::report(const QString& description, const QString& location, 
 void GuardedProcedure::fail(const QString& description)
 {
     ++m_failures;
+    m_lastFailure = description;
     m_reporter.report(description, m_location, m_line);
 }

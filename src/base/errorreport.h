@@ -12,6 +12,9 @@ class Prompts;
 
 // "in Quorvane2021/08/31.<module>.<procedure> "
 QString errorLocation(const QString& module, const QString& procedure);
+// The location of a handler of the main window, which every subsystem's
+// commands report under.
+QString form1Location(const char* procedure);
 // The sub-folder enumeration has a location of its own.
 QString subDirectoriesErrorLocation();
 QString errorReportText(const QString& description, const QString& location, int line);
@@ -55,10 +58,10 @@ public:
         return false;
     }
 
-    // A label reached without a statement that can fail (a loop head, a branch).
-    void reach(int label) { m_line = label; }
     int line() const { return m_line; }
     int failures() const { return m_failures; }
+    // The description of the last failed step, for the run's report.
+    const QString& lastFailure() const { return m_lastFailure; }
     const QString& location() const { return m_location; }
     ErrorReporter& reporter() { return m_reporter; }
 
@@ -69,4 +72,5 @@ private:
     QString m_location;
     int m_line = 0;
     int m_failures = 0;
+    QString m_lastFailure;
 };

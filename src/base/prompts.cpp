@@ -10,6 +10,11 @@ Answer Prompts::message(const QString& text, int style, const QString& title)
     return showMessage(text, style, titleOrDefault(title));
 }
 
+Answer Prompts::message(const QString& text, const QString& details, int style, const QString& title)
+{
+    return showMessageWithDetails(text, details, style, titleOrDefault(title));
+}
+
 QString Prompts::input(const QString& prompt, const QString& title, const QString& preset)
 {
     return showInput(prompt, titleOrDefault(title), preset);

@@ -11,6 +11,7 @@ enum MessageStyle : int {
     StyleOkOnly = 0,
     StyleYesNo = 4,
     StyleStop = 16,
+    StyleQuestion = 32,
     StyleExclamation = 48,
 };
 
@@ -33,6 +34,8 @@ public:
     const QString& applicationTitle() const { return m_applicationTitle; }
 
     Answer message(const QString& text, int style = StyleOkOnly, const QString& title = {});
+    // The same box with a longer text that the user may unfold under it.
+    Answer message(const QString& text, const QString& details, int style = StyleOkOnly, const QString& title = {});
     // The typed text, or "" when the user cancels.
     QString input(const QString& prompt, const QString& title = {}, const QString& preset = {});
     // Full paths of the picked files; empty when cancelled.
@@ -46,6 +49,12 @@ public:
 
 protected:
     virtual Answer showMessage(const QString& text, int style, const QString& title) = 0;
+    // Prompts that cannot unfold details show the box without them.
+    virtual Answer showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title)
+    {
+        (void)details;
+        return showMessage(text, style, title);
+    }
     virtual QString showInput(const QString& prompt, const QString& title, const QString& preset) = 0;
     virtual QStringList showOpenFiles(const FileDialogRequest& request) = 0;
     virtual QString showSaveFile(const FileDialogRequest& request) = 0;

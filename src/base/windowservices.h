@@ -1,6 +1,6 @@
 // What the main window lends to every command handler: the prompts, the error
-// reporter, the busy pointer, the program folder and a way to let pending
-// window events run.
+// reporter, the busy pointer, the program folder, a way to let pending window
+// events run and whether the window is closing.
 #pragma once
 
 #include "base/errorreport.h"
@@ -19,4 +19,12 @@ struct WindowServices {
     QString programFolder;
     // Lets pending window events run (QCoreApplication::processEvents).
     std::function<void()> yield;
+    // True once the window is closing; may be empty (never closing).
+    std::function<bool()> closing;
+
+    // Long commands stop at their next yield once this is true.
+    bool isClosing() const { return closing && closing(); }
+
+    // The same, for the engine's extra yields inside a long file; may be empty.
+    std::function<void()> keepAlive;
 };

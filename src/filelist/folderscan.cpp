@@ -84,27 +84,31 @@ QStringList seenFilesMatching(QStringList seen, const Wildcard& wildcard)
 }
 } // namespace
 
+// Labels of the steps below, as error reports give them.
+namespace subDirectoriesStep {
+constexpr int folderExists = 102, searchable = 106, subFolders = 108, keepFound = 112;
+}
+
 void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& scan)
 {
     GuardedProcedure proc(scan.reporter, subDirectoriesErrorLocation());
     QStringList found;
-    proc.reach(100);
 
     const qsizetype startCount = folderSet.size();
     std::vector<bool> refused(static_cast<size_t>(startCount), false);
     for (qsizetype i = 0; i < startCount && !scan.stopped; ++i) {
         const QString folder = folderSet[i];
         bool exists = false;
-        proc.step(102, [&] { exists = FolderExists(folder) && folderPathWithinLimit(folder); });
+        proc.step(subDirectoriesStep::folderExists,
+                  [&] { exists = FolderExists(folder) && folderPathWithinLimit(folder); });
         if (!exists)
             continue;
-        proc.reach(104);
         if (!scan.keepGoing()) {
             scan.stopped = true;
             break;
         }
         bool searchable = false;
-        proc.step(106, [&] { searchable = searchableFolder(folder); });
+        proc.step(subDirectoriesStep::searchable, [&] { searchable = searchableFolder(folder); });
         if (!searchable)
             continue;
         // Sub-folders are recorded as they are found; the chosen folders here.
@@ -112,7 +116,7 @@ void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& sca
             if (const auto identity = folderIdentity(folder))
                 scan.reached.insert(*identity);
         }
-        proc.step(108, [&] {
+        proc.step(subDirectoriesStep::subFolders, [&] {
             try {
                 const QStringList names = subFolderNames(folder, scan);
                 for (const QString& name : names)
@@ -128,14 +132,13 @@ void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& sca
             folderSet.removeAt(i);
     }
 
-    proc.reach(110);
     if (recurse && !found.isEmpty() && !scan.stopped)
         GetSubDirectories2016(found, true, scan);
 
     for (const QString& folder : std::as_const(found)) {
         if (scan.stopped)
             return;
-        proc.step(112, [&] {
+        proc.step(subDirectoriesStep::keepFound, [&] {
             if (!FolderExists(folder))
                 return;
             if (!scan.keepGoing()) {

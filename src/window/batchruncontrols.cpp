@@ -4,13 +4,56 @@
 #include "filelist/filelistmodel.h"
 #include "pairs/widgets/pairboxes.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 BatchRunControls::BatchRunControls(Controls controls, WindowServices& services, QObject* parent,
-                                   ReplaceEntries entries)
-    : QObject(parent), m_controls(std::move(controls)), m_run(*this, services, std::move(entries))
+                                   ReplaceEntries entries, BatchRunOptions options)
+    : QObject(parent),
+      m_controls(std::move(controls)),
+      m_run(*this, services, std::move(entries), std::move(options))
 {
-    connect(m_controls.PushButton12, &QPushButton::clicked, this, &BatchRunControls::PushButton12_Click);
+    QPushButton* start = m_controls.PushButton12;
+    connect(start, &QPushButton::clicked, this, &BatchRunControls::PushButton12_Click);
+
+    m_count = new QAction(QStringLiteral("Count Matches Only"), this);
+    connect(m_count, &QAction::triggered, this, [this] { m_run.countMatches(); });
+    m_undo = new QAction(QStringLiteral("Undo Last Run"), this);
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_undo->setShortcutContext(Qt::WindowShortcut);
+    connect(m_undo, &QAction::triggered, this, [this] { m_run.undoLastRun(); });
+    start->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(start, &QWidget::customContextMenuRequested, this, &BatchRunControls::showMenu);
+    start->setToolTip(QStringLiteral("Right-click it (or press the menu key) to count matches only or to undo the last run (Ctrl+Z)."));
+
+    if (QWidget* window = m_controls.window) {
+        // A text box keeps Ctrl+Z for its own typing; elsewhere it undoes the run.
+        window->addAction(m_undo);
+        m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+        m_escape->setContext(Qt::WindowShortcut);
+        connect(m_escape, &QShortcut::activated, this, [this] { m_run.askToStop(); });
+    }
+}
+
+void BatchRunControls::showMenu(const QPoint& at)
+{
+    QMenu menu(m_controls.PushButton12);
+    menu.addAction(m_count);
+    menu.addAction(m_undo);
+    menu.exec(m_controls.PushButton12->mapToGlobal(at));
+}
+
+QString BatchRunControls::caption() const
+{
+    return m_controls.window ? m_controls.window->windowTitle() : QString();
+}
+
+void BatchRunControls::setCaption(const QString& caption)
+{
+    if (m_controls.window)
+        m_controls.window->setWindowTitle(caption);
 }
 
 int BatchRunControls::rowCount() const
@@ -52,9 +95,4 @@ Destination BatchRunControls::destination() const
 {
     const DestinationControls& controls = *m_controls.destination;
     return {controls.option1(), controls.option2(), controls.outputFolder()};
-}
-
-bool BatchRunControls::closing() const
-{
-    return m_controls.closing && m_controls.closing();
 }

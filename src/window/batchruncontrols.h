@@ -1,6 +1,8 @@
 // The "Start Replacing" button over the batch run: reads the main window's
-// controls for the run and starts it on a click. The main window builds it over
-// its own controls.
+// controls for the run and starts it on a click; its context menu offers
+// "Count Matches Only" and "Undo Last Run". During a run the window's caption
+// shows the progress and Escape offers to stop; Ctrl+Z undoes the last run.
+// The main window builds it over its own controls.
 #pragma once
 
 #include "engine/batchrun/batchrun.h"
@@ -12,7 +14,10 @@
 class DestinationControls;
 class FileListModel;
 class QPlainTextEdit;
+class QAction;
 class QPushButton;
+class QShortcut;
+class QWidget;
 
 class BatchRunControls : public QObject, private BatchRunWindow {
     Q_OBJECT
@@ -26,14 +31,18 @@ public:
         QPlainTextEdit* Text2;
         SetsList sets;              // Combo1 and Combo2
         const DestinationControls* destination;
-        std::function<bool()> closing;
+        QWidget* window;            // its caption, Escape and Ctrl+Z
     };
 
     BatchRunControls(Controls controls, WindowServices& services, QObject* parent,
-                     ReplaceEntries entries = {});
+                     ReplaceEntries entries = {}, BatchRunOptions options = BatchRun::defaultOptions());
 
     void PushButton12_Click() { m_run.PushButton12_Click(); }
     bool isRunning() const { return m_run.isRunning(); }
+    BatchRun& batchRun() { return m_run; }
+    // The context menu's commands.
+    QAction* countAction() const { return m_count; }
+    QAction* undoAction() const { return m_undo; }
 
 private:
     int rowCount() const override;
@@ -44,8 +53,14 @@ private:
     QStringList findList() const override;
     QStringList replaceList() const override;
     Destination destination() const override;
-    bool closing() const override;
+    QString caption() const override;
+    void setCaption(const QString& caption) override;
+
+    void showMenu(const QPoint& at);
 
     Controls m_controls;
     BatchRun m_run;
+    QAction* m_count = nullptr;
+    QAction* m_undo = nullptr;
+    QShortcut* m_escape = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "window/form1.h"
 
-#include "base/appinfo.h"
 #include "window/batchruncontrols.h"
 #include "base/widgets/cursorfile.h"
 #include "engine/widgets/destinationcontrols.h"
@@ -12,6 +11,8 @@
 #include "pairs/widgets/setfilescommands.h"
 #include "base/settings.h"
 #include "pairs/widgets/setspage.h"
+#include "window/helpcommand.h"
+#include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
 #include "window/twiplayout.h"
 
@@ -57,6 +58,7 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
       m_environment(std::move(environment)),
       m_reporter(prompts),
       m_services{prompts, m_reporter, m_pointer, m_environment.programFolder,
+                 [] { QCoreApplication::processEvents(); }, [this] { return m_closing; },
                  [] { QCoreApplication::processEvents(); }}
 {
     setObjectName(QStringLiteral("Form1"));
@@ -68,7 +70,15 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
     m_pointer.onChange([this](int value) { showPointer(value); });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The children (the subsystems' commands, the pointer feedback, the list
+    // view) hold references to the services and the pointer, which are members
+    // and would go before QWidget deletes its children: they go first.
+    m_pointer.onChange({});
+    while (!children().isEmpty())
+        delete children().constLast();
+}
 
 void Form1::buildControls()
 {
@@ -135,7 +145,6 @@ void Form1::placeControls()
 void Form1::connectShell()
 {
     connect(TabControl1, &TabControl::currentChanged, this, &Form1::TabControl1_Click);
-    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
 
     m_feedback = new PointerFeedback(m_pointer, this);
     for (QWidget* plain : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame3),
@@ -153,20 +162,18 @@ void Form1::connectShell()
 void Form1::attachSubsystems()
 {
     new FileListCommands({ListView1, PushButton13, PushButton3, PushButton9, PushButton5, PushButton17, PushButton11},
-                         m_services, [this] { return isClosing(); }, this);
+                         m_services, this);
     // Pairs: Text1/Text2 are read by the batch run; the sets page owns Combo1/Combo2 and the sets buttons.
     m_setsPage = new SetsPage({Combo1, Combo2, PushButton7, PushButton6, PushButton4}, m_services, this);
-    auto* setFiles = new SetFilesCommands(
-        m_services, Combo1, Combo2,
-        [this](const QString& find, const QString& replace) { m_setsPage->sets().appendSet(find, replace); }, this);
-    connect(PushButton1, &QPushButton::clicked, setFiles, &SetFilesCommands::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, setFiles, &SetFilesCommands::PushButton2_Click);
+    new SetFilesCommands({PushButton1, PushButton2, m_setsPage->sets()}, m_services, this);
     // Output destination (Frame3) and the batch run (PushButton12).
     m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
     m_batchRun = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
-                                       Text1, Text2, m_setsPage->sets(), m_destination, [this] { return m_closing; }},
+                                       Text1, Text2, m_setsPage->sets(), m_destination, this},
                                       m_services, this);
-    attachSampleFiles(ListFilesInFolder);
+    m_samples = new SampleFilesCommands({PushButton8, ListView1->fileList(), Text1, Text2, TabControl1}, m_services,
+                                        ListFilesInFolder, this);
+    new HelpCommand({PushButton10}, m_services, this);
 }
 
 void Form1::showPointer(int value)
@@ -184,24 +191,18 @@ void Form1::showPointer(int value)
     }
 }
 
+// Labels of the steps below, as error reports give them.
+namespace tabClickStep {
+constexpr int rememberTab = 100;
+}
+
 void Form1::TabControl1_Click()
 {
     // Guarded: a settings store that can't be written must not end the
     // program from a click on a tab.
-    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("TabControl1_Click")));
-    proc.step(100, [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
-}
-
-void Form1::PushButton10_Click()
-{
-    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("PushButton10_Click")));
-    proc.step(100, [&] {
-        m_prompts.message(QStringLiteral("This software is not intended to be used on non-text-based files such as "
-                                         "media files, executables, etc.")
-                              + QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Pellworth at ")
-                              + AppInfo::contactPage,
-                          StyleOkOnly);
-    });
+    GuardedProcedure proc(m_reporter, form1Location("TabControl1_Click"));
+    proc.step(tabClickStep::rememberTab,
+              [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -1,10 +1,10 @@
 // Form1, the main window: builds and places every control, runs the load
-// sequence, remembers the tab, gives the pointer feedback, and hands the
-// controls to each subsystem's behaviour.
+// sequence, remembers the tab, gives the pointer feedback, and attaches each
+// subsystem: a commands object built from its controls and the window
+// services, which connects its own buttons.
 #pragma once
 
 #include "base/errorreport.h"
-#include "window/samplefiles.h"
 #include "base/windowpointer.h"
 #include "base/windowservices.h"
 
@@ -26,6 +26,7 @@ class PointerFeedback;
 class SetsPage;
 class DestinationControls;
 class BatchRunControls;
+class SampleFilesCommands;
 
 struct Form1Environment {
     // With a trailing separator; the executable's folder in the program.
@@ -49,6 +50,8 @@ public:
     const std::optional<QCursor>& handCursor() const { return m_handCursor; }
     // The sets list behind Combo1/Combo2, for the commands that add or read sets.
     SetsPage& setsPage() { return *m_setsPage; }
+    // "Start Replacing" with its menu, progress, stop and undo.
+    BatchRunControls& batchRunControls() { return *m_batchRun; }
 
 
     // The controls, by their names.
@@ -83,8 +86,6 @@ public:
     QLineEdit* Text3 = nullptr;
     QPushButton* PushButton14 = nullptr;
 
-    void PushButton8_Click();
-    void PushButton10_Click();
     void TabControl1_Click();
 
 signals:
@@ -98,7 +99,6 @@ private:
     void placeControls();
     void connectShell();
     void attachSubsystems();
-    void attachSampleFiles(FolderListing listFiles);
     void applySkin();
     void showPointer(int value);
 
@@ -111,7 +111,7 @@ private:
     SetsPage* m_setsPage = nullptr;
     DestinationControls* m_destination = nullptr;
     BatchRunControls* m_batchRun = nullptr;
+    SampleFilesCommands* m_samples = nullptr;
     std::optional<QCursor> m_handCursor;
-    std::function<void()> m_recordSampleFiles;
     bool m_closing = false;
 };

@@ -11,6 +11,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
+#include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
 #include "window/twiplayout.h"
 
@@ -37,55 +38,66 @@ int tabIndexFromText(const QString& text, int count)
 }
 } // namespace
 
+// Labels of the steps below, as error reports give them.
+namespace loadStep {
+constexpr int skin = 100, findHand = 102, loadHand = 104, homePageCall = 106, recordSamples = 108;
+constexpr int captionIconTitle = 130, fileColumnHeader = 132, fileColumnWidth = 134;
+constexpr int restoreTab = 136, restoreOutputFolder = 138, restoreOption1 = 140, restoreOption2 = 142;
+constexpr int readOption1 = 144, enableFolder = 146, disableFolder = 148;
+}
+
 void Form1::Form_Load()
 {
-    GuardedProcedure proc(m_reporter, errorLocation(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+    GuardedProcedure proc(m_reporter, form1Location("Form_Load"));
     const QString folder = m_environment.programFolder;
 
-    proc.step(100, [&] { applySkin(); });
+    proc.step(loadStep::skin, [&] { applySkin(); });
 
     bool haveHand = false;
-    proc.step(102, [&] { haveHand = FileExists(folder + QStringLiteral("HAND-M.CUR")); });
+    proc.step(loadStep::findHand, [&] { haveHand = FileExists(folder + QStringLiteral("HAND-M.CUR")); });
     if (haveHand)
-        proc.step(104, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
+        proc.step(loadStep::loadHand, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
 
-    proc.step(106, [&] {
+    proc.step(loadStep::homePageCall, [&] {
         if (m_environment.drawOneToHundred && m_environment.drawOneToHundred() == 7)
             m_prompts.openWithDesktop(AppInfo::homePage);
     });
 
-    proc.step(108, [&] {
-        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty() && m_recordSampleFiles)
-            m_recordSampleFiles();
+    proc.step(loadStep::recordSamples, [&] {
+        if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
+            m_samples->recordSampleFiles();
     });
 
     // Caption, icon and application title: three statements on one line, so
     // a failure in one leaves the others done.
-    proc.step(130, [&] { setWindowTitle(AppInfo::productName); });
-    proc.step(130, [&] { setWindowIcon(programIcon()); });
-    proc.step(130, [&] {
+    proc.step(loadStep::captionIconTitle, [&] { setWindowTitle(AppInfo::productName); });
+    proc.step(loadStep::captionIconTitle, [&] { setWindowIcon(programIcon()); });
+    proc.step(loadStep::captionIconTitle, [&] {
         QApplication::setApplicationDisplayName(QString());
         m_prompts.setApplicationTitle(ApplicationTitle(AppInfo::productName));
     });
 
-    proc.step(132, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });
-    proc.step(134, [&] {
+    proc.step(loadStep::fileColumnHeader, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });
+    proc.step(loadStep::fileColumnWidth, [&] {
         ListView1->header()->resizeSection(0, twipsToPixels(TwipLayout::fileColumnWidth, logicalDpiX()));
     });
 
-    proc.step(136, [&] {
+    proc.step(loadStep::restoreTab, [&] {
         TabControl1->setCurrentIndex(tabIndexFromText(GetSetting(QStringLiteral("TabSel"), 0), TabControl1->count()));
     });
-    proc.step(138, [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DesktopFolderPath())); });
-    proc.step(140, [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
-    proc.step(142, [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
+    proc.step(loadStep::restoreOutputFolder,
+              [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DesktopFolderPath())); });
+    proc.step(loadStep::restoreOption1,
+              [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
+    proc.step(loadStep::restoreOption2,
+              [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
 
     bool option1 = false;
-    proc.step(144, [&] { option1 = Option1->isChecked(); });
+    proc.step(loadStep::readOption1, [&] { option1 = Option1->isChecked(); });
     if (option1)
-        proc.step(146, [&] { Frame4->setEnabled(true); });
+        proc.step(loadStep::enableFolder, [&] { Frame4->setEnabled(true); });
     else
-        proc.step(148, [&] { Frame4->setEnabled(false); });
+        proc.step(loadStep::disableFolder, [&] { Frame4->setEnabled(false); });
 }
 
 void Form1::applySkin()

@@ -32,7 +32,7 @@ private slots:
         QVERIFY2(prompts.done(), qPrintable(prompts.problems()));
         const ShownPrompt& shown = prompts.shown().first();
         QCOMPARE(shown.title, QString("Application Error"));
-        QCOMPARE(shown.style, 48);
+        QCOMPARE(shown.style, int(StyleExclamation));
         QVERIFY(shown.text.startsWith("No such file or directory\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFile at line 102\r\r"));
     }
 
@@ -42,7 +42,7 @@ private slots:
         prompts.answerMessage();
         ErrorReporter reporter(prompts);
         GuardedProcedure proc(reporter, errorLocation("Form1", "Form_Load"));
-        proc.reach(110);
+        proc.step(110, [] {});
         proc.step(112, [] { throw std::runtime_error("boom"); });
         QVERIFY(prompts.shown().first().text.contains("at line 112\r\r"));
     }

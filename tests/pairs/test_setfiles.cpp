@@ -130,7 +130,9 @@ private slots:
         QComboBox replaces;
         finds.addItem("a");
         replaces.addItem("1");
-        SetFilesCommands commands(*m_services, &finds, &replaces, {}, nullptr);
+        QPushButton load;
+        QPushButton save;
+        SetFilesCommands commands({&load, &save, SetsList(finds, replaces)}, *m_services, nullptr);
 
         m_prompts->answerSaveFile("");
         commands.PushButton2_Click();

@@ -78,6 +78,15 @@ QStringList ScriptedPrompts::messageTexts() const
     return texts;
 }
 
+QString ScriptedPrompts::lastDetails() const
+{
+    for (auto it = m_shown.crbegin(); it != m_shown.crend(); ++it) {
+        if (it->kind == ShownPrompt::Message && !it->details.isEmpty())
+            return it->details;
+    }
+    return {};
+}
+
 int ScriptedPrompts::count(ShownPrompt::Kind kind) const
 {
     int n = 0;
@@ -117,8 +126,14 @@ bool ScriptedPrompts::take(const ShownPrompt& shown, Step& step)
 
 Answer ScriptedPrompts::showMessage(const QString& text, int style, const QString& title)
 {
+    return showMessageWithDetails(text, {}, style, title);
+}
+
+Answer ScriptedPrompts::showMessageWithDetails(const QString& text, const QString& details, int style,
+                                               const QString& title)
+{
     Step step;
-    if (!take({ShownPrompt::Message, text, title, style, {}}, step))
+    if (!take({ShownPrompt::Message, text, title, style, {}, details}, step))
         return (style & StyleYesNo) == StyleYesNo ? Answer::No : Answer::Ok;
     return step.answer;
 }

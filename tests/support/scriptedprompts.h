@@ -18,6 +18,7 @@ struct ShownPrompt {
     QString title;  // box title; for dialogs the filter
     int style = 0;  // message style
     QString extra;  // input preset; dialog or browser start folder
+    QString details; // a message's unfoldable details
 };
 
 class ScriptedPrompts : public Prompts {
@@ -33,6 +34,8 @@ public:
 
     const QList<ShownPrompt>& shown() const { return m_shown; }
     QStringList messageTexts() const;
+    // The details of the last message that had any.
+    QString lastDetails() const;
     int count(ShownPrompt::Kind kind) const;
     bool done() const { return m_problems.isEmpty() && m_script.isEmpty(); }
     QString problems() const;
@@ -40,6 +43,8 @@ public:
 
 protected:
     Answer showMessage(const QString& text, int style, const QString& title) override;
+    Answer showMessageWithDetails(const QString& text, const QString& details, int style,
+                                  const QString& title) override;
     QString showInput(const QString& prompt, const QString& title, const QString& preset) override;
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;

@@ -204,6 +204,31 @@ private slots:
         QCOMPARE(help.title, QString("Tallowmere"));
     }
 
+    void childrenGoBeforeTheServicesTheyUse()
+    {
+        // While the window is still a Form1, its members (services, pointer,
+        // reporter) have not been destroyed yet.
+        Form1& form = f->open();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        Form1* window = &form;
+        int children = 0;
+        QStringList lateChildren;
+        for (QObject* child : form.children()) {
+            ++children;
+            QObject::connect(child, &QObject::destroyed, [window, &lateChildren](QObject* gone) {
+                if (qobject_cast<Form1*>(window))
+                    window->services().pointer.hover(WindowPointer::Default);
+                else
+                    lateChildren.append(gone->objectName().isEmpty() ? gone->metaObject()->className()
+                                                                     : gone->objectName());
+            });
+        }
+        f->form.reset();
+        QVERIFY(children >= 10);
+        QCOMPARE(lateChildren, QStringList());
+    }
+
     void layoutFollowsTwips()
     {
         Form1& form = f->open();

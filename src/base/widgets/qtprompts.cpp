@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTextEdit>
 #include <QUrl>
 
 QStringList QtPrompts::qtFilters(const QString& filter)
@@ -51,7 +52,21 @@ QString QtPrompts::displayText(const QString& text)
 
 Answer QtPrompts::showMessage(const QString& text, int style, const QString& title)
 {
+    return showMessageWithDetails(text, {}, style, title);
+}
+
+Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style,
+                                         const QString& title)
+{
     QMessageBox box(boxOwner());
+    if (!details.isEmpty()) {
+        box.setDetailedText(displayText(details));
+        // A box as wide as its one-word text would wrap every line of a run's report.
+        if (auto* area = box.findChild<QTextEdit*>()) {
+            area->setMinimumWidth(640);
+            area->setLineWrapMode(QTextEdit::NoWrap);
+        }
+    }
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);

@@ -1,12 +1,17 @@
 // The "Start Replacing" run over the file list: the input checks, one engine
-// entry per row in the mode of the open tab, and the closing "Done.". It reads
-// the main window only through BatchRunWindow, so it needs no widgets; the
-// window's "Start Replacing" button calls PushButton12_Click().
+// entry per row in the mode of the open tab, and the closing "Done." with what
+// became of every row. Also the run that only counts, the stop on request and
+// the undo of the last run. It reads the main window only through
+// BatchRunWindow, so it needs no widgets; the window's "Start Replacing"
+// button calls PushButton12_Click().
 #pragma once
 
-#include "engine/replace/replacetext.h"
 #include "base/windowservices.h"
+#include "engine/batchrun/runreport.h"
+#include "engine/batchrun/undostore.h"
+#include "engine/replace/replacetext.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,36 +33,76 @@ public:
     virtual QStringList findList() const = 0;
     virtual QStringList replaceList() const = 0;
     virtual Destination destination() const = 0;
-    // The window is being closed: the run stops at its next yield.
-    virtual bool closing() const = 0;
+    // The window's caption, which shows the progress during a run.
+    virtual QString caption() const { return {}; }
+    virtual void setCaption(const QString&) {}
 };
 
 // The engine entries the run calls; tests put recorders in their place.
 struct ReplaceEntries {
-    std::function<void(const QString&, const QString&, const QString&, EngineContext&)> single = ReplaceTextInFile;
-    std::function<void(const QString&, const QStringList&, const QStringList&, EngineContext&)> sets =
+    std::function<FileOutcome(const QString&, const QString&, const QString&, EngineContext&)> single =
+        ReplaceTextInFile;
+    std::function<FileOutcome(const QString&, const QStringList&, const QStringList&, EngineContext&)> sets =
         ReplaceTextInFileCombo;
+};
+
+struct BatchRunOptions {
+    // Where the run reports ("runs/") and the undo data ("undo/") are kept.
+    QString stateFolder;
+    // A file that takes longer than this shows how far it has got.
+    int percentAfterMs = 1000;
 };
 
 class BatchRun {
 public:
-    BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {});
+    BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {},
+             BatchRunOptions options = defaultOptions());
 
     // A click while a run is going on (it arrives through a yield) does nothing.
+    // Once the window is closing the run stops at its next yield.
     void PushButton12_Click();
+    // The same run, the same checks and engine, but nothing is written.
+    void countMatches();
+    // Asks "Stop replacing?"; Yes stops the run at once. Only during a run.
+    void askToStop();
+    // Asks, then puts back every file the last run wrote.
+    void undoLastRun();
     bool isRunning() const { return m_running; }
+    UndoStore& undoStore() { return m_undo; }
+
+    static BatchRunOptions defaultOptions();
+    // "Tallowmere - 12 of 2,000 files", and " (37%)" when percent >= 0.
+    static QString progressCaption(const QString& caption, int row, int rows, int percent);
 
 private:
     enum class RowOutcome { Next, InputRefused, RowGone, Closing };
 
+    void start(bool countOnly);
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
-    void refuse(GuardedProcedure& proc, int label, const QString& text);
+    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
     void say(GuardedProcedure& proc, int label, const QString& text);
+    bool stopping() const { return m_stopRequested || m_services.isClosing(); }
+    void record(const QString& path, FileOutcome outcome);
+    void recordRowsNotReached(int from, int to);
+    void showProgress(int percent);
+    void finish(GuardedProcedure& proc);
 
     BatchRunWindow& m_window;
     WindowServices& m_services;
     ReplaceEntries m_entries;
+    BatchRunOptions m_options;
+    UndoStore m_undo;
     bool m_running = false;
+    bool m_asking = false;
+    bool m_stopRequested = false;
+    bool m_countOnly = false;
+    bool m_undoReady = false;
+    RunReport m_report;
+    QString m_caption;
+    int m_row = 0;
+    int m_rows = 0;
+    QString m_shownCaption;
+    QElapsedTimer m_fileTime;
 };

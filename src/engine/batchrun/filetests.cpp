@@ -21,3 +21,22 @@ qint32 FileSize2(const QString& path)
         return -1;
     }
 }
+
+QString skipReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("missing");
+    if (info.isDir())
+        return QStringLiteral("a folder");
+    try {
+        const SourceFile file(path);
+        if (file.size() == 0)
+            return QStringLiteral("empty");
+        return QStringLiteral("too large: 2 GiB or more");
+    } catch (const Failure& failure) {
+        if (!info.isFile())
+            return QStringLiteral("not a regular file");
+        return QStringLiteral("not readable: ") + failure.description();
+    }
+}

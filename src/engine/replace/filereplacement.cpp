@@ -6,6 +6,7 @@
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <memory>
 #include <optional>
@@ -66,9 +67,12 @@ struct TextUnits {
 // The output side: bytes go out as they are, text through a strict encoder.
 class ResultSink {
 public:
-    ResultSink(const QString& target, TextEncoding encoding, bool durable)
+    ResultSink(const QString& target, TextEncoding encoding, bool durable,
+               const std::function<void(const QString&, const QString&)>& beforeReplace)
         : m_writer(target, encoding, durable), m_encoder(encoding, target)
     {
+        if (beforeReplace)
+            m_writer.setBeforeReplace(beforeReplace);
     }
     void put(std::string_view bytes) { m_writer.write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
     void put(std::u16string_view text)
@@ -97,7 +101,21 @@ public:
     {
     }
 
-    void run()
+    FileOutcome run()
+    {
+        m_sinceYield.start();
+        process();
+        if (m_proc.failures() > 0)
+            return {FileOutcome::Failed, 0, m_proc.lastFailure()};
+        if (m_stopped)
+            return {FileOutcome::NotReached, 0, QStringLiteral("stopped in the middle; left as it was")};
+        if (m_replacements > 0)
+            return {FileOutcome::Changed, m_replacements, {}};
+        return {FileOutcome::Unchanged, 0, {}};
+    }
+
+private:
+    void process()
     {
         std::unique_ptr<ByteSource> source;
         std::optional<ReadFileChunks> reader;
@@ -118,7 +136,23 @@ public:
         }
     }
 
-private:
+    // The stop is asked after every yield; true when the file is to be left.
+    bool yieldedIntoStop()
+    {
+        m_sinceYield.restart();
+        m_stopped = m_context.stopRequested && m_context.stopRequested();
+        return m_stopped;
+    }
+
+    // Between the per-pair yields (none in the sets tab) a long file still lets the window answer.
+    bool keptAliveIntoStop()
+    {
+        if (!m_context.keepAlive || m_sinceYield.elapsed() < m_context.keepAliveMs)
+            return false;
+        m_proc.step(m_steps.takeChunk, [&] { m_context.keepAlive(); });
+        return yieldedIntoStop();
+    }
+
     template <class Units>
     Outcome pass(ReadFileChunks& reader)
     {
@@ -130,7 +164,10 @@ private:
         std::unique_ptr<ResultSink> sink;
 
         for (;;) {
-            m_proc.reach(m_steps.chunkLoop);
+            if (m_context.progress)
+                m_context.progress(reader.source().position(), reader.source().size());
+            if (keptAliveIntoStop())
+                return Outcome::Finished;
             bool got = false;
             bool notUtf8 = false;
             const bool read = m_proc.step(m_steps.takeChunk, [&] {
@@ -158,22 +195,30 @@ private:
                         if (m_context.yield)
                             m_context.yield();
                     });
-                    if (m_context.stopRequested && m_context.stopRequested())
+                    if (yieldedIntoStop())
                         return Outcome::Finished;
+                } else if (keptAliveIntoStop()) {
+                    return Outcome::Finished;
                 }
                 if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
                     return Outcome::Finished;
-                m_proc.reach(m_steps.nextPair);
             }
+            m_replacements = chain.replacements();
             // A failed step of it has been reported: one report per file.
             if (!m_target && !decideTarget())
                 return Outcome::Finished;
 
+            if (m_context.countOnly) {
+                if (last)
+                    return Outcome::Finished;
+                continue;
+            }
             const bool written = m_proc.step(m_steps.write, [&] {
                 if (!m_target)
                     throw Failure(QStringLiteral("No destination is selected"));
                 if (!sink)
-                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath));
+                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath),
+                                                        m_context.beforeReplace);
                 sink->put(chain.settled());
                 if (!last)
                     return;
@@ -185,7 +230,6 @@ private:
             });
             if (!written || last)
                 return Outcome::Finished;
-            m_proc.reach(m_steps.nextChunk);
         }
     }
 
@@ -193,10 +237,8 @@ private:
     // middle cannot split one file between two targets. False when a step failed.
     bool decideTarget()
     {
-        m_proc.reach(m_steps.splitPath);
-        m_proc.reach(m_steps.name);
         Destination destination;
-        const bool read = m_proc.step(m_steps.ifOption1, [&] {
+        const bool read = m_proc.step(m_steps.readDestination, [&] {
             if (m_context.destination)
                 destination = m_context.destination();
         });
@@ -204,7 +246,6 @@ private:
             return false;
         if (destination.option1)
             return m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
-        m_proc.reach(m_steps.ifOption2);
         if (destination.option2)
             return m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         return true;
@@ -216,12 +257,15 @@ private:
     const QList<ReplacementPair>& m_pairs;
     EngineContext& m_context;
     std::optional<QString> m_target;
+    QElapsedTimer m_sinceYield;
+    qint64 m_replacements = 0;
+    bool m_stopped = false;
 };
 
 } // namespace
 
-void replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
-                   const QList<ReplacementPair>& pairs, EngineContext& context)
+FileOutcome replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+                          const QList<ReplacementPair>& pairs, EngineContext& context)
 {
-    FileReplacement(proc, steps, sourcePath, pairs, context).run();
+    return FileReplacement(proc, steps, sourcePath, pairs, context).run();
 }

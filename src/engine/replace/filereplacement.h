@@ -13,24 +13,20 @@ struct ReplacementPair {
     QString replace;
 };
 
-// The labels an entry's error report shows for each step; 0 where the entry has no such step.
+// The labels an entry's error report gives each step of the work on a file;
+// 0 where the entry has no such step.
 struct EntrySteps {
     int read;
-    int chunkLoop;
     int takeChunk;
     int yield;
     int replace;
-    int nextPair;
-    int splitPath;
-    int name;
-    int ifOption1;
+    int readDestination;
     int targetInFolder;
-    int ifOption2;
     int targetBesideSource;
     int write;
-    int nextChunk;
 };
 
-// Reports every failure through proc, at most once for the file, and returns.
-void replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
+// Reports every failure through proc, at most once for the file, and tells
+// what became of the file.
+FileOutcome replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
                    const QList<ReplacementPair>& pairs, EngineContext& context);

@@ -5,8 +5,18 @@
 
 namespace {
 
-constexpr EntrySteps singleSteps{100, 102, 104, 114, 118, 122, 124, 126, 128, 130, 132, 134, 136, 138};
-constexpr EntrySteps setsSteps{100, 102, 104, 0, 108, 110, 112, 114, 116, 118, 120, 122, 124, 126};
+// Labels of the steps of each entry, as error reports give them.
+namespace singleStep {
+constexpr int pairLines = 110, deleteLines = 120;
+constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 114, /*replace*/ 118, /*readDestination*/ 128,
+                            /*targetInFolder*/ 130, /*targetBesideSource*/ 134, /*write*/ 136};
+} // namespace singleStep
+
+namespace setsStep {
+constexpr int pairLists = 108;
+constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 0, /*replace*/ 108, /*readDestination*/ 116,
+                            /*targetInFolder*/ 118, /*targetBesideSource*/ 122, /*write*/ 124};
+} // namespace setsStep
 
 } // namespace
 
@@ -32,38 +42,36 @@ QString resultTargetPath(const QString& sourcePath, const Destination& destinati
     throw Failure(QStringLiteral("No destination is selected"));
 }
 
-void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
+FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
                        EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
-    proc.reach(106);
     const QStringList findLines = splitAtLineBreaks(findWhat);
-    proc.reach(108);
     QStringList replaceLines;
     if (!replaceWith.isEmpty()) {
         // Lines are paired by number; with unequal counts no pairing is right.
-        const bool paired = proc.step(110, [&] {
+        const bool paired = proc.step(singleStep::pairLines, [&] {
             replaceLines = splitAtLineBreaks(replaceWith);
             if (replaceLines.size() != findLines.size())
                 throw Failure(QStringLiteral("The number of lines of Find What and Replace With must be the same."));
         });
         if (!paired)
-            return;
+            return {FileOutcome::Failed, 0, proc.lastFailure()};
     }
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findLines.size(); ++j)
         pairs.append({findLines[j], replaceLines.isEmpty() ? QString() : replaceLines[j]});
-    EntrySteps steps = singleSteps;
+    EntrySteps steps = singleStep::onFile;
     if (replaceWith.isEmpty())
-        steps.replace = 120; // the branch that deletes the find lines
-    replaceInFile(proc, steps, sourcePath, pairs, context);
+        steps.replace = singleStep::deleteLines;
+    return replaceInFile(proc, steps, sourcePath, pairs, context);
 }
 
-void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
+FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
                             EngineContext& context)
 {
     GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
-    const bool paired = proc.step(108, [&] {
+    const bool paired = proc.step(setsStep::pairLists, [&] {
         if (replaceList.size() < findList.size()) {
             throw Failure(QStringLiteral("The sets list holds %1 find texts but only %2 replace texts")
                               .arg(findList.size())
@@ -71,9 +79,9 @@ void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findLi
         }
     });
     if (!paired)
-        return;
+        return {FileOutcome::Failed, 0, proc.lastFailure()};
     QList<ReplacementPair> pairs;
     for (qsizetype j = 0; j < findList.size(); ++j)
         pairs.append({findList[j], replaceList[j]});
-    replaceInFile(proc, setsSteps, sourcePath, pairs, context);
+    return replaceInFile(proc, setsStep::onFile, sourcePath, pairs, context);
 }

@@ -6,6 +6,7 @@
 
 #include "base/errorreport.h"
 #include "base/pathseparator.h"
+#include "engine/replace/fileoutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,16 +28,29 @@ struct EngineContext {
     std::function<bool()> stopRequested;       // may be empty; checked after each yield: when true the
                                                // entry returns at once, the target untouched, no report
     qsizetype chunkSize = 65536;
+    // May be empty. Lets the window answer inside a long file, in both modes:
+    // called between pairs and chunks once keepAliveMs have passed since the
+    // last yield or keep-alive; the stop is checked after it too.
+    std::function<void()> keepAlive;
+    int keepAliveMs = 20;
+    // May be empty: how much of the current source has been read, in bytes.
+    std::function<void(qint64 done, qint64 total)> progress;
+    // May be empty: called with the final target and the finished result just
+    // before the result takes the target's place; throwing leaves the target as it was.
+    std::function<void(const QString& target, const QString& result)> beforeReplace;
+    // Reads and counts, writes nothing.
+    bool countOnly = false;
     // Opens a source's bytes; empty for the file itself. Throws Failure.
     std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.
 // An empty Replace With deletes every find line.
-void ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
+// Both entries tell what became of the file; a failure is also reported.
+FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
                        EngineContext& context);
 // Pair j is findList[j] with replaceList[j].
-void ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
+FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
                             EngineContext& context);
 
 // The result's path: the source's file name in the output folder or in the

@@ -172,6 +172,8 @@ void ResultWriter::commit()
 void ResultWriter::replaceTarget()
 {
     const QString temporary = m_file.fileName();
+    if (m_beforeReplace)
+        m_beforeReplace(m_finalPath, temporary);
 #ifdef Q_OS_WIN
     if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporary).utf16()),
                        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_finalPath).utf16()),

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QTemporaryFile>
 #include <QString>
+#include <functional>
 
 class ResultWriter {
 public:
@@ -25,6 +26,12 @@ public:
     // Bytes already in the target's encoding. Throws Failure.
     void write(const char* data, qsizetype size);
     void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
+    // Called with the final target and the finished result's path just before
+    // the result takes the target's place; when it throws, the target stays.
+    void setBeforeReplace(std::function<void(const QString& target, const QString& result)> hook)
+    {
+        m_beforeReplace = std::move(hook);
+    }
     // Puts the result in the target's place; it keeps the target's owner and
     // permission bits where the system lets it.
     void commit();
@@ -38,4 +45,5 @@ private:
     bool m_durable;
     QTemporaryFile m_file;
     QByteArray m_buffer;
+    std::function<void(const QString&, const QString&)> m_beforeReplace;
 };

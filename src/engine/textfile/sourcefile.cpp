@@ -80,13 +80,6 @@ qsizetype SourceFile::read(char* buffer, qsizetype maxSize)
     return total;
 }
 
-QByteArray SourceFile::readAll()
-{
-    QByteArray bytes(static_cast<qsizetype>(m_size - m_position), Qt::Uninitialized);
-    bytes.resize(read(bytes.data(), bytes.size()));
-    return bytes;
-}
-
 void SourceFile::seek(qint64 position)
 {
     if (!m_file.seek(position))

@@ -18,10 +18,7 @@ public:
     qint64 size() const override { return m_size; }
     qint64 position() const override { return m_position; }
 
-    // Reads the first bytes and leaves the position just after the mark.
-    SourceEncoding sniffEncoding() { return DetectTextEncoding(*this); }
     qsizetype read(char* buffer, qsizetype maxSize) override;
-    QByteArray readAll();
     void seek(qint64 position) override;
     void close() override { m_file.close(); }
 

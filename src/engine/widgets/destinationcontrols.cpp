@@ -10,13 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
-} // namespace
-
 DestinationControls::DestinationControls(const Controls& controls, WindowServices& services, QObject* parent)
     : QObject(parent), m_controls(controls), m_services(services)
 {
@@ -53,35 +46,49 @@ void DestinationControls::Option2_Click()
     optionClick("Option2_Click");
 }
 
+// Labels of the steps below, as error reports give them.
+namespace optionClickStep {
+constexpr int rememberOption1 = 100, rememberOption2 = 102, enableFolder = 104;
+}
+
 void DestinationControls::optionClick(const char* procedure)
 {
     // Guarded although the window's other option handlers are not: a settings
     // store that can't be written must not end the program from an event.
     GuardedProcedure proc(m_services.reporter, form1Location(procedure));
-    proc.step(100, [&] { SaveSetting(QStringLiteral("Option1"), truthText(option1())); });
-    proc.step(102, [&] { SaveSetting(QStringLiteral("Option2"), truthText(option2())); });
-    proc.step(104, [&] { m_controls.Frame4->setEnabled(option1()); });
+    proc.step(optionClickStep::rememberOption1, [&] { SaveSetting(QStringLiteral("Option1"), truthText(option1())); });
+    proc.step(optionClickStep::rememberOption2, [&] { SaveSetting(QStringLiteral("Option2"), truthText(option2())); });
+    proc.step(optionClickStep::enableFolder, [&] { m_controls.Frame4->setEnabled(option1()); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace folderChangeStep {
+constexpr int remember = 100;
 }
 
 void DestinationControls::Text3_Change()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("Text3_Change"));
-    proc.step(100, [&] { SaveSetting(QStringLiteral("Output Folder"), outputFolder()); });
+    proc.step(folderChangeStep::remember, [&] { SaveSetting(QStringLiteral("Output Folder"), outputFolder()); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace browseFolderStep {
+constexpr int browse = 100, remember = 104, showWithSeparator = 108, showAsIs = 110;
 }
 
 void DestinationControls::PushButton14_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton14_Click"));
     QString chosen;
-    proc.step(100, [&] {
+    proc.step(browseFolderStep::browse, [&] {
         const QString startFolder = GetSetting(QStringLiteral("LastFolderDot"), QString());
         chosen = BrowseFolder(m_services.prompts, QStringLiteral("Please select folder:"), startFolder);
     });
-    proc.reach(102);
     if (chosen.isEmpty())
         return;
-    proc.step(104, [&] { SaveSetting(QStringLiteral("LastFolderDot"), chosen); });
-    proc.reach(106);
+    proc.step(browseFolderStep::remember, [&] { SaveSetting(QStringLiteral("LastFolderDot"), chosen); });
     const bool endsWithSeparator = withTrailingSeparator(chosen) == chosen;
-    proc.step(endsWithSeparator ? 110 : 108, [&] { m_controls.Text3->setText(withTrailingSeparator(chosen)); });
+    const int show = endsWithSeparator ? browseFolderStep::showAsIs : browseFolderStep::showWithSeparator;
+    proc.step(show, [&] { m_controls.Text3->setText(withTrailingSeparator(chosen)); });
 }

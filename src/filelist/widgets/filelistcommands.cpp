@@ -14,16 +14,8 @@
 
 #include <QPushButton>
 
-namespace {
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
-} // namespace
-
-FileListCommands::FileListCommands(const FileListControls& controls, WindowServices& services,
-                                   std::function<bool()> windowClosing, QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services), m_windowClosing(std::move(windowClosing))
+FileListCommands::FileListCommands(const Controls& controls, WindowServices& services, QObject* parent)
+    : QObject(parent), m_controls(controls), m_services(services)
 {
     FileListView* view = m_controls.ListView1;
     view->setWindowPointer(&m_services.pointer);
@@ -48,117 +40,137 @@ FileListModel& FileListCommands::list()
 bool FileListCommands::keepGoing()
 {
     m_services.yield();
-    return !(m_windowClosing && m_windowClosing());
+    return !m_services.isClosing();
+}
+
+// Labels of the steps below, as error reports give them.
+namespace addFilesStep {
+constexpr int pick = 100, paths = 104, append = 106;
 }
 
 void FileListCommands::PushButton13_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton13_Click"));
     QStringList picked;
-    proc.step(100, [&] {
+    proc.step(addFilesStep::pick, [&] {
         picked = m_services.prompts.openFiles({QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
                                                QStringLiteral("CSV Files (*.csv)|*.csv|"), true, QString()});
     });
-    proc.reach(102);
     if (picked.isEmpty())
         return;
     QStringList paths;
-    proc.step(104, [&] { paths = pickedFilePaths(picked); });
+    proc.step(addFilesStep::paths, [&] { paths = pickedFilePaths(picked); });
     for (const QString& path : std::as_const(paths))
-        proc.step(106, [&] { list().Append(path); });
+        proc.step(addFilesStep::append, [&] { list().Append(path); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace loadListStep {
+constexpr int pick = 100, hourglass = 104, paths = 106, loadListFile = 108, pointerBack = 110;
 }
 
 void FileListCommands::PushButton9_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton9_Click"));
     QStringList picked;
-    proc.step(100, [&] {
+    proc.step(loadListStep::pick, [&] {
         picked = m_services.prompts.openFiles({QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"),
                                                QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true,
                                                QString()});
     });
-    proc.reach(102);
     if (picked.isEmpty())
         return;
-    proc.step(104, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    proc.step(loadListStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
     QStringList paths;
-    proc.step(106, [&] { paths = pickedFilePaths(picked); });
+    proc.step(loadListStep::paths, [&] { paths = pickedFilePaths(picked); });
     // A failure inside one list file skips the rest of that file only.
     for (const QString& path : std::as_const(paths))
-        proc.step(108, [&] { LoadListFile(list(), path, m_services.prompts); });
-    proc.step(110, [&] { m_services.pointer.set(WindowPointer::Default); });
+        proc.step(loadListStep::loadListFile, [&] { LoadListFile(list(), path, m_services.prompts); });
+    proc.step(loadListStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace addFolderStep {
+constexpr int ask = 100, rememberExtension = 104, browse = 106, rememberFolder = 110, hourglass = 112,
+              subFolders = 114, appendFiles = 116, pointerBack = 118;
 }
 
 void FileListCommands::PushButton3_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton3_Click"));
     QString answer;
-    proc.step(100, [&] {
+    proc.step(addFolderStep::ask, [&] {
         answer = m_services.prompts.input(QStringLiteral("Enter file extension to load:\r\r"
                                                          "(* for all files, txt for all txt files, doc for all doc "
                                                          "files, etc.)"),
                                           QString(), GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")));
     });
-    proc.reach(102);
     if (answer.isEmpty())
         return;
-    proc.step(104, [&] { SaveSetting(QStringLiteral("Extension"), answer); });
+    proc.step(addFolderStep::rememberExtension, [&] { SaveSetting(QStringLiteral("Extension"), answer); });
 
     QString folder;
-    proc.step(106, [&] {
+    proc.step(addFolderStep::browse, [&] {
         folder = m_services.prompts.browseFolder(QStringLiteral("Please select folder:"),
                                                  GetSetting(QStringLiteral("LastFolder"), QString()));
     });
-    proc.reach(108);
     if (folder.isEmpty())
         return;
-    proc.step(110, [&] { SaveSetting(QStringLiteral("LastFolder"), folder); });
-    proc.step(112, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    proc.step(addFolderStep::rememberFolder, [&] { SaveSetting(QStringLiteral("LastFolder"), folder); });
+    proc.step(addFolderStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
 
     FolderScan scan(m_services.reporter, [this] { return keepGoing(); });
     QStringList folderSet{folder + nativePathSeparator};
-    proc.step(114, [&] { GetSubDirectories2016(folderSet, true, scan); });
+    proc.step(addFolderStep::subFolders, [&] { GetSubDirectories2016(folderSet, true, scan); });
     if (scan.stopped)
         return;
     // The answer exactly as typed: "*" gives "*.*", ".csv" gives "*..csv".
     const QString pattern = QStringLiteral("*.") + answer;
-    AppendFilesOfFolderSet(list(), folderSet, pattern, proc, 116, scan);
-    proc.step(118, [&] { m_services.pointer.set(WindowPointer::Default); });
+    AppendFilesOfFolderSet(list(), folderSet, pattern, proc, addFolderStep::appendFiles, scan);
+    proc.step(addFolderStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
 }
 
-void FileListCommands::removeEntriesCommand(const QString& procedure, const QString& prompt,
+// Labels of the steps below, as error reports give them.
+namespace removeEntriesStep {
+constexpr int ask = 100, hourglass = 104, filter = 106, pointerBack = 108;
+}
+
+void FileListCommands::removeEntriesCommand(const char* procedure, const QString& prompt,
                                             void (*filter)(FileListModel&, const QString&, const KeepGoing&))
 {
-    GuardedProcedure proc(m_services.reporter, errorLocation(QStringLiteral("Form1"), procedure));
+    GuardedProcedure proc(m_services.reporter, form1Location(procedure));
     QString answer;
-    proc.step(100, [&] { answer = m_services.prompts.input(prompt); });
-    proc.reach(102);
+    proc.step(removeEntriesStep::ask, [&] { answer = m_services.prompts.input(prompt); });
     if (answer.isEmpty())
         return;
-    proc.step(104, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
-    proc.step(106, [&] { filter(list(), answer, [this] { return keepGoing(); }); });
-    proc.step(108, [&] { m_services.pointer.set(WindowPointer::Arrow); });
+    proc.step(removeEntriesStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    proc.step(removeEntriesStep::filter, [&] { filter(list(), answer, [this] { return keepGoing(); }); });
+    proc.step(removeEntriesStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Arrow); });
 }
 
 void FileListCommands::PushButton17_Click()
 {
-    removeEntriesCommand(QStringLiteral("PushButton17_Click"), QStringLiteral("Remove entries containing: "),
+    removeEntriesCommand("PushButton17_Click", QStringLiteral("Remove entries containing: "),
                          RemoveEntriesContaining);
 }
 
 void FileListCommands::PushButton11_Click()
 {
-    removeEntriesCommand(QStringLiteral("PushButton11_Click"), QStringLiteral("Remove entries not containing: "),
+    removeEntriesCommand("PushButton11_Click", QStringLiteral("Remove entries not containing: "),
                          RemoveEntriesNotContaining);
+}
+
+// Labels of the steps below, as error reports give them.
+namespace clearListStep {
+constexpr int clear = 102;
 }
 
 void FileListCommands::PushButton5_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton5_Click"));
-    proc.reach(100);
     if (m_services.pointer.isBusy())
         return;
-    proc.step(102, [&] { list().Clear(); });
+    proc.step(clearListStep::clear, [&] { list().Clear(); });
 }
 
 void FileListCommands::ListView1_DblClick()
@@ -170,22 +182,27 @@ void FileListCommands::ListView1_DblClick()
         list().Remove(selected);
 }
 
+// Labels of the steps below, as error reports give them.
+namespace dropStep {
+constexpr int isFolder = 100, appendFile = 102, subFolders = 104, appendFiles = 106;
+}
+
 void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths)
 {
     // A failure is shown like any other command's; the remaining entries still go in.
     GuardedProcedure proc(m_services.reporter, form1Location("ListView1_OLEDragDrop"));
     for (const QString& path : paths) {
         bool folder = false;
-        proc.step(100, [&] { folder = FolderExists(path); });
+        proc.step(dropStep::isFolder, [&] { folder = FolderExists(path); });
         if (!folder) {
-            proc.step(102, [&] { list().Append(path); });
+            proc.step(dropStep::appendFile, [&] { list().Append(path); });
             continue;
         }
         FolderScan scan(m_services.reporter, [this] { return keepGoing(); });
         QStringList folderSet{path + nativePathSeparator};
-        proc.step(104, [&] { GetSubDirectories2016(folderSet, true, scan); });
+        proc.step(dropStep::subFolders, [&] { GetSubDirectories2016(folderSet, true, scan); });
         if (scan.stopped)
             return;
-        AppendFilesOfFolderSet(list(), folderSet, QStringLiteral("*.*"), proc, 106, scan);
+        AppendFilesOfFolderSet(list(), folderSet, QStringLiteral("*.*"), proc, dropStep::appendFiles, scan);
     }
 }

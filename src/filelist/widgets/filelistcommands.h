@@ -1,38 +1,35 @@
 // The commands of the file list: the buttons under ListView1, dropping files
 // and folders onto it and double-click removal. Each handler is a guarded
-// procedure over the plain functions of this folder. Form1 creates one and
-// hands it the controls.
+// procedure over the plain functions of this folder. The main window builds it
+// over its own controls.
 #pragma once
 
 #include "filelist/folderscan.h"
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 class FileListModel;
 class FileListView;
 class QPushButton;
 struct WindowServices;
 
-struct FileListControls {
-    FileListView* ListView1 = nullptr;
-    QPushButton* PushButton13 = nullptr; // "Add CSV File(s)"
-    QPushButton* PushButton3 = nullptr;  // "Add All CSV File(s) In Folder"
-    QPushButton* PushButton9 = nullptr;  // "Load List Of Files From File"
-    QPushButton* PushButton5 = nullptr;  // "Clear List"
-    QPushButton* PushButton17 = nullptr; // "Remove Filenames Contain. X"
-    QPushButton* PushButton11 = nullptr; // "Remove Filenames Not Cont. X"
-};
-
 class FileListCommands : public QObject {
     Q_OBJECT
 
 public:
-    // windowClosing: true once the window is closing; long commands then stop
-    // at their next yield.
-    FileListCommands(const FileListControls& controls, WindowServices& services,
-                     std::function<bool()> windowClosing, QObject* parent);
+    struct Controls {
+        FileListView* ListView1;
+        QPushButton* PushButton13;  // "Add CSV File(s)"
+        QPushButton* PushButton3;   // "Add All CSV File(s) In Folder"
+        QPushButton* PushButton9;   // "Load List Of Files From File"
+        QPushButton* PushButton5;   // "Clear List"
+        QPushButton* PushButton17;  // "Remove Filenames Contain. X"
+        QPushButton* PushButton11;  // "Remove Filenames Not Cont. X"
+    };
+
+    // Long commands stop at their next yield once the window is closing.
+    FileListCommands(const Controls& controls, WindowServices& services, QObject* parent);
 
     void PushButton13_Click();
     void PushButton9_Click();
@@ -47,10 +44,9 @@ private:
     FileListModel& list();
     bool keepGoing();
     // The two text filters differ only in prompt, location and filter.
-    void removeEntriesCommand(const QString& procedure, const QString& prompt,
+    void removeEntriesCommand(const char* procedure, const QString& prompt,
                               void (*filter)(FileListModel&, const QString&, const KeepGoing&));
 
-    FileListControls m_controls;
+    Controls m_controls;
     WindowServices& m_services;
-    std::function<bool()> m_windowClosing;
 };

@@ -74,15 +74,21 @@ GuardedProcedure LoadSetsDialog::guarded(const char* procedure)
     return GuardedProcedure(m_services.reporter, errorLocation(QStringLiteral("Form2"), QLatin1String(procedure)));
 }
 
+// Labels of the steps below, as error reports give them.
+namespace form2LoadStep {
+constexpr int faceColour = 100, icon = 102, findHand = 104, loadHand = 106, restoreSeparator = 108;
+}
+
 void LoadSetsDialog::Form_Load()
 {
     GuardedProcedure proc = guarded("Form_Load");
-    proc.step(100, [&] { SetFaceColour(this); });
-    proc.step(102, [&] { setWindowIcon(programIcon()); });
+    proc.step(form2LoadStep::faceColour, [&] { SetFaceColour(this); });
+    proc.step(form2LoadStep::icon, [&] { setWindowIcon(programIcon()); });
     bool haveHand = false;
-    proc.step(104, [&] { haveHand = FileExists(m_services.programFolder + QStringLiteral("HAND-M.CUR")); });
+    proc.step(form2LoadStep::findHand,
+              [&] { haveHand = FileExists(m_services.programFolder + QStringLiteral("HAND-M.CUR")); });
     if (haveHand) {
-        proc.step(106, [&] {
+        proc.step(form2LoadStep::loadHand, [&] {
             const auto hand = loadCursorFile(m_services.programFolder + QStringLiteral("HAND-M.CUR"));
             m_pointer.onChange([this, hand](int value) {
                 if (value == WindowPointer::Custom && hand)
@@ -92,7 +98,12 @@ void LoadSetsDialog::Form_Load()
             });
         });
     }
-    proc.step(108, [&] { Text2->setText(GetSetting(separatorKey, QStringLiteral("::"))); });
+    proc.step(form2LoadStep::restoreSeparator, [&] { Text2->setText(GetSetting(separatorKey, QStringLiteral("::"))); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace separatorChangeStep {
+constexpr int remember = 100;
 }
 
 void LoadSetsDialog::Text2_Change()
@@ -101,7 +112,12 @@ void LoadSetsDialog::Text2_Change()
     // Guarded: a settings store that can't be written must not end the
     // program from a keystroke.
     GuardedProcedure proc = guarded("Text2_Change");
-    proc.step(100, [&] { SaveSetting(separatorKey, Text2->text()); });
+    proc.step(separatorChangeStep::remember, [&] { SaveSetting(separatorKey, Text2->text()); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace loadSetFileStep {
+constexpr int readFile = 106, appendSet = 116, close = 122, notFound = 124, noSeparator = 126;
 }
 
 void LoadSetsDialog::PushButton1_Click()
@@ -109,18 +125,16 @@ void LoadSetsDialog::PushButton1_Click()
     GuardedProcedure proc = guarded("PushButton1_Click");
     const QString separator = Text2->text();
     if (separator.isEmpty()) {
-        proc.reach(100);
-        proc.step(126, [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
+        proc.step(loadSetFileStep::noSeparator,
+                  [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
         return;
     }
-    proc.reach(102);
     if (Text1->text().trimmed().isEmpty())
         return;
     const QString path = Text1->text();
-    proc.reach(104);
     // Folders and other non-files are not set files; hidden files are.
     if (!QFileInfo(path).isFile()) {
-        proc.step(124, [&] {
+        proc.step(loadSetFileStep::notFound, [&] {
             m_services.prompts.message(path + QStringLiteral(" not found."), StyleStop,
                                        QStringLiteral("File Not Found"));
         });
@@ -128,23 +142,26 @@ void LoadSetsDialog::PushButton1_Click()
     }
     QStringList lines;
     // A file that cannot be read appends nothing; the dialog stays open for another try.
-    if (!proc.step(106, [&] { lines = ReadFileLines(path).lines; }))
+    if (!proc.step(loadSetFileStep::readFile, [&] { lines = ReadFileLines(path).lines; }))
         return;
-    proc.reach(108);
     for (const QString& line : lines) {
         SetLine set;
-        proc.reach(110);
         if (!cutSetLine(line, separator, set))
             continue;
-        proc.step(116, [&] { m_appendSet(set.find, set.replace); });
+        proc.step(loadSetFileStep::appendSet, [&] { m_appendSet(set.find, set.replace); });
     }
-    proc.step(122, [&] { accept(); });
+    proc.step(loadSetFileStep::close, [&] { accept(); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace cancelStep {
+constexpr int close = 100;
 }
 
 void LoadSetsDialog::PushButton2_Click()
 {
     GuardedProcedure proc = guarded("PushButton2_Click");
-    proc.step(100, [&] { reject(); });
+    proc.step(cancelStep::close, [&] { reject(); });
 }
 
 QString LoadSetsDialog::helpText()
@@ -170,22 +187,31 @@ QString LoadSetsDialog::helpText()
         .join(QStringLiteral("\r\n"));
 }
 
+// Labels of the steps below, as error reports give them.
+namespace separatorHelpStep {
+constexpr int show = 100;
+}
+
 void LoadSetsDialog::PushButton3_Click()
 {
     GuardedProcedure proc = guarded("PushButton3_Click");
-    proc.step(100, [&] { m_services.prompts.message(helpText()); });
+    proc.step(separatorHelpStep::show, [&] { m_services.prompts.message(helpText()); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace pickFileStep {
+constexpr int pick = 100, show = 110;
 }
 
 void LoadSetsDialog::PushButton16_Click()
 {
     GuardedProcedure proc = guarded("PushButton16_Click");
     QString chosen;
-    proc.step(100, [&] {
+    proc.step(pickFileStep::pick, [&] {
         chosen = m_services.prompts.openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"),
                                                false, QString()})
                      .value(0);
     });
-    proc.reach(108);
     if (!chosen.isEmpty())
-        proc.step(110, [&] { Text1->setText(chosen); });
+        proc.step(pickFileStep::show, [&] { Text1->setText(chosen); });
 }

@@ -1,21 +1,29 @@
-// The main window's "Load Sets" and "Save Sets" buttons.
+// The main window's "Load Sets" and "Save Sets" buttons. The main window
+// builds it over its own controls.
 #pragma once
 
-#include "pairs/widgets/loadsetsdialog.h"
 #include "base/windowservices.h"
+#include "pairs/widgets/loadsetsdialog.h"
+#include "pairs/widgets/setslist.h"
 
 #include <QObject>
 #include <functional>
 
-class QComboBox;
+class QPushButton;
 class QWidget;
 
 class SetFilesCommands : public QObject {
     Q_OBJECT
 
 public:
-    SetFilesCommands(WindowServices& services, QComboBox* findList, QComboBox* replaceList,
-                     LoadSetsDialog::AppendSet appendSet, QWidget* window);
+    struct Controls {
+        QPushButton* PushButton1;  // "Load Sets"
+        QPushButton* PushButton2;  // "Save Sets"
+        SetsList sets;             // Combo1 and Combo2
+    };
+
+    // window: the parent of the Load Sets dialog.
+    SetFilesCommands(const Controls& controls, WindowServices& services, QWidget* window);
 
     void PushButton1_Click();  // Load Sets
     void PushButton2_Click();  // Save Sets
@@ -24,9 +32,7 @@ public:
     std::function<void(LoadSetsDialog&)> runDialog = [](LoadSetsDialog& dialog) { dialog.exec(); };
 
 private:
+    Controls m_controls;
     WindowServices& m_services;
-    QComboBox* m_findList;
-    QComboBox* m_replaceList;
-    LoadSetsDialog::AppendSet m_appendSet;
     QWidget* m_window;
 };

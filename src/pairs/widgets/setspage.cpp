@@ -9,11 +9,6 @@
 
 namespace {
 const QString setSeparator = QStringLiteral("::");
-
-QString form1Location(const char* procedure)
-{
-    return errorLocation(QStringLiteral("Form1"), QLatin1String(procedure));
-}
 } // namespace
 
 SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* parent)
@@ -28,45 +23,58 @@ SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* 
     connect(controls.Combo2, &QComboBox::activated, this, &SetsPage::Combo2_Click);
 }
 
+// Labels of the steps below, as error reports give them.
+namespace addSetStep {
+constexpr int ask = 100, cutSet = 106, appendFind = 108, appendReplace = 110, noSeparator = 112;
+}
+
 void SetsPage::PushButton7_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton7_Click"));
     QString answer;
-    proc.step(100, [&] {
+    proc.step(addSetStep::ask, [&] {
         answer = m_services.prompts.input(
             QStringLiteral("Enter find and replace set (use :: to separate find text and replace text):"), {},
             QStringLiteral("findwhat::replacewith"));
     });
-    proc.reach(102);
     if (answer.isEmpty())
         return;
-    proc.reach(104);
     if (!answer.contains(setSeparator)) {
-        proc.step(112, [&] {
+        proc.step(addSetStep::noSeparator, [&] {
             m_services.prompts.message(
                 QStringLiteral("You must use :: to separate the find text from the replace text"));
         });
         return;
     }
     SetLine set;
-    if (!proc.step(106, [&] { cutSetLine(answer, setSeparator, set); }))
+    if (!proc.step(addSetStep::cutSet, [&] { cutSetLine(answer, setSeparator, set); }))
         return;
-    proc.step(108, [&] { SetsList::appendItem(*m_controls.Combo1, set.find); });
-    proc.step(110, [&] { SetsList::appendItem(*m_controls.Combo2, set.replace); });
+    proc.step(addSetStep::appendFind, [&] { SetsList::appendItem(*m_controls.Combo1, set.find); });
+    proc.step(addSetStep::appendReplace, [&] { SetsList::appendItem(*m_controls.Combo2, set.replace); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace removeSetStep {
+constexpr int removeFind = 100, removeReplace = 102;
 }
 
 void SetsPage::PushButton6_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton6_Click"));
-    proc.step(100, [&] { SetsList::removeSelectedItem(*m_controls.Combo1); });
-    proc.step(102, [&] { SetsList::removeSelectedItem(*m_controls.Combo2); });
+    proc.step(removeSetStep::removeFind, [&] { SetsList::removeSelectedItem(*m_controls.Combo1); });
+    proc.step(removeSetStep::removeReplace, [&] { SetsList::removeSelectedItem(*m_controls.Combo2); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace clearSetsStep {
+constexpr int clearFind = 100, clearReplace = 102;
 }
 
 void SetsPage::PushButton4_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton4_Click"));
-    proc.step(100, [&] { m_controls.Combo1->clear(); });
-    proc.step(102, [&] { m_controls.Combo2->clear(); });
+    proc.step(clearSetsStep::clearFind, [&] { m_controls.Combo1->clear(); });
+    proc.step(clearSetsStep::clearReplace, [&] { m_controls.Combo2->clear(); });
 }
 
 void SetsPage::Combo1_Click()

@@ -2,39 +2,14 @@
 // that record their calls.
 #include "engine/batchrun/batchrun.h"
 #include "support/enginetestfiles.h"
+#include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-struct FakeWindow : BatchRunWindow {
-    QStringList rows;
-    int tab = 1;
-    QString find;
-    QString replace;
-    QStringList finds;
-    QStringList replaces;
-    Destination where{false, true, {}};
-    bool isClosing = false;
-
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    QString rowText(int row) const override
-    {
-        if (row < 1 || row > rows.size())
-            throw Failure("Index out of bounds");
-        return rows[row - 1];
-    }
-    int selectedTab() const override { return tab; }
-    QString findWhat() const override { return find; }
-    QString replaceWith() const override { return replace; }
-    QStringList findList() const override { return finds; }
-    QStringList replaceList() const override { return replaces; }
-    Destination destination() const override { return where; }
-    bool closing() const override { return isClosing; }
-};
-} // namespace
+using FakeWindow = FakeBatchRunWindow;
 
 class TestBatchRun : public QObject {
     Q_OBJECT
@@ -42,12 +17,13 @@ class TestBatchRun : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}};
     FakeWindow window;
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
     QStringList calls;
     std::function<void(EngineContext&)> duringEntry;
     std::unique_ptr<BatchRun> run;
     QTemporaryDir dir;
+    QTemporaryDir state;
 
     QString file(const QString& name, const QByteArray& bytes)
     {
@@ -71,13 +47,15 @@ private slots:
             calls.append("single " + QFileInfo(path).fileName() + " " + find + "/" + replace);
             if (duringEntry)
                 duringEntry(c);
+            return FileOutcome{FileOutcome::Unchanged};
         };
         entries.sets = [this](const QString& path, const QStringList& finds, const QStringList&, EngineContext& c) {
             calls.append("sets " + QFileInfo(path).fileName() + " " + finds.join(','));
             if (duringEntry)
                 duringEntry(c);
+            return FileOutcome{FileOutcome::Unchanged};
         };
-        run = std::make_unique<BatchRun>(window, services, entries);
+        run = std::make_unique<BatchRun>(window, services, entries, BatchRunOptions{state.path()});
     }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -401,6 +403,114 @@ private slots:
                                              + QString::fromUtf8("\xE3\x82\xA2") + "\""),
                  qPrintable(harness.report()));
         QVERIFY(!QFile::exists(m_out + "/a.csv"));
+    }
+
+    // What the entries tell the batch run about each file.
+    void outcomeOfEachKindOfFile_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::newRow("single") << true;
+        QTest::newRow("sets") << false;
+    }
+    void outcomeOfEachKindOfFile()
+    {
+        QFETCH(bool, single);
+        auto entry = [single](const QString& source, const QString& find, const QString& replace,
+                              EngineContext& context) {
+            return single ? ReplaceTextInFile(source, find, replace, context)
+                          : ReplaceTextInFileCombo(source, {find}, {replace}, context);
+        };
+        writeBytes(path("many.csv"), "a,a;a\r\nb,a");
+        writeBytes(path("none.csv"), "b,b");
+        Harness harness(m_out);
+        harness.context.chunkSize = 3; // replacements are counted across chunks
+        FileOutcome changed = entry(path("many.csv"), "a", "x", harness.context);
+        QCOMPARE(changed.kind, FileOutcome::Changed);
+        QCOMPARE(changed.replacements, 4);
+        const FileOutcome unchanged = entry(path("none.csv"), "a", "x", harness.context);
+        QCOMPARE(unchanged.kind, FileOutcome::Unchanged);
+        QCOMPARE(unchanged.replacements, 0);
+        // An output folder still gets its copy of an unchanged file.
+        QCOMPARE(readBytes(m_out + "/none.csv"), QByteArray("b,b"));
+
+        harness.prompts.answerMessage();
+        const FileOutcome failed = entry(path("missing.csv"), "a", "x", harness.context);
+        QCOMPARE(failed.kind, FileOutcome::Failed);
+        QVERIFY2(!failed.reason.isEmpty() && harness.report().startsWith(failed.reason), qPrintable(failed.reason));
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    void countOnlyCountsAndWritesNothing_data() { outcomeOfEachKindOfFile_data(); }
+    void countOnlyCountsAndWritesNothing()
+    {
+        QFETCH(bool, single);
+        writeBytes(path("a.csv"), "a,a,a");
+        const QFileInfo before(path("a.csv"));
+        const QDateTime modified = before.lastModified();
+        Harness harness; // in place
+        harness.context.countOnly = true;
+        const FileOutcome outcome = single ? ReplaceTextInFile(path("a.csv"), "a", "b", harness.context)
+                                           : ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
+        QCOMPARE(outcome.kind, FileOutcome::Changed);
+        QCOMPARE(outcome.replacements, 3);
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("a,a,a"));
+        QCOMPARE(QFileInfo(path("a.csv")).lastModified(), modified);
+        QCOMPARE(QDir(m_dir.path()).entryList({".a.csv*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // The sets tab never yields by itself; a long file still lets the window
+    // answer and can be stopped in its middle, the target left as it was.
+    void setsModeKeepsWindowAliveAndStopsInsideOneFile()
+    {
+        writeBytes(path("big.csv"), QByteArray(1000, 'x'));
+        writeBytes(m_out + "/big.csv", "previous");
+        Harness harness(m_out);
+        harness.context.chunkSize = 10;
+        harness.context.keepAliveMs = 0;
+        int keptAlive = 0;
+        QList<qint64> progress;
+        harness.context.keepAlive = [&] { ++keptAlive; };
+        harness.context.progress = [&](qint64 done, qint64 total) {
+            QCOMPARE(total, 1000);
+            progress.append(done);
+        };
+        harness.context.stopRequested = [&] { return keptAlive == 30; };
+        const FileOutcome outcome = ReplaceTextInFileCombo(path("big.csv"), {"x", "y"}, {"y", "z"}, harness.context);
+        QCOMPARE(outcome.kind, FileOutcome::NotReached);
+        QCOMPARE(harness.yields, 0);
+        QCOMPARE(keptAlive, 30);
+        QVERIFY(progress.size() >= 10 && progress.size() <= 15);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QCOMPARE(readBytes(m_out + "/big.csv"), QByteArray("previous"));
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList{"big.csv"});
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+    }
+
+    // The hook runs after the whole result is written, before it takes the
+    // target's place; a hook that throws leaves the target as it was.
+    void beforeReplaceSeesFinishedResultAndCanKeepTargetUnchanged()
+    {
+        writeBytes(path("a.csv"), "a");
+        Harness harness;
+        QString seenTarget;
+        QByteArray seenResult;
+        harness.context.beforeReplace = [&](const QString& target, const QString& result) {
+            seenTarget = target;
+            seenResult = readBytes(result);
+            QCOMPARE(readBytes(target), QByteArray("a"));
+        };
+        QCOMPARE(ReplaceTextInFile(path("a.csv"), "a", "b", harness.context).kind, FileOutcome::Changed);
+        QCOMPARE(QFileInfo(seenTarget).canonicalFilePath(), QFileInfo(path("a.csv")).canonicalFilePath());
+        QCOMPARE(seenResult, QByteArray("b"));
+
+        harness.context.beforeReplace = [](const QString&, const QString&) { throw Failure("No space left"); };
+        harness.prompts.answerMessage();
+        const FileOutcome failed = ReplaceTextInFile(path("a.csv"), "b", "c", harness.context);
+        QCOMPARE(failed.kind, FileOutcome::Failed);
+        QCOMPARE(failed.reason, QString("No space left"));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("b"));
+        QCOMPARE(QDir(m_dir.path()).entryList({".a.csv*"}, QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
     }
 };
 

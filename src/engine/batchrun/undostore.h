@@ -1,0 +1,75 @@
+// The way back from the last run. Before a result replaces a file, the old
+// file is kept in a private folder: a hard link where the file system allows
+// (no copy, no extra space), a copy otherwise; a result that created a file is
+// recorded so that undo removes it. The record is kept on disk beside the kept
+// files, so it outlasts the program. The batch run owns one.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// What a file was when the run left it: a file that differs now has been
+// changed since, and undo leaves it alone.
+struct FileStamp {
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size
+            && modifiedNs == other.modifiedNs;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+struct UndoOutcome {
+    enum Kind { Restored, Removed, ChangedSince, Failed };
+    QString target;
+    Kind kind = Failed;
+    QString reason;
+};
+
+class UndoStore {
+public:
+    // folder: the private folder of the kept files; it is created by begin().
+    explicit UndoStore(QString folder);
+
+    const QString& folder() const { return m_folder; }
+    // Drops the last run's data and starts an empty record. Throws Failure.
+    void begin();
+    // Called just before `result` takes the place of `target`. Throws Failure:
+    // then the target must stay as it is.
+    void keep(const QString& target, const QString& result);
+    // The number of files that undo would give back or remove.
+    int fileCount() const;
+    bool isEmpty() const { return fileCount() == 0; }
+    // Puts every recorded file back, the latest first, each atomically. The
+    // data is dropped unless some file failed for a reason other than having
+    // been changed since; those stay recorded for another try.
+    QList<UndoOutcome> undo();
+    void drop();
+
+    // Makes a hard link; false when the system refuses (another file system,
+    // no links there). Tests put a refusal here to take the copy path.
+    std::function<bool(const QString& existing, const QString& link)> makeLink;
+
+private:
+    struct Entry {
+        bool created = false;
+        QString target;
+        QString kept;
+        FileStamp result;
+    };
+    QString recordPath() const;
+    QList<Entry> readRecord() const;
+    void writeRecord(const QList<Entry>& entries, bool append) const;
+    UndoOutcome undoOne(const Entry& entry);
+
+    QString m_folder;
+    int m_kept = 0;
+};
+
+// The stamp of an existing file; size -1 when there is none.
+FileStamp fileStamp(const QString& path);

@@ -1,0 +1,233 @@
+// The way back from a run, with the real engine writing through the undo
+// hook: bytes, permission bits and links come back after an in-place run,
+// created results go after an output-folder run, a file changed since is left
+// alone, and a kept copy stands in where no hard link can be made.
+#include "engine/batchrun/batchrun.h"
+#include "engine/batchrun/undostore.h"
+#include "support/enginetestfiles.h"
+#include "support/fakebatchrunwindow.h"
+#include "support/scriptedprompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct stat statOf(const QString& path)
+{
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+} // namespace
+
+class TestUndoStore : public QObject {
+    Q_OBJECT
+
+    ScriptedPrompts prompts;
+    ErrorReporter reporter{prompts};
+    WindowPointer pointer;
+    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
+    FakeBatchRunWindow window;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QTemporaryDir> state;
+    std::unique_ptr<BatchRun> run;
+
+    QString path(const QString& name) const { return dir->filePath(name); }
+    QString addFile(const QString& name, const QByteArray& bytes)
+    {
+        writeBytes(path(name), bytes);
+        window.rows.append(path(name));
+        return path(name);
+    }
+    void replaceRun(const QString& find, const QString& replace)
+    {
+        window.finds = {find};
+        window.replaces = {replace};
+        prompts.answerMessage();
+        run->PushButton12_Click();
+        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
+    }
+    void noLinks() { run->undoStore().makeLink = [](const QString&, const QString&) { return false; }; }
+
+private slots:
+    void init()
+    {
+        prompts.clear();
+        prompts.setApplicationTitle("Tallowmere");
+        window = FakeBatchRunWindow{};
+        window.tab = 1;
+        dir = std::make_unique<QTemporaryDir>();
+        state = std::make_unique<QTemporaryDir>();
+        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+    }
+    void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
+
+    void inPlaceRunComesBackWithBytesPermissionsAndLinks_data()
+    {
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("hard link kept") << true;
+        QTest::newRow("copy kept") << false;
+    }
+    void inPlaceRunComesBackWithBytesPermissionsAndLinks()
+    {
+        QFETCH(bool, linked);
+        if (!linked)
+            noLinks();
+        const QString a = addFile("a.csv", "a,a\r\n");
+        const QString b = addFile("b.csv", "a");
+        addFile("untouched.csv", "z");
+        ::chmod(QFile::encodeName(a).constData(), 0640);
+        QVERIFY(QFile::link(a, path("a-link.csv")));
+        QVERIFY(::link(QFile::encodeName(b).constData(), QFile::encodeName(path("b-hard.csv")).constData()) == 0);
+        const struct stat before = statOf(a);
+        const ino_t bInode = statOf(b).st_ino;
+        window.rows.append(path("a-link.csv"));
+
+        replaceRun("a", "x");
+        QVERIFY(prompts.lastDetails().endsWith("\nCtrl+Z undoes this run."));
+        QCOMPARE(readBytes(a), QByteArray("x,x\r\n"));
+        QCOMPARE(readBytes(path("b-hard.csv")), QByteArray("a")); // the run parts a hard link, as any rename does
+        const QFileInfo undoFolder(state->filePath("undo"));
+        QCOMPARE(int(statOf(undoFolder.filePath()).st_mode & 0777), 0700);
+
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().mid(1),
+                 QStringList({"Undo the last run? 2 files will be restored.", "The last run is undone."}));
+        QCOMPARE(readBytes(a), QByteArray("a,a\r\n"));
+        QCOMPARE(readBytes(b), QByteArray("a"));
+        QCOMPARE(readBytes(path("untouched.csv")), QByteArray("z"));
+        QCOMPARE(int(statOf(a).st_mode & 07777), 0640);
+        QCOMPARE(statOf(a).st_mtim.tv_sec, before.st_mtim.tv_sec);
+        QVERIFY(QFileInfo(path("a-link.csv")).isSymLink());
+        QCOMPARE(readBytes(path("a-link.csv")), QByteArray("a,a\r\n"));
+        if (linked) {
+            // The very file comes back: its other names share it again.
+            QCOMPARE(statOf(a).st_ino, before.st_ino);
+            QCOMPARE(statOf(b).st_ino, bInode);
+            QCOMPARE(statOf(path("b-hard.csv")).st_ino, bInode);
+        }
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+        // The data is gone with a successful undo.
+        QVERIFY(!undoFolder.exists());
+        prompts.answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().last(), QString("There is no run to undo."));
+    }
+
+    void outputFolderRunIsUndoneByRemovingWhatItCreated()
+    {
+        QDir().mkpath(path("out"));
+        addFile("a.csv", "a");
+        addFile("b.csv", "b");
+        writeBytes(path("out/b.csv"), "older result");
+        window.where = {true, false, path("out")};
+        replaceRun("a", "x");
+        QCOMPARE(readBytes(path("out/a.csv")), QByteArray("x"));
+        QCOMPARE(readBytes(path("out/b.csv")), QByteArray("b"));
+
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QVERIFY(!QFileInfo::exists(path("out/a.csv")));
+        QCOMPARE(readBytes(path("out/b.csv")), QByteArray("older result"));
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("a"));
+    }
+
+    void fileChangedSinceTheRunIsLeftAloneAndReported()
+    {
+        const QString a = addFile("a.csv", "a");
+        const QString b = addFile("b.csv", "a");
+        replaceRun("a", "x");
+        writeBytes(b, "edited by hand");
+
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().last(),
+                 QString("The last run is undone, except for 1 file (see the details)."));
+        QVERIFY(prompts.lastDetails().contains("not touched, changed since the run: " + QDir::toNativeSeparators(b)));
+        QCOMPARE(readBytes(a), QByteArray("a"));
+        QCOMPARE(readBytes(b), QByteArray("edited by hand"));
+    }
+
+    void nextRunDropsTheWayBackAndCountOnlyKeepsIt()
+    {
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        prompts.answerMessage();
+        run->countMatches();
+        QCOMPARE(run->undoStore().fileCount(), 1);
+        replaceRun("b", "c");
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(readBytes(a), QByteArray("b"));
+    }
+
+    void answeringNoKeepsTheRunAndItsWayBack()
+    {
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        prompts.answerMessage(Answer::No);
+        run->undoLastRun();
+        QCOMPARE(readBytes(a), QByteArray("b"));
+        QCOMPARE(run->undoStore().fileCount(), 1);
+    }
+
+    // The same target written twice in one run (two sources of one name into
+    // one folder) goes back to what it was before the run.
+    void targetWrittenTwiceGoesBackToBeforeTheRun()
+    {
+        QDir().mkpath(path("one"));
+        QDir().mkpath(path("two"));
+        QDir().mkpath(path("out"));
+        addFile("one/d.csv", "first");
+        addFile("two/d.csv", "second");
+        writeBytes(path("out/d.csv"), "before");
+        window.where = {true, false, path("out")};
+        replaceRun("s", "S");
+        QCOMPARE(readBytes(path("out/d.csv")), QByteArray("Second"));
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().at(1), QString("Undo the last run? 1 file will be restored."));
+        QCOMPARE(readBytes(path("out/d.csv")), QByteArray("before"));
+    }
+
+    // Another file system: /dev/shm when it is one, else links refused.
+    void acrossTwoFileSystemsTheKeptCopyRestores()
+    {
+        QTemporaryDir shm("/dev/shm/tallowmere-undo-XXXXXX");
+        const bool otherDevice = shm.isValid() && statOf(shm.path()).st_dev != statOf(dir->path()).st_dev;
+        if (otherDevice)
+            run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{shm.path()});
+        else
+            noLinks();
+        const QString a = addFile("a.csv", QByteArray(200000, 'a'));
+        ::chmod(QFile::encodeName(a).constData(), 0604);
+        replaceRun("a", "b");
+        QCOMPARE(readBytes(a), QByteArray(200000, 'b'));
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().last(), QString("The last run is undone."));
+        QCOMPARE(readBytes(a), QByteArray(200000, 'a'));
+        QCOMPARE(int(statOf(a).st_mode & 07777), 0604);
+    }
+
+    void undoFolderThatCannotBeMadeRunsWithoutAWayBackAndSaysSo()
+    {
+        writeBytes(state->filePath("undo"), "a file in the folder's place");
+        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{},
+                                         BatchRunOptions{state->filePath("undo/deeper")});
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        QCOMPARE(readBytes(a), QByteArray("b"));
+        QVERIFY2(prompts.lastDetails().contains("\nUndo is not available for this run: "),
+                 qPrintable(prompts.lastDetails()));
+    }
+};
+
+QTEST_MAIN(TestUndoStore)
+#include "test_undostore.moc"
