@@ -72,13 +72,14 @@ sed_script() {
     printf 's/%s/%s/g\n' "$(sed_find "$find")" "$(sed_replace "$replace")"
   done <<<"$1"
 }
-# The texts sit in variables set once, so that \Q$f[j]\E is a literal that is
-# compiled once and the replacement is taken as it is.
+# The texts sit in variables set once, so that \Q$f_j\E is a literal that is
+# compiled once and the replacement is taken as it is. Plain scalars: in a
+# pattern, perl may read $f[1234] as $f followed by a character class.
 perl_script() {
   local find replace j=0 begin='BEGIN {' body=''
   while IFS=$'\t' read -r find replace; do
-    begin+=" \$f[$j] = $(perl_single "$find"); \$r[$j] = $(perl_single "$replace");"
-    body+=" s/\\Q\$f[$j]\\E/\$r[$j]/g;"
+    begin+=" \$f_$j = $(perl_single "$find"); \$r_$j = $(perl_single "$replace");"
+    body+=" s/\\Q\$f_$j\\E/\$r_$j/g;"
     j=$((j + 1))
   done <<<"$1"
   printf '%s }%s' "$begin" "$body"
