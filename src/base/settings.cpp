@@ -2,12 +2,18 @@
 
 #include "base/failure.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSettings>
 #include <QtNumeric>
 
 namespace {
 const QString application = QStringLiteral("Pellworth");
 const QString section = QStringLiteral("Tallowmere");
+
+// A store that can't be written is told once a session: every keystroke in
+// the output-folder box saves, and a box per keystroke helps nobody.
+bool writeFailureTold = false;
 
 QString sectionKey(const QString& key)
 {
@@ -18,11 +24,67 @@ QSettings store()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, application);
 }
+
+// A settings file that can't be parsed is never written over by the store;
+// it is kept under another name and a fresh one is started. The report for
+// it, or an empty text when the file could not be moved either.
+QString keepUnreadableAside(const QString& fileName)
+{
+    const QString stem = fileName + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = stem;
+    for (int n = 2; QFile::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(fileName, aside))
+        return {};
+    return QStringLiteral("The settings file %1 could not be read. It was kept as %2 and a new one was started.")
+        .arg(fileName, aside);
+}
+
+// A text file of settings holds no NUL byte; the store would take one for
+// no entries and write over the rest.
+bool holdsBinary(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) && file.readAll().contains('\0');
+}
+
+// Reads or writes, after moving an unreadable file aside; the report of that
+// move, if one was made.
+template <class Use>
+QString withReadableStore(Use&& use)
+{
+    QString told;
+    {
+        auto settings = store();
+        const bool readable = settings.status() != QSettings::FormatError && !holdsBinary(settings.fileName());
+        if (readable && use(settings))
+            return told;
+        told = keepUnreadableAside(settings.fileName());
+        if (told.isEmpty())
+            return told;
+    }
+    auto fresh = store();
+    use(fresh);
+    return told;
+}
+
 } // namespace
+
+void beginSettingsSession()
+{
+    writeFailureTold = false;
+}
 
 QString GetSetting(const QString& key, const QString& defaultValue)
 {
-    const QVariant value = store().value(sectionKey(key));
+    QVariant value;
+    const QString told = withReadableStore([&](QSettings& settings) {
+        value = settings.value(sectionKey(key));
+        return true;
+    });
+    if (!told.isEmpty())
+        throw Failure(told);
     if (!value.isValid())
         return defaultValue;
     // A value that looks like a list comes back as one; join it as it was written.
@@ -38,11 +100,26 @@ QString GetSetting(const QString& key, int defaultValue)
 
 void SaveSetting(const QString& key, const QString& value)
 {
-    auto settings = store();
-    settings.setValue(sectionKey(key), value);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        throw Failure(QStringLiteral("Cannot write the settings file ") + settings.fileName());
+    QSettings::Status status = QSettings::NoError;
+    QString fileName;
+    const QString told = withReadableStore([&](QSettings& settings) {
+        settings.setValue(sectionKey(key), value);
+        settings.sync();
+        status = settings.status();
+        fileName = settings.fileName();
+        // A file that reads as text but can't be parsed fails only here.
+        return status != QSettings::FormatError;
+    });
+    if (status != QSettings::NoError) {
+        if (writeFailureTold)
+            return;
+        writeFailureTold = true;
+        throw Failure(QStringLiteral("Cannot write the settings file ") + fileName
+                      + QStringLiteral(". Choices made now may not be there at the next start; "
+                                       "this is told once."));
+    }
+    if (!told.isEmpty())
+        throw Failure(told);
 }
 
 bool toTruthValue(const QString& text)

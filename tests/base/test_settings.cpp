@@ -2,8 +2,11 @@
 #include "base/settings.h"
 #include "support/temporarysettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 class TestSettings : public QObject {
@@ -53,6 +56,66 @@ private slots:
         const QByteArray text = file.readAll();
         QVERIFY(text.contains("[Tallowmere]"));
         QVERIFY(text.contains("Output%20Folder=/x/"));
+    }
+
+    void unwritableStoreIsToldOncePerSession()
+    {
+        // A folder where the settings file should be: every write fails.
+        QVERIFY(QDir().mkpath(m_settings->fileName()));
+        for (int session = 0; session < 2; ++session) {
+            try {
+                SaveSetting("Output Folder", "/x");
+                QFAIL("no failure");
+            } catch (const Failure& failure) {
+                QVERIFY2(failure.description().startsWith("Cannot write the settings file " + m_settings->fileName()),
+                         qPrintable(failure.description()));
+            }
+            for (const char* typed : {"/x/", "/x/y", "/x/y/"})
+                SaveSetting("Output Folder", typed);
+            SaveSetting("Option1", "True");
+            beginSettingsSession();
+        }
+        QVERIFY(QFileInfo(m_settings->fileName()).isDir());
+    }
+
+    void unreadableFileIsKeptAsideAndAFreshOneStarted_data()
+    {
+        QTest::addColumn<QByteArray>("garbage");
+        QTest::newRow("unclosed section") << QByteArray("[Tallowmere\nOption1=True\n");
+        QTest::newRow("binary") << QByteArray("\x00\xff\x00\xfe[x]\x01", 7);
+    }
+    void unreadableFileIsKeptAsideAndAFreshOneStarted()
+    {
+        QFETCH(QByteArray, garbage);
+        const QString file = m_settings->fileName();
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(garbage);
+        out.close();
+
+        QStringList told;
+        auto attempt = [&](const std::function<void()>& action) {
+            try {
+                action();
+            } catch (const Failure& failure) {
+                told << failure.description();
+            }
+        };
+        // Told at the first touch, here a read, which then gives nothing.
+        attempt([&] { GetSetting("Option1", 1); });
+        attempt([&] { SaveSetting("Output Folder", "/y/"); });
+        attempt([&] { SaveSetting("Option1", "False"); });
+
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith("The settings file " + file + " could not be read. It was kept as " + file + ".unreadable-"),
+                 qPrintable(told[0]));
+        const QStringList aside = QDir(QFileInfo(file).path()).entryList({"Pellworth.conf.unreadable-*"});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(QFileInfo(file).path() + "/" + aside[0]);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+        QCOMPARE(GetSetting("Output Folder", "default"), QString("/y/"));
+        QCOMPARE(GetSetting("Option1", "default"), QString("False"));
     }
 
     void truthValues()

@@ -1,10 +1,13 @@
 #include "support/temporarysettings.h"
 
+#include "base/settings.h"
+
 #include <QSettings>
 
 TemporarySettings::TemporarySettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    beginSettingsSession();
 }
 
 QString TemporarySettings::fileName() const

@@ -230,7 +230,7 @@ private slots:
         start();
         const QStringList texts = f->prompts.messageTexts();
         QCOMPARE(texts.size(), 3);
-        QVERIFY(texts[0].startsWith("Not a regular file\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"));
+        QVERIFY(texts[0].startsWith(path("out") + ": Not a regular file\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"));
         QVERIFY(texts[1].contains("ReplaceText.ReplaceTextInFileCombo at line 100"));
         QCOMPARE(f->prompts.shown()[1].title, QString("Application Error"));
         QCOMPARE(texts[2], done);
@@ -272,15 +272,21 @@ private slots:
         QCOMPARE(readBytes(result("a.txt")), QByteArray("a\r\nb"));
     }
 
-    void option1TwoSourcesOfSameNameLaterWins()
+    void option1TwoSourcesOfSameNameSecondIsReportedNotWritten()
     {
         addFile("one/data.csv", "first");
         addFile("two/data.csv", "second");
         singlePairs("s", "S");
-        f->prompts.answerMessage();
+        f->prompts.answerMessage().answerMessage();
         start();
-        QCOMPARE(readBytes(result("data.csv")), QByteArray("Second"));
+        const QStringList texts = f->prompts.messageTexts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(result("data.csv") + ": the result of " + path("two/data.csv") + " was not written"),
+                 qPrintable(texts[0]));
+        QCOMPARE(texts[1], done);
+        QCOMPARE(readBytes(result("data.csv")), QByteArray("firSt"));
         QCOMPARE(readBytes(path("one/data.csv")), QByteArray("first"));
+        QCOMPARE(readBytes(path("two/data.csv")), QByteArray("second"));
     }
 
     void hourglassFromFirstFileToTheEnd()

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -78,6 +79,34 @@ private slots:
         QCOMPARE(form.TabControl1->currentIndex(), 1);
         QVERIFY(form.Option1->isChecked());
         QVERIFY(form.Frame4->isEnabled());
+    }
+
+    void unreadableSettingsFileGivesOneReportAndAFreshStore()
+    {
+        const QByteArray garbage("[Tallowmere\nOption1=False\nTabSel=1\n");
+        QFile file(f->settings.fileName());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+        file.close();
+        f->prompts.answerMessage();
+        Form1& form = f->open();
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        QVERIFY2(f->prompts.shown().first().text.startsWith("The settings file " + f->settings.fileName()
+                                                            + " could not be read. It was kept as "),
+                 qPrintable(f->prompts.shown().first().text));
+        // The defaults, and a store that takes new choices without another word.
+        QCOMPARE(form.TabControl1->currentIndex(), 0);
+        QVERIFY(form.Option1->isChecked());
+        QCOMPARE(form.Text3->text(), DesktopFolderPath());
+        form.TabControl1->setCurrentIndex(1);
+        QCOMPARE(GetSetting("TabSel", 0), QString("1"));
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        const QDir folder = QFileInfo(f->settings.fileName()).dir();
+        const QStringList kept = folder.entryList({"Pellworth.conf.unreadable-*"});
+        QCOMPARE(kept.size(), 1);
+        QFile aside(folder.filePath(kept[0]));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), garbage);
     }
 
     void badTabValueIsReportedAtLine136()

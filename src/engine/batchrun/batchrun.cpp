@@ -3,6 +3,7 @@
 #include "base/appinfo.h"
 #include "base/statefolder.h"
 #include "engine/batchrun/filetests.h"
+#include "engine/replace/targetclaims.h"
 
 #include <QDir>
 #include <QScopedValueRollback>
@@ -116,6 +117,14 @@ void BatchRun::run(GuardedProcedure& proc)
     m_caption = m_window.caption();
     m_shownCaption.clear();
     m_rows = rows;
+    // The list as it stands: no result of this run may replace one of its files.
+    TargetClaims claims;
+    for (int row = 1; row <= rows; ++row) {
+        try {
+            claims.addSource(m_window.rowText(row));
+        } catch (const Failure&) {
+        }
+    }
     EngineContext context{m_services.reporter, [this] { return m_window.destination(); },
                           [this] { m_services.yield(); }, [this] { return stopping(); }};
     context.keepAlive = [this] {
@@ -126,9 +135,14 @@ void BatchRun::run(GuardedProcedure& proc)
         if (total > 0 && m_fileTime.elapsed() >= m_options.percentAfterMs)
             showProgress(int(done * 100 / total));
     };
-    if (m_undoReady)
-        context.beforeReplace = [this](const QString& target, const QString& result) { m_undo.keep(target, result); };
+    if (m_undoReady) {
+        context.keepBeforeReplace = [this](const QString& target, const QString& result, bool overwritesTarget) {
+            m_undo.keep(target, result, overwritesTarget);
+        };
+        context.afterReplace = [this](const QString& target) { m_undo.replaced(target); };
+    }
     context.countOnly = m_countOnly;
+    context.claims = &claims;
 
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {

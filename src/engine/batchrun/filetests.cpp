@@ -12,11 +12,11 @@ bool FolderExists(const QString& path)
     return QFileInfo(path).isDir();
 }
 
-qint32 FileSize2(const QString& path)
+qint64 FileSize2(const QString& path)
 {
     try {
         const SourceFile file(path);
-        return static_cast<qint32>(static_cast<quint32>(file.size() & 0xFFFFFFFF));
+        return file.size();
     } catch (const Failure&) {
         return -1;
     }
@@ -33,7 +33,8 @@ QString skipReason(const QString& path)
         const SourceFile file(path);
         if (file.size() == 0)
             return QStringLiteral("empty");
-        return QStringLiteral("too large: 2 GiB or more");
+        // Only a file that changed between the two looks gets here.
+        return QStringLiteral("changed while it was checked");
     } catch (const Failure& failure) {
         if (!info.isFile())
             return QStringLiteral("not a regular file");

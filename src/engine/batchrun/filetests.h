@@ -8,9 +8,9 @@
 // empty path and any failure.
 bool FolderExists(const QString& path);
 
-// The size of a regular file that can be opened for reading, as the low 32
-// bits read as a signed number; -1 for anything else.
-qint32 FileSize2(const QString& path);
+// The size of a regular file that can be opened for reading, all 64 bits of
+// it; -1 for anything else.
+qint64 FileSize2(const QString& path);
 
 // Why a row that FileSize2 refuses is skipped: "empty", "missing", "a folder",
 // "not a regular file", or "not readable: " and the system's reason.

@@ -88,6 +88,53 @@ void copyKeepingAttributes(const QString& from, const QString& to)
 #endif
 }
 
+// Writes the kept bytes into the file itself, so that its other hard links,
+// owner and attributes stay as the run kept them; the times come back too.
+void copyIntoPlace(const QString& from, const QString& to)
+{
+#ifdef Q_OS_UNIX
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw Failure(in.errorString());
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (out < 0)
+        throwSystemError(errno);
+    int error = 0;
+    qint64 offset = 0;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    while (error == 0) {
+        const qint64 got = in.read(block.data(), block.size());
+        if (got < 0)
+            error = EIO;
+        if (got <= 0)
+            break;
+        for (qint64 done = 0; done < got && error == 0;) {
+            const ssize_t put = ::pwrite(out, block.constData() + done, size_t(got - done), offset + done);
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+        offset += got;
+    }
+    struct stat info;
+    if (error == 0 && ::stat(QFile::encodeName(from).constData(), &info) == 0) {
+        const struct timespec times[2] = {info.st_atim, info.st_mtim};
+        if (::ftruncate(out, offset) != 0 || ::fsync(out) != 0)
+            error = errno;
+        (void)::futimens(out, times);
+    }
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        throwSystemError(error);
+#else
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        throw Failure(QStringLiteral("Could not copy %1").arg(QDir::toNativeSeparators(from)));
+#endif
+}
+
 // A free name beside `target` for the file that will take its place.
 QString freeNameBeside(const QString& target)
 {
@@ -152,6 +199,7 @@ void UndoStore::drop()
 void UndoStore::begin()
 {
     drop();
+    m_pending.clear();
     if (!QDir().mkpath(m_folder))
         throw Failure(QStringLiteral("Could not create the undo folder %1").arg(QDir::toNativeSeparators(m_folder)));
     // Old versions of the user's files: for the user's eyes only.
@@ -159,7 +207,7 @@ void UndoStore::begin()
     writeRecord({}, false);
 }
 
-void UndoStore::keep(const QString& target, const QString& result)
+void UndoStore::keep(const QString& target, const QString& result, bool overwritesTarget)
 {
     Entry entry;
     entry.target = QFileInfo(target).absoluteFilePath();
@@ -168,10 +216,29 @@ void UndoStore::keep(const QString& target, const QString& result)
     if (!entry.created) {
         entry.kept = m_folder + QLatin1Char('/') + QString::number(++m_kept);
         QFile::remove(entry.kept);
-        if (!makeLink(target, entry.kept))
+        if (overwritesTarget || !makeLink(target, entry.kept))
             copyKeepingAttributes(target, entry.kept);
     }
+    if (overwritesTarget) {
+        entry.overwritten = true;
+        m_pending.append(entry);
+        return;
+    }
+    // The result's file becomes the target by the rename, so its stamp holds.
     writeRecord({entry}, true);
+}
+
+void UndoStore::replaced(const QString& target)
+{
+    const QString path = QFileInfo(target).absoluteFilePath();
+    for (qsizetype i = 0; i < m_pending.size(); ++i) {
+        if (m_pending[i].target != path)
+            continue;
+        Entry entry = m_pending.takeAt(i);
+        entry.result = fileStamp(path);
+        writeRecord({entry}, true);
+        return;
+    }
 }
 
 int UndoStore::fileCount() const
@@ -222,6 +289,11 @@ UndoOutcome UndoStore::undoOne(const Entry& entry)
             throw Failure(QStringLiteral("Could not remove it"));
         return {entry.target, UndoOutcome::Removed, {}};
     }
+    if (entry.overwritten) {
+        copyIntoPlace(entry.kept, entry.target);
+        QFile::remove(entry.kept);
+        return {entry.target, UndoOutcome::Restored, {}};
+    }
     // The old file goes beside the target first, so that the target is
     // replaced in one step and is never missing.
     const QString beside = freeNameBeside(entry.target);
@@ -247,7 +319,7 @@ QList<UndoStore::Entry> UndoStore::readRecord() const
     while (!in.atEnd()) {
         Entry entry;
         in >> entry.created >> entry.target >> entry.kept >> entry.result.device >> entry.result.inode
-            >> entry.result.size >> entry.result.modifiedNs;
+            >> entry.result.size >> entry.result.modifiedNs >> entry.overwritten;
         if (in.status() != QDataStream::Ok)
             break;
         entries.append(entry);
@@ -263,7 +335,7 @@ void UndoStore::writeRecord(const QList<Entry>& entries, bool append) const
     QDataStream out(&file);
     for (const Entry& entry : entries) {
         out << entry.created << entry.target << entry.kept << entry.result.device << entry.result.inode
-            << entry.result.size << entry.result.modifiedNs;
+            << entry.result.size << entry.result.modifiedNs << entry.overwritten;
     }
     if (out.status() != QDataStream::Ok || !file.flush())
         throw Failure(QStringLiteral("Could not record the old file for undo: %1").arg(file.errorString()));

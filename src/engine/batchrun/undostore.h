@@ -40,8 +40,11 @@ public:
     // Drops the last run's data and starts an empty record. Throws Failure.
     void begin();
     // Called just before `result` takes the place of `target`. Throws Failure:
-    // then the target must stay as it is.
-    void keep(const QString& target, const QString& result);
+    // then the target must stay as it is. Where the target file itself will be
+    // overwritten, its old bytes are copied (a link would see the new ones) and
+    // the entry is recorded by replaced() once the result is in place.
+    void keep(const QString& target, const QString& result, bool overwritesTarget = false);
+    void replaced(const QString& target);
     // The number of files that undo would give back or remove.
     int fileCount() const;
     bool isEmpty() const { return fileCount() == 0; }
@@ -58,6 +61,7 @@ public:
 private:
     struct Entry {
         bool created = false;
+        bool overwritten = false; // the result was copied into the file itself
         QString target;
         QString kept;
         FileStamp result;
@@ -69,6 +73,7 @@ private:
 
     QString m_folder;
     int m_kept = 0;
+    QList<Entry> m_pending;
 };
 
 // The stamp of an existing file; size -1 when there is none.

@@ -1,13 +1,13 @@
 #include "engine/replace/filereplacement.h"
 
 #include "engine/replace/streamreplacer.h"
+#include "engine/replace/targetclaims.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <memory>
 #include <optional>
 
@@ -32,12 +32,6 @@ bool pairsFitBytes(const QList<ReplacementPair>& pairs, TextEncoding encoding)
             return false;
     }
     return true;
-}
-
-bool isSameFile(const QString& a, const QString& b)
-{
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 // What differs between working on the file's bytes and on UTF-16 text.
@@ -67,13 +61,15 @@ struct TextUnits {
 // The output side: bytes go out as they are, text through a strict encoder.
 class ResultSink {
 public:
-    ResultSink(const QString& target, TextEncoding encoding, bool durable,
-               const std::function<void(const QString&, const QString&)>& beforeReplace)
-        : m_writer(target, encoding, durable), m_encoder(encoding, target)
+    ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source)
+        : m_writer(target, encoding, source), m_encoder(encoding, target)
     {
-        if (beforeReplace)
-            m_writer.setBeforeReplace(beforeReplace);
     }
+    ResultSink(const QString& target, TextEncoding encoding)
+        : m_writer(target, encoding, false), m_encoder(encoding, target)
+    {
+    }
+    ResultWriter& writer() { return m_writer; }
     void put(std::string_view bytes) { m_writer.write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
     void put(std::u16string_view text)
     {
@@ -121,7 +117,7 @@ private:
         std::optional<ReadFileChunks> reader;
         const bool opened = m_proc.step(m_steps.read, [&] {
             source = m_context.openSource ? m_context.openSource(m_sourcePath)
-                                          : std::make_unique<SourceFile>(m_sourcePath);
+                                          : std::make_unique<SourceFile>(m_sourcePath, m_context.afterSourceOpen);
             reader.emplace(*source, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
         });
         if (!opened)
@@ -215,22 +211,43 @@ private:
             }
             const bool written = m_proc.step(m_steps.write, [&] {
                 if (!m_target)
-                    throw Failure(QStringLiteral("No destination is selected"));
+                    throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
                 if (!sink)
-                    sink = std::make_unique<ResultSink>(*m_target, encoding, isSameFile(*m_target, m_sourcePath),
-                                                        m_context.beforeReplace);
+                    sink = openSink(reader.source(), encoding);
                 sink->put(chain.settled());
                 if (!last)
                     return;
                 // A file left as it was needs no rewriting: it keeps its bytes and its time.
-                if (chain.replacements() == 0 && isSameFile(*m_target, m_sourcePath))
+                if (chain.replacements() == 0 && sink->writer().inPlace())
                     return;
+                // Read to its end, and still what was read: else the result is not whole.
+                reader.source().checkUnchanged();
                 reader.source().close();
                 sink->commit();
+                if (m_context.claims)
+                    m_context.claims->recordWritten(sink->writer());
+                if (m_context.afterReplace)
+                    m_context.afterReplace(*m_target);
             });
             if (!written || last)
                 return Outcome::Finished;
         }
+    }
+
+    std::unique_ptr<ResultSink> openSink(const ByteSource& source, TextEncoding encoding)
+    {
+        // A source in memory (tests) has no place on disk to share with a target.
+        const auto* file = dynamic_cast<const SourceFile*>(&source);
+        auto sink = file ? std::make_unique<ResultSink>(*m_target, encoding, *file)
+                         : std::make_unique<ResultSink>(*m_target, encoding);
+        if (m_context.claims && file)
+            m_context.claims->check(*file, sink->writer());
+        if (m_context.beforeReplace) {
+            sink->writer().setBeforeReplace([this, hook = m_context.beforeReplace] { hook(*m_target); });
+        }
+        if (m_context.keepBeforeReplace)
+            sink->writer().setKeepOld(m_context.keepBeforeReplace);
+        return sink;
     }
 
     // Once per file, at its first chunk, so that a destination changed in the

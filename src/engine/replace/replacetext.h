@@ -21,6 +21,8 @@ struct Destination {
     QString outputFolder;
 };
 
+class TargetClaims;
+
 struct EngineContext {
     ErrorReporter& reporter;                   // the entries report through it
     std::function<Destination()> destination;  // read once per file, at its first chunk
@@ -35,11 +37,20 @@ struct EngineContext {
     int keepAliveMs = 20;
     // May be empty: how much of the current source has been read, in bytes.
     std::function<void(qint64 done, qint64 total)> progress;
-    // May be empty: called with the final target and the finished result just
-    // before the result takes the target's place; throwing leaves the target as it was.
-    std::function<void(const QString& target, const QString& result)> beforeReplace;
+    // May be empty: keeps the way back. Called with the final target and the
+    // finished result just before the result takes the target's place, with
+    // whether the target file itself will be overwritten (it then has to be
+    // copied, not linked); throwing leaves the target as it was. afterReplace
+    // follows once the result is in place.
+    std::function<void(const QString& target, const QString& result, bool overwritesTarget)> keepBeforeReplace;
+    std::function<void(const QString& target)> afterReplace;
     // Reads and counts, writes nothing.
     bool countOnly = false;
+    TargetClaims* claims = nullptr;            // a run's collision rules; none for a file on its own
+    // For tests that race another program against the engine: as soon as the
+    // source is open, and just before a result replaces its target.
+    std::function<void(const QString&)> afterSourceOpen;
+    std::function<void(const QString&)> beforeReplace;
     // Opens a source's bytes; empty for the file itself. Throws Failure.
     std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
 };

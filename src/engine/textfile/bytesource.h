@@ -21,6 +21,9 @@ public:
     virtual qsizetype read(char* buffer, qsizetype maxSize) = 0;
     // Throws Failure.
     virtual void seek(qint64 position) = 0;
+    // Throws Failure when another program has changed the source since it
+    // was opened, so that a result made from it is not whole.
+    virtual void checkUnchanged() const {}
     // Lets go of the file before a result is put in its place.
     virtual void close() {}
 };

@@ -1,18 +1,24 @@
 #include "engine/textfile/resultwriter.h"
 
 #include "base/failure.h"
+#include "engine/textfile/sourcefile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #endif
 
@@ -21,97 +27,200 @@ namespace {
 // Output is gathered into blocks of this size before it goes to the file.
 constexpr qsizetype blockSize = 1 << 20;
 constexpr qsizetype directWriteSize = 1 << 16;
-// As many links as the system itself follows before it gives up.
-constexpr int maxLinks = 40;
 // The temporary file's name holds at most this much of the target's name, so
 // that a target whose name is as long as names may be still gets one.
 constexpr qsizetype temporaryNameChars = 64;
+// What tells a temporary file of ours, for instance one left by a hard kill.
+const QString temporaryMarker = QStringLiteral(".tallowmere-tmp-");
 
-// The file that a target path stands for: every symbolic link on the way is
-// followed, also to a file that doesn't exist yet (the result then creates it).
-QString finalPathOf(const QString& targetPath)
+QByteArray temporaryName(const QString& targetName)
 {
-    QString path = targetPath;
-    for (int links = 0;; ++links) {
-        const QFileInfo target(path);
-        if (!target.isSymbolicLink())
-            return path;
-        if (links == maxLinks)
-            throwSystemError(ELOOP);
-        path = target.symLinkTarget(); // absolute, also for a relative link
-    }
-}
-
-void checkTargetWritable(const QFileInfo& target)
-{
-    if (!target.exists())
-        return;
-    if (target.isDir())
-        throwSystemError(EISDIR);
-    // A FIFO or a device in the target's place would block or take the result.
-    if (!target.isFile())
-        throw Failure(QStringLiteral("Not a regular file"));
-    // Root may write anything; a file that nobody may write is still meant to stay as it is.
-    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (!(target.permissions() & anyWrite) || !target.isWritable())
-        throwSystemError(EACCES);
-}
-
-QString temporaryTemplate(const QFileInfo& target)
-{
-    QString name = target.fileName();
+    QString name = targetName;
     if (name.size() > temporaryNameChars)
         name.truncate(name.at(temporaryNameChars - 1).isHighSurrogate() ? temporaryNameChars - 1 : temporaryNameChars);
-    return target.absolutePath() + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX");
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString tail;
+    for (int i = 0; i < 6; ++i)
+        tail += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
+    return QFile::encodeName(QLatin1Char('.') + name + temporaryMarker + tail);
 }
 
-// The failure of opening the temporary file, told as the system tells it.
-[[noreturn]] void throwOpenFailure(const QString& folder, const QFile& file)
+// A write cut short sets no error of its own: the disk is full.
+qint64 writeSome(int fd, const char* data, qsizetype size)
 {
-    if (!QFileInfo(folder).isDir())
-        throwSystemError(ENOENT);
-    throw Failure(file.errorString());
-}
-
-// The result gets the owner and permission bits that the target had, or a new
-// file's usual permissions.
-void takeOverAttributes(QFile& result, const QFileInfo& target)
-{
-#ifdef Q_OS_UNIX
-    const int handle = result.handle();
-    struct stat existing;
-    if (::stat(QFile::encodeName(target.filePath()).constData(), &existing) != 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        (void)::fchmod(handle, 0666 & ~mask);
-        return;
-    }
-    // Owner first, as a change of owner may clear set-ID bits. Only root may
-    // give a file away; others keep at least the group where they may.
-    if (::fchown(handle, existing.st_uid, existing.st_gid) != 0)
-        (void)::fchown(handle, uid_t(-1), existing.st_gid);
-    // The bits as they are: Qt's permission flags would fold the running
-    // user's own rights into the owner's.
-    (void)::fchmod(handle, existing.st_mode & 07777);
+#ifdef Q_OS_WIN
+    const int written = ::_write(fd, data, unsigned(qMin<qsizetype>(size, 1 << 30)));
 #else
-    if (target.exists())
-        result.setPermissions(target.permissions());
+    const ssize_t written = ::write(fd, data, size_t(size));
 #endif
+    if (written == 0)
+        errno = ENOSPC;
+    return written;
 }
+
+#ifdef Q_OS_UNIX
+// Every extended attribute, ACLs included (they are system.posix_acl_*).
+// False when one of them could not be read or set.
+bool copyExtendedAttributes(int from, int to)
+{
+    ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP;
+    QByteArray names(size, '\0');
+    size = ::flistxattr(from, names.data(), size_t(names.size()));
+    if (size < 0)
+        return false;
+    names.truncate(size);
+    for (const QByteArray& name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t valueSize = ::fgetxattr(from, name.constData(), nullptr, 0);
+        if (valueSize < 0)
+            return false;
+        QByteArray value(valueSize, '\0');
+        const ssize_t got = ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
+        if (got < 0 || ::fsetxattr(to, name.constData(), value.constData(), size_t(got), 0) != 0)
+            return false;
+    }
+    return true;
+}
+#endif
 
 } // namespace
 
 ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable)
-    : m_finalPath(finalPathOf(targetPath)), m_durable(durable)
+    : m_durable(durable)
 {
-    const QFileInfo final(m_finalPath);
-    checkTargetWritable(final);
-    m_file.setFileTemplate(temporaryTemplate(final));
-    if (!m_file.open())
-        throwOpenFailure(final.absolutePath(), m_file);
-    takeOverAttributes(m_file, final);
+    open(targetPath, encoding, nullptr);
+}
+
+ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source)
+{
+    open(targetPath, encoding, &source);
+}
+
+ResultWriter::~ResultWriter()
+{
+    if (m_done || m_keepTemporary || m_temporaryName.isEmpty())
+        return;
+#ifdef Q_OS_UNIX
+    (void)::unlinkat(m_place.folder.get(), m_temporaryName.constData(), 0);
+#else
+    m_temporary.reset();
+    QFile::remove(temporaryPath());
+#endif
+}
+
+void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const SourceFile* source)
+{
+    m_place = locateFile(targetPath);
+    const FileIdentity found = m_place.identity();
+    m_expected = found;
+    if (source && found.sameFile(source->identity())) {
+        m_inPlace = true;
+        m_durable = true;
+        m_expected = source->identity();
+        if (!found.sameState(m_expected))
+            throwChangedDuringRun(targetPath);
+    }
+    if (found.exists) {
+#ifdef Q_OS_UNIX
+        struct stat st;
+        if (::fstatat(m_place.folder.get(), m_place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            throwFileError(targetPath, errno);
+        if (S_ISDIR(st.st_mode))
+            throwFileError(targetPath, EISDIR);
+        // A FIFO or a device in the target's place would block or take the result.
+        if (!S_ISREG(st.st_mode))
+            throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
+        // Root may write anything; a file that nobody may write is still meant to stay as it is.
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+            throwFileError(targetPath, EACCES);
+        if (::faccessat(m_place.folder.get(), m_place.name.constData(), W_OK, 0) != 0)
+            throwFileError(targetPath, errno);
+#else
+        const QFileInfo info(targetPath);
+        if (info.isDir())
+            throwFileError(targetPath, EISDIR);
+        if (!info.isFile())
+            throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
+        if (!info.isWritable())
+            throwFileError(targetPath, EACCES);
+#endif
+    }
+    createTemporary();
+    keepAttributes();
     m_buffer.reserve(blockSize + blockSize / 4);
     m_buffer.append(markOf(encoding));
+}
+
+void ResultWriter::createTemporary()
+{
+    // A few names: another writer may just have taken one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_temporaryName = temporaryName(QFileInfo(m_place.path).fileName());
+#ifdef Q_OS_UNIX
+        const int fd = ::openat(m_place.folder.get(), m_temporaryName.constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+#else
+        const int fd = ::_wopen(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporaryPath()).utf16()),
+                                _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#endif
+        if (fd >= 0) {
+            m_temporary = FileHandle(fd);
+            return;
+        }
+        if (errno != EEXIST) {
+            const int error = errno;
+            m_temporaryName.clear();
+            throwFileError(m_place.path, error);
+        }
+    }
+    const QByteArray name = m_temporaryName;
+    m_temporaryName.clear();
+    throwFileError(QFile::decodeName(name), EEXIST);
+}
+
+// The result gets what belongs to the file it replaces: owner, group,
+// permission bits, extended attributes and ACLs; a new file gets the usual
+// permissions. Where the new file cannot carry them all, or the file has other
+// hard links that a rename would leave with the old text, the result is
+// copied over the file itself at commit instead.
+void ResultWriter::keepAttributes()
+{
+#ifdef Q_OS_UNIX
+    const int temporary = m_temporary.get();
+    struct stat existing;
+    if (::fstatat(m_place.folder.get(), m_place.name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        (void)::fchmod(temporary, 0666 & ~mask);
+        return;
+    }
+    bool kept = existing.st_nlink == 1;
+    // Owner first, as a change of owner may clear set-ID bits.
+    if (::fchown(temporary, existing.st_uid, existing.st_gid) != 0)
+        kept = false;
+    // The bits as they are: Qt's permission flags would fold the running
+    // user's own rights into the owner's.
+    (void)::fchmod(temporary, existing.st_mode & 07777);
+    const FileHandle original(::openat(m_place.folder.get(), m_place.name.constData(),
+                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!original.isOpen() || !copyExtendedAttributes(original.get(), temporary))
+        kept = false;
+    m_copyOver = !kept;
+#else
+    if (m_expected.exists)
+        QFile::setPermissions(temporaryPath(), QFileInfo(m_place.path).permissions());
+#endif
+}
+
+QStringList ResultWriter::targetKeys() const
+{
+    QStringList keys{m_place.placeKey()};
+    if (m_expected.exists)
+        keys << m_expected.key();
+    return keys;
 }
 
 void ResultWriter::write(const char* data, qsizetype size)
@@ -136,62 +245,152 @@ void ResultWriter::flush()
     m_buffer.clear();
 }
 
-// A short write (the disk filling up) sets no error; writing the rest then
-// fails with the system's reason.
 void ResultWriter::writeFully(const char* data, qsizetype size)
 {
     while (size > 0) {
-        const qint64 written = m_file.write(data, size);
+        const qint64 written = writeSome(m_temporary.get(), data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written <= 0)
-            throw Failure(m_file.errorString());
+            throwFileError(m_place.path, errno);
         data += written;
         size -= written;
+        m_written += written;
     }
 }
 
+// The steps in order: the whole result written and, where it replaces the
+// user's file, on the disk; the target checked to be still what was read;
+// then the result put in its place.
 void ResultWriter::commit()
 {
     flush();
-    if (!m_file.flush())
-        throw Failure(m_file.errorString());
-    if (m_durable) {
-#ifdef Q_OS_UNIX
-        if (::fdatasync(m_file.handle()) != 0)
-            throwSystemError(errno);
-#elif defined(Q_OS_WIN)
-        if (_commit(m_file.handle()) != 0)
-            throwSystemError(errno);
-#endif
-    }
-    m_file.close();
-    if (m_file.error() != QFile::NoError)
-        throw Failure(m_file.errorString());
-    replaceTarget();
+    if (m_durable || m_copyOver)
+        syncTemporary();
+    if (m_keepOld)
+        m_keepOld(m_place.path, temporaryPath(), m_copyOver);
+    if (m_beforeReplace)
+        m_beforeReplace();
+    checkTargetUnchanged();
+    if (m_copyOver)
+        copyOver();
+    else
+        renameOver();
+    m_done = true;
+    if (m_durable)
+        syncFolder();
 }
 
-void ResultWriter::replaceTarget()
+void ResultWriter::syncTemporary()
 {
-    const QString temporary = m_file.fileName();
-    if (m_beforeReplace)
-        m_beforeReplace(m_finalPath, temporary);
-#ifdef Q_OS_WIN
-    if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporary).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_finalPath).utf16()),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw Failure(qt_error_string(int(::GetLastError())));
-#else
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_finalPath).constData()) != 0)
-        throwSystemError(errno);
-#endif
-    m_file.setAutoRemove(false);
 #ifdef Q_OS_UNIX
-    if (m_durable) {
-        // The rename reaches the disk with its folder.
-        const int folder = ::open(QFile::encodeName(QFileInfo(m_finalPath).absolutePath()).constData(), O_RDONLY);
-        if (folder >= 0) {
-            (void)::fsync(folder);
-            ::close(folder);
-        }
-    }
+    if (::fdatasync(m_temporary.get()) != 0)
+        throwFileError(m_place.path, errno);
+#elif defined(Q_OS_WIN)
+    if (::_commit(m_temporary.get()) != 0)
+        throwFileError(m_place.path, errno);
 #endif
+}
+
+// In place: the very file that was read, neither written, replaced, renamed
+// nor deleted since. Into a folder: the file found there, or still none.
+void ResultWriter::checkTargetUnchanged() const
+{
+    const FileIdentity now = m_place.identity();
+    if (m_expected.exists ? !now.sameState(m_expected) : now.exists)
+        throwChangedDuringRun(m_place.path);
+}
+
+void ResultWriter::renameOver()
+{
+#ifdef Q_OS_UNIX
+    m_resultKey = identityOfHandle(m_temporary.get()).key();
+    const int folder = m_place.folder.get();
+    int result = -1;
+    if (!m_expected.exists) {
+        // A file that appeared since the check is not replaced.
+        result = ::renameat2(folder, m_temporaryName.constData(), folder, m_place.name.constData(), RENAME_NOREPLACE);
+        if (result != 0 && errno == EEXIST)
+            throwChangedDuringRun(m_place.path);
+    }
+    if (result != 0 && (m_expected.exists || errno == EINVAL || errno == ENOSYS))
+        result = ::renameat(folder, m_temporaryName.constData(), folder, m_place.name.constData());
+    if (result != 0)
+        throwFileError(m_place.path, errno);
+    m_temporary.reset();
+#else
+    m_temporary.reset();
+    if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporaryPath()).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_place.path).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throwFileFailure(m_place.path, qt_error_string(int(::GetLastError())));
+    m_resultKey = QFileInfo(m_place.path).absoluteFilePath();
+#endif
+}
+
+// The file itself takes the result, so that its inode, hard links, owner and
+// attributes stay. The space is taken first, so a full disk fails before a
+// byte of the file changes; from the first byte on, the temporary file holds
+// the whole result until the copy has ended.
+void ResultWriter::copyOver()
+{
+#ifdef Q_OS_UNIX
+    const FileHandle target(::openat(m_place.folder.get(), m_place.name.constData(),
+                                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!target.isOpen())
+        throwFileError(m_place.path, errno);
+    if (!identityOfHandle(target.get()).sameState(m_expected))
+        throwChangedDuringRun(m_place.path);
+    const int reserved = ::posix_fallocate(target.get(), 0, qMax<qint64>(m_written, 1));
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+        throwFileError(m_place.path, reserved);
+
+    m_keepTemporary = true;
+    auto fail = [this](int error) {
+        throwFileFailure(m_place.path, systemErrorText(error) + QStringLiteral("; the whole result is kept in ")
+                                           + temporaryPath());
+    };
+    QByteArray block(blockSize, Qt::Uninitialized);
+    for (qint64 offset = 0; offset < m_written;) {
+        const ssize_t got = ::pread(m_temporary.get(), block.data(), size_t(qMin<qint64>(blockSize, m_written - offset)), offset);
+        if (got <= 0)
+            fail(got < 0 ? errno : EIO);
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::pwrite(target.get(), block.constData() + done, size_t(got - done), offset + done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                fail(put < 0 ? errno : ENOSPC);
+            done += put;
+        }
+        offset += got;
+    }
+    if (::ftruncate(target.get(), m_written) != 0 || ::fsync(target.get()) != 0)
+        fail(errno);
+    m_resultKey = m_expected.key();
+    m_keepTemporary = false;
+    m_temporary.reset();
+    (void)::unlinkat(m_place.folder.get(), m_temporaryName.constData(), 0);
+#endif
+}
+
+void ResultWriter::syncFolder()
+{
+#ifdef Q_OS_UNIX
+    // The rename reaches the disk with its folder.
+    const FileHandle folder(::openat(m_place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.isOpen())
+        (void)::fsync(folder.get());
+#endif
+}
+
+QString ResultWriter::temporaryPath() const
+{
+#ifdef Q_OS_LINUX
+    // The folder the file lies in, also where a link led there.
+    const QString folder = QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(m_place.folder.get())).symLinkTarget();
+    if (!folder.isEmpty())
+        return folder + QLatin1Char('/') + QFile::decodeName(m_temporaryName);
+#endif
+    return QFileInfo(m_place.path).absolutePath() + QLatin1Char('/') + QFile::decodeName(m_temporaryName);
 }

@@ -1,49 +1,91 @@
-// Writes one result file atomically: a temporary file beside the target,
-// written in blocks and renamed over the target only when committed. Until
-// then the target stays exactly as it was, whatever fails; a writer destroyed
-// without commit() leaves no trace. The replacement engine's sink.
+// Writes one result file atomically: a temporary file beside the target (its
+// name carries ".tallowmere-tmp-"), written in blocks and put in the target's
+// place only when committed, and only while the target is still what it was
+// when the writer looked at it. Until then the target stays exactly as it
+// was, whatever fails; a writer destroyed without commit() leaves no trace.
+// The replacement engine's sink.
 #pragma once
 
+#include "engine/textfile/fileplace.h"
 #include "engine/textfile/textencoding.h"
 
 #include <QByteArray>
-#include <QTemporaryFile>
 #include <QString>
 #include <functional>
+
+class SourceFile;
 
 class ResultWriter {
 public:
     // Refuses a target without write permission ("Permission denied", also
-    // for root) and a folder, FIFO or device in the target's place; follows a
-    // symlinked target, link by link, to its file. Writes the encoding's mark.
-    // Throws Failure.
+    // for root, or the system's reason such as a read-only file system), a
+    // folder, FIFO or device in the target's place, and a link that the
+    // protected-symlinks rule would not follow; follows other links to their
+    // file. Writes the encoding's mark. Throws Failure naming the target.
     // A durable writer also forces the result to the disk before the rename:
     // worth its cost only where the result replaces the user's source.
     ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable);
+    // As above; when the target is the source's own file the result replaces
+    // it in place, durably, and only while it is still what was read.
+    ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source);
     ResultWriter(const ResultWriter&) = delete;
     ResultWriter& operator=(const ResultWriter&) = delete;
+    ~ResultWriter();
+
+    bool inPlace() const { return m_inPlace; }
+    const QString& targetPath() const { return m_place.path; }
+    // Keys of the target for a run's collision rules: its device and inode
+    // when it exists, and its folder's key with its name.
+    QStringList targetKeys() const;
+    // After commit(): the key of the file that holds the result.
+    const QString& resultKey() const { return m_resultKey; }
+    // After commit(): the key of the file that the result replaced and that is
+    // gone now; empty where the file itself took the result or none was there.
+    QString replacedKey() const { return m_copyOver ? QString() : m_expected.key(); }
+    // Runs in commit() just before the target is replaced (tests race it).
+    void setBeforeReplace(std::function<void()> hook) { m_beforeReplace = std::move(hook); }
+    // Runs in commit() once the result is complete, before the check and the
+    // replacement, with the target, the finished result and whether the
+    // target file itself will be overwritten; when it throws, the target stays.
+    using KeepOld = std::function<void(const QString& target, const QString& result, bool overwritesTarget)>;
+    void setKeepOld(KeepOld keep) { m_keepOld = std::move(keep); }
 
     // Bytes already in the target's encoding. Throws Failure.
     void write(const char* data, qsizetype size);
     void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
-    // Called with the final target and the finished result's path just before
-    // the result takes the target's place; when it throws, the target stays.
-    void setBeforeReplace(std::function<void(const QString& target, const QString& result)> hook)
-    {
-        m_beforeReplace = std::move(hook);
-    }
-    // Puts the result in the target's place; it keeps the target's owner and
-    // permission bits where the system lets it.
+    // Puts the result in the target's place. The file keeps its owner,
+    // permission bits, extended attributes and ACLs; where a new file could
+    // not keep them all, or the target has other hard links, the result is
+    // copied over the file itself and the complete temporary file is kept as
+    // the recovery copy until that copy has ended. Throws Failure, also when
+    // another program changed the target meanwhile.
     void commit();
 
 private:
+    void open(const QString& targetPath, TextEncoding encoding, const SourceFile* source);
+    void createTemporary();
+    void keepAttributes();
     void flush();
     void writeFully(const char* data, qsizetype size);
-    void replaceTarget();
+    void syncTemporary();
+    void checkTargetUnchanged() const;
+    void renameOver();
+    void copyOver();
+    void syncFolder();
+    QString temporaryPath() const;
 
-    QString m_finalPath;
-    bool m_durable;
-    QTemporaryFile m_file;
+    FilePlace m_place;
+    FileIdentity m_expected; // the target as found, or the source as read
+    bool m_inPlace = false;
+    bool m_durable = false;
+    bool m_copyOver = false;
+    bool m_keepTemporary = false;
+    bool m_done = false;
+    FileHandle m_temporary;
+    QByteArray m_temporaryName;
+    qint64 m_written = 0;
     QByteArray m_buffer;
-    std::function<void(const QString&, const QString&)> m_beforeReplace;
+    QString m_resultKey;
+    std::function<void()> m_beforeReplace;
+    KeepOld m_keepOld;
 };

@@ -60,7 +60,7 @@ private slots:
                                             + QStringList{source, "Berlin", "Hamburg"});
             QCOMPARE(run.exitCode, 0);
             QCOMPARE(run.reports.size(), 1);
-            QVERIFY2(run.reports[0].startsWith("File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
+            QVERIFY2(run.reports[0].startsWith((destination.isEmpty() ? source : target) + ": File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
                      qPrintable(run.reports[0]));
             QCOMPARE(readBytes(source), old);
             QCOMPARE(readBytes(target), QByteArray("previous result"));
@@ -110,7 +110,7 @@ private slots:
         const HelperRun run = runHelper({"--as-nobody", source, "Berlin", "Hamburg"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.reports.size(), 1);
-        QVERIFY2(run.reports[0].startsWith("Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
+        QVERIFY2(run.reports[0].startsWith(source + ": Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
                  qPrintable(run.reports[0]));
         QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(readBytes(source), QByteArray("Berlin"));

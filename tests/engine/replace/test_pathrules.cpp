@@ -97,11 +97,11 @@ private slots:
         QVERIFY(!FolderExists(dir.filePath("missing")));
         QVERIFY(!FolderExists(""));
 
-        QCOMPARE(FileSize2(file), 5);
-        QCOMPARE(FileSize2(dir.filePath("missing")), -1);
-        QCOMPARE(FileSize2(dir.path()), -1);
-        QCOMPARE(FileSize2(fifo), -1);
-        QCOMPARE(FileSize2(""), -1);
+        QCOMPARE(FileSize2(file), qint64(5));
+        QCOMPARE(FileSize2(dir.filePath("missing")), qint64(-1));
+        QCOMPARE(FileSize2(dir.path()), qint64(-1));
+        QCOMPARE(FileSize2(fifo), qint64(-1));
+        QCOMPARE(FileSize2(""), qint64(-1));
     }
 };
 

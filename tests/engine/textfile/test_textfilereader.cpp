@@ -234,7 +234,7 @@ private slots:
                 ReadFileLines(path);
                 QFAIL("no failure");
             } catch (const Failure& failure) {
-                QCOMPARE(failure.description(), QString("Not a regular file"));
+                QCOMPARE(failure.description(), path + ": Not a regular file");
             }
             QVERIFY_THROWS_EXCEPTION(Failure, ReadFileChunks{path});
         }
@@ -243,7 +243,7 @@ private slots:
             ReadFileLines(m_dir.filePath("missing"));
             QFAIL("no failure");
         } catch (const Failure& failure) {
-            QCOMPARE(failure.description(), QString("No such file or directory"));
+            QCOMPARE(failure.description(), m_dir.filePath("missing") + ": No such file or directory");
         }
     }
 };

@@ -118,16 +118,17 @@ private slots:
         // A folder where the settings file should be: every write fails.
         QVERIFY(QFile::remove(f->settings.fileName()));
         QVERIFY(QDir().mkpath(f->settings.fileName()));
-        f->prompts.answerMessage().answerMessage();
+        f->prompts.answerMessage();
         QTest::mouseClick(form.Option2, Qt::LeftButton);
-        QCOMPARE(f->prompts.count(ShownPrompt::Message), 2);
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
+        QVERIFY(f->prompts.shown().first().text.startsWith("Cannot write the settings file " + f->settings.fileName()));
         QVERIFY(f->prompts.shown().first().text.contains("Form1.Option2_Click at line 100\r\r"));
-        QVERIFY(f->prompts.shown().last().text.contains("Form1.Option2_Click at line 102\r\r"));
         // The frame still follows the option.
         QVERIFY(!form.Frame4->isEnabled());
-        f->prompts.answerMessage();
-        form.Text3->setText("/x/");
-        QVERIFY(f->prompts.shown().last().text.contains("Form1.Text3_Change at line 100\r\r"));
+        // Told once a session, not once per keystroke.
+        QTest::keyClicks(form.Text3, "/x/");
+        QTest::mouseClick(form.Option1, Qt::LeftButton);
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
     }
 };
 
