@@ -4,7 +4,9 @@
 # and prints throughput, peak memory and the ratio peer/engine for each case.
 # Run by hand; it needs about 15 GB of free disk and 10 to 15 minutes.
 #   BUILD_DIR=build BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_KEEP=0 bench/run.sh [cases...]
-# Cases: one twenty files nomatch encodings (all by default).
+# Cases: one twenty files nomatch encodings (all by default), and pairs: from
+# one to 10,000 pairs on a 64 MiB file (peers on a slice of it, as sed and perl
+# take minutes per MiB with thousands of pairs) and 100,000 pairs on 1 MiB.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$root" && mkdir -p "${BUILD_DIR:-build}" && cd "${BUILD_DIR:-build}" && pwd)
@@ -13,7 +15,9 @@ size=${BENCH_SIZE:-1073741824}
 file_count=${BENCH_FILES:-2000}
 file_size=${BENCH_FILE_SIZE:-262144}
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(one twenty files nomatch encodings)
+[ ${#cases[@]} -gt 0 ] || cases=(one twenty files nomatch encodings pairs)
+pairs_size=${BENCH_PAIRS_SIZE:-67108864}
+slice_size=${BENCH_SLICE_SIZE:-1048576}
 
 # --- tools -------------------------------------------------------------------
 missing=()
@@ -68,13 +72,14 @@ sed_script() {
     printf 's/%s/%s/g\n' "$(sed_find "$find")" "$(sed_replace "$replace")"
   done <<<"$1"
 }
-# The texts sit in variables set once, so that \Q$f[j]\E is a literal that is
-# compiled once and the replacement is taken as it is.
+# The texts sit in variables set once, so that \Q$f_j\E is a literal that is
+# compiled once and the replacement is taken as it is. Plain scalars: in a
+# pattern, perl may read $f[1234] as $f followed by a character class.
 perl_script() {
   local find replace j=0 begin='BEGIN {' body=''
   while IFS=$'\t' read -r find replace; do
-    begin+=" \$f[$j] = $(perl_single "$find"); \$r[$j] = $(perl_single "$replace");"
-    body+=" s/\\Q\$f[$j]\\E/\$r[$j]/g;"
+    begin+=" \$f_$j = $(perl_single "$find"); \$r_$j = $(perl_single "$replace");"
+    body+=" s/\\Q\$f_$j\\E/\$r_$j/g;"
     j=$((j + 1))
   done <<<"$1"
   printf '%s }%s' "$begin" "$body"
@@ -140,6 +145,94 @@ run_big_case() { # title pairs [single]
   export -f sd_all
   measure "sd -s" "$bytes" "$engine_seconds" bash -c 'sd_all "$1" "$2"' _ "$pairs" "$work/sd.csv"
   same "$work/engine.csv" "$work/sd.csv"; rm -f "$work/sd.csv"
+}
+
+# --- many pairs ----------------------------------------------------------------
+# Codes as in a mapping table: an amount field ",1234.5" (each occurs a few
+# times in the data) or one that never occurs (",5000.0" and up, amounts stay
+# below 5000, but their first units are common).
+code_pairs() { # count kind(occurring|never|long) seed
+  awk -v n="$1" -v kind="$2" -v seed="$3" 'BEGIN {
+    srand(seed)
+    while (made < n) {
+      if (kind == "long") code = sprintf(",%d.%02d ", int(rand() * 5000), int(rand() * 100))
+      else code = sprintf(",%d.%d", (kind == "never" ? 5000 : 0) + int(rand() * 5000), int(rand() * 10))
+      if (code in seen) continue
+      seen[code] = 1; made++
+      printf "%s\t;%s;\n", code, substr(code, 2)
+    }
+  }'
+}
+
+# engine_only LABEL BYTES REFERENCE PAIRS FILE: the engine to an output folder
+engine_only() {
+  local label=$1 bytes=$2 reference=$3 pairs=$4 file=$5
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  measure "$label" "$bytes" "$reference" "$engine" --out "$work/out" "$pairs" "$file"
+}
+
+# peers_on_slice TITLE PAIRS: engine and peers in place on the slice, outputs compared
+peers_on_slice() {
+  local title=$1 pairs=$2 slice=$data/slice.csv
+  local slice_bytes
+  slice_bytes=$(stat -c %s "$slice")
+  echo "   $title on a $((slice_bytes / 1048576)) MiB slice, in place (peer/engine = how many times the engine's time)"
+  cp "$slice" "$work/engine.csv"
+  measure "engine" "$slice_bytes" - "$engine" "$pairs" "$work/engine.csv"
+  local engine_seconds=$last_seconds
+  sed_script "$(cat "$pairs")" >"$data/script.sed"
+  cp "$slice" "$work/sed.csv"
+  measure "sed -i -f" "$slice_bytes" "$engine_seconds" sed -i -f "$data/script.sed" "$work/sed.csv"
+  same "$work/engine.csv" "$work/sed.csv"; rm -f "$work/sed.csv"
+  # Too long for one argument: the script goes in a file.
+  perl_script "$(cat "$pairs")" >"$data/script.pl"
+  cp "$slice" "$work/perl.csv"
+  measure "perl -pi" "$slice_bytes" "$engine_seconds" perl -pi "$data/script.pl" "$work/perl.csv"
+  same "$work/engine.csv" "$work/perl.csv"; rm -f "$work/perl.csv"
+  if command -v sd >/dev/null 2>&1; then
+    cp "$slice" "$work/sd.csv"
+    export -f sd_all
+    measure "sd -s, one call per pair" "$slice_bytes" "$engine_seconds" bash -c 'sd_all "$1" "$2"' _ "$(cat "$pairs")" "$work/sd.csv"
+    same "$work/engine.csv" "$work/sd.csv"; rm -f "$work/sd.csv"
+  fi
+  rm -f "$work/engine.csv"
+}
+
+run_pairs_cases() {
+  local big=$data/pairs-base.csv small=$data/pairs-small.csv
+  [ -f "$big" ] || "$generate" "$big" "$pairs_size" 7
+  head -c "$slice_size" "$big" >"$data/slice.csv"
+  [ -f "$small" ] || "$generate" "$small" 1048576 8
+  local big_bytes small_bytes
+  big_bytes=$(stat -c %s "$big")
+  small_bytes=$(stat -c %s "$small")
+  local p=$data/pairs
+  mkdir -p "$p"
+  printf '%s\n' "$one_pair" >"$p/1.tsv"
+  printf '%s\n' "$twenty_pairs" >"$p/20.tsv"
+  { printf '%s\n' "$twenty_pairs"; code_pairs 180 never 1; } >"$p/200.tsv"
+  { printf '%s\n' "$twenty_pairs"; code_pairs 1980 never 2; } >"$p/2000-20.tsv"
+  code_pairs 2000 occurring 3 >"$p/2000-all.tsv"
+  { printf '%s\n' "$twenty_pairs"; code_pairs 9980 never 4; } >"$p/10000-20.tsv"
+  code_pairs 10000 occurring 5 >"$p/10000-all.tsv"
+  code_pairs 100000 long 6 >"$p/100000.tsv"
+
+  echo "== many pairs: $((big_bytes / 1048576)) MiB to an output folder (engine/engine = how many times 1 pair's time)"
+  engine_only "engine, 1 pair" "$big_bytes" - "$p/1.tsv" "$big"
+  local one=$last_seconds
+  for name in 20 200 2000-20 2000-all 10000-20 10000-all; do
+    engine_only "engine, $name pairs" "$big_bytes" "$one" "$p/$name.tsv" "$big"
+  done
+  rm -rf "$work/out"
+
+  peers_on_slice "2,000 pairs, all occurring" "$p/2000-all.tsv"
+  peers_on_slice "2,000 pairs, about 20 occurring" "$p/2000-20.tsv"
+
+  local text_bytes
+  text_bytes=$(awk -F '\t' '{ n += length($1) + length($2) } END { print n }' "$p/100000.tsv")
+  echo "== 100,000 pairs on 1 MiB: memory limit 64 MiB + twice the pairs' text ($((text_bytes / 1024)) KiB) = $(( (67108864 + 2 * text_bytes) / 1048576 )) MiB"
+  engine_only "engine, 100,000 pairs" "$small_bytes" - "$p/100000.tsv" "$small"
+  rm -rf "$work/out"
 }
 
 for case in "${cases[@]}"; do
@@ -214,6 +307,7 @@ for case in "${cases[@]}"; do
     done
     rm -f "$work/expected-utf8.csv"
     ;;
+  pairs) run_pairs_cases ;;
   *) echo "unknown case $case" >&2; exit 2 ;;
   esac
 done

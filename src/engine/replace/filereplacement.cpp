@@ -1,11 +1,11 @@
 #include "engine/replace/filereplacement.h"
 
+#include "engine/replace/streamreplacer.h"
 #include "engine/replace/targetclaims.h"
-#include "engine/textfile/chunkstream.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
-#include "engine/replace/streamreplacer.h"
 #include "engine/textfile/textcodec.h"
+#include "engine/textfile/textfilereader.h"
 
 #include <QElapsedTimer>
 #include <memory>
@@ -37,7 +37,7 @@ bool pairsFitBytes(const QList<ReplacementPair>& pairs, TextEncoding encoding)
 // What differs between working on the file's bytes and on UTF-16 text.
 struct ByteUnits {
     using Unit = char;
-    using Stream = ByteChunkStream;
+    using Chunk = std::string_view;
     static std::string unitsOf(const QString& text, TextEncoding encoding)
     {
         return encodeText(text, encoding).toStdString();
@@ -47,7 +47,7 @@ struct ByteUnits {
 
 struct TextUnits {
     using Unit = char16_t;
-    using Stream = TextChunkStream;
+    using Chunk = QStringView;
     static std::u16string unitsOf(const QString& text, TextEncoding)
     {
         return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
@@ -63,6 +63,10 @@ class ResultSink {
 public:
     ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source)
         : m_writer(target, encoding, source), m_encoder(encoding, target)
+    {
+    }
+    ResultSink(const QString& target, TextEncoding encoding)
+        : m_writer(target, encoding, false), m_encoder(encoding, target)
     {
     }
     ResultWriter& writer() { return m_writer; }
@@ -109,23 +113,21 @@ public:
 private:
     void process()
     {
-        std::optional<SourceFile> file;
-        SourceEncoding found;
+        std::unique_ptr<ByteSource> source;
+        std::optional<ReadFileChunks> reader;
         const bool opened = m_proc.step(m_steps.read, [&] {
-            file.emplace(m_sourcePath, m_context.afterSourceOpen);
-            found = file->sniffEncoding();
+            source = m_context.openSource ? m_context.openSource(m_sourcePath)
+                                          : std::make_unique<SourceFile>(m_sourcePath, m_context.afterSourceOpen);
+            reader.emplace(*source, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
         });
         if (!opened)
             return;
-        TextEncoding encoding = found.encoding;
         for (;;) {
-            const Outcome outcome = pairsFitBytes(m_pairs, encoding) ? pass<ByteUnits>(*file, encoding)
-                                                                     : pass<TextUnits>(*file, encoding);
+            const Outcome outcome = pairsFitBytes(m_pairs, reader->encoding()) ? pass<ByteUnits>(*reader)
+                                                                               : pass<TextUnits>(*reader);
             if (outcome != Outcome::NotUtf8)
                 return;
-            // Not UTF-8 after all: start over reading the bytes as Windows-1252.
-            encoding = TextEncoding::Windows1252;
-            if (!m_proc.step(m_steps.takeChunk, [&] { file->seek(found.markSize); }))
+            if (!m_proc.step(m_steps.takeChunk, [&] { reader->startOver(); }))
                 return;
         }
     }
@@ -148,34 +150,32 @@ private:
     }
 
     template <class Units>
-    Outcome pass(SourceFile& file, TextEncoding encoding)
+    Outcome pass(ReadFileChunks& reader)
     {
+        const TextEncoding encoding = reader.encoding();
         using Unit = typename Units::Unit;
-        using View = std::basic_string_view<Unit>;
         ReplacementChain<Unit> chain;
         for (const ReplacementPair& pair : m_pairs)
             chain.addPair(Units::unitsOf(pair.find, encoding), Units::unitsOf(pair.replace, encoding));
-        typename Units::Stream stream(file, encoding, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
         std::unique_ptr<ResultSink> sink;
 
         for (;;) {
             if (m_context.progress)
-                m_context.progress(file.position(), file.size());
+                m_context.progress(reader.source().position(), reader.source().size());
             if (keptAliveIntoStop())
                 return Outcome::Finished;
-            decltype(Units::viewOf({})) chunk;
             bool got = false;
             bool notUtf8 = false;
             const bool read = m_proc.step(m_steps.takeChunk, [&] {
-                typename std::conditional_t<std::is_same_v<Unit, char>, std::string_view, QStringView> raw;
+                typename Units::Chunk raw;
                 try {
-                    got = stream.next(raw);
+                    got = reader.next(raw);
                 } catch (const NotUtf8&) {
                     notUtf8 = true;
                     return;
                 }
                 if (got)
-                    chunk = Units::viewOf(raw);
+                    chain.take(Units::viewOf(raw), reader.atEnd());
             });
             if (!read)
                 return Outcome::Finished;
@@ -183,9 +183,8 @@ private:
                 return Outcome::NotUtf8;
             if (!got)
                 return Outcome::Finished;
-            const bool last = stream.atEnd();
+            const bool last = reader.atEnd();
 
-            View text = chunk;
             for (size_t j = 0; j < chain.size(); ++j) {
                 if (m_steps.yield != 0) {
                     m_proc.step(m_steps.yield, [&] {
@@ -197,7 +196,7 @@ private:
                 } else if (keptAliveIntoStop()) {
                     return Outcome::Finished;
                 }
-                if (!m_proc.step(m_steps.replace, [&] { text = chain.runPair(j, text, last); }))
+                if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
                     return Outcome::Finished;
             }
             m_replacements = chain.replacements();
@@ -214,16 +213,16 @@ private:
                 if (!m_target)
                     throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
                 if (!sink)
-                    sink = openSink(file, encoding);
-                sink->put(text);
+                    sink = openSink(reader.source(), encoding);
+                sink->put(chain.settled());
                 if (!last)
                     return;
                 // A file left as it was needs no rewriting: it keeps its bytes and its time.
                 if (chain.replacements() == 0 && sink->writer().inPlace())
                     return;
                 // Read to its end, and still what was read: else the result is not whole.
-                file.checkUnchanged();
-                file.close();
+                reader.source().checkUnchanged();
+                reader.source().close();
                 sink->commit();
                 if (m_context.claims)
                     m_context.claims->recordWritten(sink->writer());
@@ -235,11 +234,14 @@ private:
         }
     }
 
-    std::unique_ptr<ResultSink> openSink(const SourceFile& file, TextEncoding encoding)
+    std::unique_ptr<ResultSink> openSink(const ByteSource& source, TextEncoding encoding)
     {
-        auto sink = std::make_unique<ResultSink>(*m_target, encoding, file);
-        if (m_context.claims)
-            m_context.claims->check(file, sink->writer());
+        // A source in memory (tests) has no place on disk to share with a target.
+        const auto* file = dynamic_cast<const SourceFile*>(&source);
+        auto sink = file ? std::make_unique<ResultSink>(*m_target, encoding, *file)
+                         : std::make_unique<ResultSink>(*m_target, encoding);
+        if (m_context.claims && file)
+            m_context.claims->check(*file, sink->writer());
         if (m_context.beforeReplace) {
             sink->writer().setBeforeReplace([this, hook = m_context.beforeReplace] { hook(*m_target); });
         }

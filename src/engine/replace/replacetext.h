@@ -11,6 +11,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+class ByteSource;
 
 struct Destination {
     bool option1 = true;   // "Save results to this folder:" outputFolder
@@ -48,6 +51,8 @@ struct EngineContext {
     // source is open, and just before a result replaces its target.
     std::function<void(const QString&)> afterSourceOpen;
     std::function<void(const QString&)> beforeReplace;
+    // Opens a source's bytes; empty for the file itself. Throws Failure.
+    std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.

@@ -7,27 +7,27 @@ constexpr qsizetype minimumBlock = 65536;
 
 } // namespace
 
-ByteChunkStream::ByteChunkStream(SourceFile& file, TextEncoding encoding, qsizetype chunkSize)
-    : m_file(file), m_checker(encoding, file.path(), file.position())
+ByteChunkStream::ByteChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize)
+    : m_source(source), m_checker(encoding, source.path(), source.position())
 {
     m_buffer.resize(static_cast<size_t>(qMax<qsizetype>(1, chunkSize)));
 }
 
 bool ByteChunkStream::next(std::string_view& chunk)
 {
-    if (m_gaveAny && m_file.position() >= m_file.size())
+    if (m_gaveAny && m_source.position() >= m_source.size())
         return false;
-    const qsizetype got = m_file.read(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
+    const qsizetype got = m_source.read(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
     m_checker.check(m_buffer.data(), got);
-    if (m_file.position() >= m_file.size())
+    if (m_source.position() >= m_source.size())
         m_checker.finish();
     chunk = std::string_view(m_buffer.data(), static_cast<size_t>(got));
     m_gaveAny = true;
     return true;
 }
 
-TextChunkStream::TextChunkStream(SourceFile& file, TextEncoding encoding, qsizetype chunkSize)
-    : m_file(file), m_decoder(encoding, file.path(), file.position()), m_chunkSize(qMax<qsizetype>(1, chunkSize))
+TextChunkStream::TextChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize)
+    : m_source(source), m_decoder(encoding, source.path(), source.position()), m_chunkSize(qMax<qsizetype>(1, chunkSize))
 {
     m_block.resize(qMax(minimumBlock, m_chunkSize));
 }
@@ -40,12 +40,12 @@ void TextChunkStream::fill()
         m_pending.remove(0, m_taken);
         m_taken = 0;
     }
-    while (!m_fileDone && m_pending.size() <= m_chunkSize) {
-        const qsizetype got = m_file.read(m_block.data(), m_block.size());
+    while (!m_sourceDone && m_pending.size() <= m_chunkSize) {
+        const qsizetype got = m_source.read(m_block.data(), m_block.size());
         m_decoder.decode(m_block.constData(), got, m_pending);
-        if (m_file.position() >= m_file.size()) {
+        if (m_source.position() >= m_source.size()) {
             m_decoder.finish();
-            m_fileDone = true;
+            m_sourceDone = true;
         }
     }
 }

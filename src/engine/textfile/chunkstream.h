@@ -1,11 +1,11 @@
 // The engine's readers: a source file's text handed out chunk by chunk, either
 // as the file's own bytes (UTF-8 and Windows-1252, checked but not converted)
-// or as UTF-16 text. Both read from an open SourceFile positioned after the
-// mark, and both give one empty chunk for an empty text. Memory stays bounded
+// or as UTF-16 text. Both read from a byte source positioned after the mark,
+// and both give one empty chunk for an empty text. Memory stays bounded
 // by the chunk size whatever the file's size.
 #pragma once
 
-#include "engine/textfile/sourcefile.h"
+#include "engine/textfile/bytesource.h"
 #include "engine/textfile/textcodec.h"
 
 #include <QString>
@@ -15,15 +15,15 @@
 
 class ByteChunkStream {
 public:
-    ByteChunkStream(SourceFile& file, TextEncoding encoding, qsizetype chunkSize);
+    ByteChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize);
 
     // The next chunk of at most chunkSize bytes, valid until the next call;
     // false after the last. Throws Failure, or NotUtf8 for an unmarked file.
     bool next(std::string_view& chunk);
-    bool atEnd() const { return m_gaveAny && m_file.position() >= m_file.size(); }
+    bool atEnd() const { return m_gaveAny && m_source.position() >= m_source.size(); }
 
 private:
-    SourceFile& m_file;
+    ByteSource& m_source;
     TextDecoder m_checker;
     std::string m_buffer;
     bool m_gaveAny = false;
@@ -31,22 +31,22 @@ private:
 
 class TextChunkStream {
 public:
-    TextChunkStream(SourceFile& file, TextEncoding encoding, qsizetype chunkSize);
+    TextChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize);
 
     // The next chunk of exactly chunkSize characters (the last one 1 to
     // chunkSize), valid until the next call; false after the last.
     bool next(QStringView& chunk);
-    bool atEnd() const { return m_gaveAny && m_fileDone && m_taken == m_pending.size(); }
+    bool atEnd() const { return m_gaveAny && m_sourceDone && m_taken == m_pending.size(); }
 
 private:
     void fill();
 
-    SourceFile& m_file;
+    ByteSource& m_source;
     TextDecoder m_decoder;
     qsizetype m_chunkSize;
     QByteArray m_block;
     QString m_pending;
     qsizetype m_taken = 0;
-    bool m_fileDone = false;
+    bool m_sourceDone = false;
     bool m_gaveAny = false;
 };

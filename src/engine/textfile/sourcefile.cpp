@@ -71,16 +71,6 @@ SourceFile::SourceFile(const QString& path, const std::function<void(const QStri
         afterOpen(path);
 }
 
-SourceEncoding SourceFile::sniffEncoding()
-{
-    seek(0);
-    char first[4] = {0, 0, 0, 0};
-    const qsizetype got = read(first, 4);
-    const SourceEncoding found = encodingFromMark(first, got);
-    seek(found.markSize);
-    return found;
-}
-
 qsizetype SourceFile::read(char* buffer, qsizetype maxSize)
 {
     qsizetype total = 0;
@@ -96,13 +86,6 @@ qsizetype SourceFile::read(char* buffer, qsizetype maxSize)
     }
     m_position += total;
     return total;
-}
-
-QByteArray SourceFile::readAll()
-{
-    QByteArray bytes(static_cast<qsizetype>(m_opened.size - m_position), Qt::Uninitialized);
-    bytes.resize(read(bytes.data(), bytes.size()));
-    return bytes;
 }
 
 void SourceFile::seek(qint64 position)

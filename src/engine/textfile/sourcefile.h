@@ -6,6 +6,7 @@
 // of the text. Used by the text readers and the replacement engine.
 #pragma once
 
+#include "engine/textfile/bytesource.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/textencoding.h"
 
@@ -13,33 +14,29 @@
 #include <QString>
 #include <functional>
 
-class SourceFile {
+class SourceFile : public ByteSource {
 public:
     // Throws Failure naming the path with the platform's text (missing,
     // permission), "Not a regular file", or a link that may not be followed.
     // afterOpen, when given, runs at once after the open (tests race it).
     explicit SourceFile(const QString& path, const std::function<void(const QString&)>& afterOpen = {});
 
-    const QString& path() const { return m_place.path; }
+    const QString& path() const override { return m_place.path; }
     // The size when opened; reading stops there.
-    qint64 size() const { return m_opened.size; }
-    qint64 position() const { return m_position; }
+    qint64 size() const override { return m_opened.size; }
+    qint64 position() const override { return m_position; }
     // The file as it was opened, and where it lies.
     const FileIdentity& identity() const { return m_opened; }
     const FilePlace& place() const { return m_place; }
 
-    // Reads the first bytes and leaves the position just after the mark.
-    SourceEncoding sniffEncoding();
     // Up to maxSize bytes; fewer only at the end. Throws Failure, also when
     // the file ends before the size it had when opened.
-    qsizetype read(char* buffer, qsizetype maxSize);
-    QByteArray readAll();
-    void seek(qint64 position);
+    qsizetype read(char* buffer, qsizetype maxSize) override;
+    void seek(qint64 position) override;
     // Throws Failure when the file has been written, truncated, deleted,
     // replaced or renamed since it was opened.
-    void checkUnchanged() const;
-    // Lets go of the file before the result is put in its place.
-    void close() { m_file.close(); }
+    void checkUnchanged() const override;
+    void close() override { m_file.close(); }
 
 private:
     FilePlace m_place;

@@ -1,5 +1,6 @@
 #include "engine/textfile/textencoding.h"
 
+#include "engine/textfile/bytesource.h"
 #include "engine/textfile/sourcefile.h"
 
 #include <cstring>
@@ -86,8 +87,18 @@ int unitSize(TextEncoding encoding)
     }
 }
 
+SourceEncoding DetectTextEncoding(ByteSource& source)
+{
+    source.seek(0);
+    char first[4] = {0, 0, 0, 0};
+    const qsizetype got = source.read(first, 4);
+    const SourceEncoding found = encodingFromMark(first, got);
+    source.seek(found.markSize);
+    return found;
+}
+
 TextMode DetectTextEncoding(const QString& path)
 {
     SourceFile file(path);
-    return file.sniffEncoding().mode;
+    return DetectTextEncoding(file).mode;
 }

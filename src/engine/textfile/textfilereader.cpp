@@ -1,36 +1,85 @@
 #include "engine/textfile/textfilereader.h"
 
 #include "engine/textfile/textcodec.h"
-#include "engine/textfile/utf8validator.h"
 
-TextEncoding unmarkedEncoding(SourceFile& file)
+ReadFileChunks::ReadFileChunks(ByteSource& source, qsizetype chunkSize)
+    : m_source(&source), m_found(DetectTextEncoding(source)), m_encoding(m_found.encoding),
+      m_chunkSize(qMax<qsizetype>(1, chunkSize))
 {
-    const qint64 start = file.position();
-    Utf8Validator validator;
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    bool valid = true;
-    while (valid && file.position() < file.size()) {
-        const qsizetype got = file.read(block.data(), block.size());
-        valid = validator.check(block.constData(), got);
+}
+
+ReadFileChunks::ReadFileChunks(const QString& path, qsizetype chunkSize)
+    : m_file(std::in_place, path), m_source(&*m_file), m_found(DetectTextEncoding(*m_file)),
+      m_encoding(m_found.encoding), m_chunkSize(qMax<qsizetype>(1, chunkSize))
+{
+}
+
+bool ReadFileChunks::next(QStringView& chunk)
+{
+    Q_ASSERT(!m_bytes);
+    if (!m_text)
+        m_text = std::make_unique<TextChunkStream>(*m_source, m_encoding, m_chunkSize);
+    return m_text->next(chunk);
+}
+
+bool ReadFileChunks::next(std::string_view& chunk)
+{
+    Q_ASSERT(!m_text && unitSize(m_encoding) == 1);
+    if (!m_bytes)
+        m_bytes = std::make_unique<ByteChunkStream>(*m_source, m_encoding, m_chunkSize);
+    return m_bytes->next(chunk);
+}
+
+bool ReadFileChunks::next(QString& chunk)
+{
+    QStringView view;
+    if (!next(view))
+        return false;
+    chunk = view.toString();
+    return true;
+}
+
+bool ReadFileChunks::atEnd() const
+{
+    if (m_text)
+        return m_text->atEnd();
+    return m_bytes && m_bytes->atEnd();
+}
+
+void ReadFileChunks::startOver()
+{
+    Q_ASSERT(m_found.markSize == 0 && m_encoding == TextEncoding::Utf8);
+    m_text.reset();
+    m_bytes.reset();
+    m_encoding = TextEncoding::Windows1252;
+    m_source->seek(m_found.markSize);
+}
+
+QString ReadFileChunks::wholeText()
+{
+    QString text;
+    for (;;) {
+        try {
+            QStringView chunk;
+            while (next(chunk))
+                text += chunk;
+            return text;
+        } catch (const NotUtf8&) {
+            text.clear();
+            startOver();
+        }
     }
-    valid = valid && validator.finish();
-    file.seek(start);
-    return valid ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
 LineRead ReadFileLines(const QString& path)
 {
-    SourceFile file(path);
-    SourceEncoding found = file.sniffEncoding();
-    const QByteArray bytes = file.readAll();
-    if (found.markSize == 0 && !isValidUtf8(bytes.constData(), bytes.size()))
-        found.encoding = TextEncoding::Windows1252;
-    const QString text = decodeText(bytes, found.encoding, path, found.markSize);
+    ReadFileChunks reader(path);
+    const QString text = reader.wholeText();
 
     LineRead read;
-    read.mode = found.mode;
-    read.encoding = found.encoding;
-    if (found.mode == TextMode::Utf8) {
+    read.mode = reader.mode();
+    read.encoding = reader.encoding();
+    if (read.mode == TextMode::Utf8) {
         read.lines = text.split(QStringLiteral("\r\n"));
         return read;
     }
@@ -49,21 +98,4 @@ LineRead ReadFileLines(const QString& path)
             read.lines[i].chop(1);
     }
     return read;
-}
-
-ReadFileChunks::ReadFileChunks(const QString& path, qsizetype chunkSize)
-    : m_file(path)
-{
-    const SourceEncoding found = m_file.sniffEncoding();
-    m_encoding = found.markSize == 0 ? unmarkedEncoding(m_file) : found.encoding;
-    m_stream = std::make_unique<TextChunkStream>(m_file, m_encoding, chunkSize);
-}
-
-bool ReadFileChunks::next(QString& chunk)
-{
-    QStringView view;
-    if (!m_stream->next(view))
-        return false;
-    chunk = view.toString();
-    return true;
 }

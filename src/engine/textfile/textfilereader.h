@@ -1,8 +1,11 @@
 // Reading text files whole as lines (list files, set files) or as a stream of
-// chunks, with the encoding their first bytes and contents show. Anyone may
-// call these; failures throw Failure with a description for the error report.
+// chunks (the replacement engine), with the encoding that their first bytes
+// and contents show. Every reader goes through ReadFileChunks, so that one
+// rule decides how a file is read. Anyone may call these; failures throw
+// Failure with a description for the error report.
 #pragma once
 
+#include "engine/textfile/bytesource.h"
 #include "engine/textfile/chunkstream.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/textencoding.h"
@@ -10,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 struct LineRead {
     QStringList lines; // at least one
@@ -22,25 +27,47 @@ struct LineRead {
 // line end. A lone CR stays inside its line. An empty text gives one empty line.
 LineRead ReadFileLines(const QString& path);
 
-// A file's text chunk by chunk: every chunk but the last holds exactly
-// chunkSize characters, an empty text gives one empty chunk. Line ends are not
-// translated. The file stays open until the reader is destroyed.
+// A file's text chunk by chunk, as UTF-16 text or, for UTF-8 and Windows-1252,
+// as the file's own bytes (checked, not converted). Every chunk but the last
+// holds exactly chunkSize units, an empty text gives one empty chunk, line
+// ends are not translated, and memory stays bounded by the chunk size.
+//
+// The mark decides the encoding. An unmarked file is read as UTF-8 until a
+// byte shows that it is not: next() then throws NotUtf8, and the caller drops
+// what it took and calls startOver() to read the file again from its first
+// character as Windows-1252. So a file is UTF-8 exactly when all its bytes are.
 class ReadFileChunks {
 public:
+    // Reads from the source, which must outlive the reader.
+    ReadFileChunks(ByteSource& source, qsizetype chunkSize = 65536);
+    // Opens the file and keeps it open until the reader is destroyed.
     explicit ReadFileChunks(const QString& path, qsizetype chunkSize = 65536);
 
     TextMode mode() const { return modeOf(m_encoding); }
     TextEncoding encoding() const { return m_encoding; }
-    // False after the last chunk.
+    ByteSource& source() { return *m_source; }
+
+    // The next chunk, valid until the next call; false after the last. One
+    // reader gives either text or bytes; bytes only for UTF-8 and
+    // Windows-1252. Throw Failure, or NotUtf8 as said above.
+    bool next(QStringView& chunk);
+    bool next(std::string_view& chunk);
+    // Copies the chunk; for callers that keep it.
     bool next(QString& chunk);
-    bool atEnd() const { return m_stream->atEnd(); }
+    bool atEnd() const;
+
+    // The text read as Windows-1252 from its first character on; only after
+    // next() threw NotUtf8.
+    void startOver();
+    // The whole text, decided as above; for files read whole.
+    QString wholeText();
 
 private:
-    SourceFile m_file;
+    std::optional<SourceFile> m_file;
+    ByteSource* m_source;
+    SourceEncoding m_found;
     TextEncoding m_encoding;
-    std::unique_ptr<TextChunkStream> m_stream;
+    qsizetype m_chunkSize;
+    std::unique_ptr<TextChunkStream> m_text;
+    std::unique_ptr<ByteChunkStream> m_bytes;
 };
-
-// The encoding of an unmarked file: Utf8 when all bytes from the current
-// position on are UTF-8, Windows1252 otherwise. Leaves the position where it was.
-TextEncoding unmarkedEncoding(SourceFile& file);

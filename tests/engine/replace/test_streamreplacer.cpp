@@ -1,8 +1,7 @@
 // The streaming replacement against replacing on the whole text, over many
-// chunk sizes and random texts with cascading pairs.
+// chunk sizes and random texts with cascading pairs, a few or thousands.
 #include "engine/replace/streamreplacer.h"
 #include "engine/replace/unitfinder.h"
-#include "support/chunkcompare.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -50,12 +49,12 @@ QString streamed(const QString& input, const QList<Pair>& pairs, size_t chunkSiz
     size_t at = 0;
     do {
         const size_t size = std::min(chunkSize, units.size() - at);
-        View text(units.data() + at, size);
+        const View text(units.data() + at, size);
         at += size;
-        const bool last = at == units.size();
+        chain.take(text, at == units.size());
         for (size_t j = 0; j < chain.size(); ++j)
-            text = chain.runPair(j, text, last);
-        out.append(text);
+            chain.runPair(j);
+        out.append(chain.settled());
     } while (at < units.size());
     if constexpr (std::is_same_v<Unit, char>)
         return QString::fromStdString(out);
@@ -75,9 +74,29 @@ QString randomText(QRandomGenerator& random, const QString& alphabet, int maxLen
 QList<size_t> chunkSizesFor(const QList<Pair>& pairs)
 {
     QList<size_t> sizes{1, 2, 3, 65536};
-    for (const Pair& pair : pairs)
-        sizes << size_t(qMax<qsizetype>(1, pair.find.size()));
+    for (const Pair& pair : pairs) {
+        const size_t length = size_t(qMax<qsizetype>(1, pair.find.size()));
+        if (!sizes.contains(length))
+            sizes << length;
+    }
     return sizes;
+}
+
+// Pairs of which some occur, some cascade and most find nothing, as in a
+// table of codes; finds of one to eight units, so that every kind of key is
+// used. No replacement is longer than its find, or a thousand cascading pairs
+// could grow the text beyond any bound.
+QList<Pair> manyRandomPairs(QRandomGenerator& random, int count)
+{
+    QList<Pair> pairs;
+    for (int j = 0; j < count; ++j) {
+        const bool rare = random.bounded(4) != 0;
+        QString find = randomText(random, rare ? "abcdefghxyz" : "abc", 8);
+        if (find.isEmpty())
+            find = "a";
+        pairs.append({find, randomText(random, "abcxyz", int(find.size()))});
+    }
+    return pairs;
 }
 
 } // namespace
@@ -90,9 +109,10 @@ private:
     {
         const QString expected = wholeText(input, pairs);
         for (size_t chunk : chunkSizesFor(pairs)) {
-            COMPARE_AT_CHUNK_SIZE(chunk, streamed<char16_t>(input, pairs, chunk), expected);
+            const QString label = QStringLiteral("chunk size %1, %2 pair(s)").arg(chunk).arg(pairs.size());
+            QVERIFY2(streamed<char16_t>(input, pairs, chunk) == expected, qPrintable(label + ", UTF-16 units"));
             if (input.toLatin1() == input.toUtf8())
-                COMPARE_AT_CHUNK_SIZE(chunk, streamed<char>(input, pairs, chunk), expected);
+                QVERIFY2(streamed<char>(input, pairs, chunk) == expected, qPrintable(label + ", bytes"));
         }
     }
 
@@ -165,6 +185,35 @@ private slots:
         }
     }
 
+    void thousandsOfRandomPairsEqualWholeText()
+    {
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 4; ++round) {
+            const QString input = randomText(random, "abcdxyz", 1000);
+            const QList<Pair> pairs = manyRandomPairs(random, 1000 + 1000 * round);
+            compareAllChunkSizes(input, pairs);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    void manyPairsFindWhatEarlierPairsMade()
+    {
+        // Enough pairs that only those found in the text are run.
+        QList<Pair> padding;
+        for (int j = 0; j < 40; ++j)
+            padding.append({QString("#%1#").arg(j), "-"});
+        const auto with = [&](const QList<Pair>& pairs) { return padding.mid(0, 20) + pairs + padding.mid(20); };
+        // A deletion joins the two halves of a later find.
+        compareAllChunkSizes("aXb aXXb", with({{"X", ""}, {"ab", "Z"}}));
+        // Inserted text completes a later find on either side.
+        compareAllChunkSizes("pq rq ps", with({{"p", "rs"}, {"srq", "T"}, {"sps", "U"}, {"T", "V"}}));
+        // A replacement of the same length, in place.
+        compareAllChunkSizes("abcabc", with({{"b", "x"}, {"axc", "y"}, {"cy", "zz"}}));
+        // A long find that only a chain of replacements makes.
+        compareAllChunkSizes("1234", with({{"1", "aaaa"}, {"2", "bbbb"}, {"aaaabbbb3", "!"}, {"!4", "done"}}));
+    }
+
     void surrogatePairsAreUnitsLikeAnyOther()
     {
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
@@ -190,11 +239,10 @@ private slots:
         ReplacementChain<char> chain;
         chain.addPair("a", "b");
         chain.addPair("q", "r");
-        const std::string text = "banana";
-        std::string_view view = text;
+        chain.take("banana", true);
         for (size_t j = 0; j < chain.size(); ++j)
-            view = chain.runPair(j, view, true);
-        QCOMPARE(QString::fromStdString(std::string(view)), QString("bbnbnb"));
+            chain.runPair(j);
+        QCOMPARE(QString::fromStdString(std::string(chain.settled())), QString("bbnbnb"));
         QCOMPARE(chain.replacements(), qint64(3));
     }
 };

@@ -1,7 +1,9 @@
-// The line reader and the chunk reader: the edge cases of both and the
-// sources they refuse.
+// The line reader and the chunk reader: the edge cases of both, chunk edges
+// and failing reads on sources in memory, and the sources they refuse.
 #include "support/enginetestfiles.h"
+#include "support/memorysource.h"
 #include "base/failure.h"
+#include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
 
 #include <QElapsedTimer>
@@ -12,13 +14,43 @@
 
 namespace {
 
+// As the engine reads: what was taken is dropped when the text turns out not to be UTF-8.
 QStringList allChunks(ReadFileChunks& reader)
 {
     QStringList chunks;
-    QString chunk;
-    while (reader.next(chunk))
-        chunks << chunk;
-    return chunks;
+    for (;;) {
+        try {
+            QString chunk;
+            while (reader.next(chunk))
+                chunks << chunk;
+            return chunks;
+        } catch (const NotUtf8&) {
+            chunks.clear();
+            reader.startOver();
+        }
+    }
+}
+
+QByteArray allBytes(ReadFileChunks& reader, QList<int>& sizes)
+{
+    QByteArray bytes;
+    std::string_view chunk;
+    while (reader.next(chunk)) {
+        bytes.append(chunk.data(), qsizetype(chunk.size()));
+        sizes << int(chunk.size());
+    }
+    return bytes;
+}
+
+// Text with characters of one, two, three and four bytes (or a surrogate pair).
+QString mixedText(int length, TextEncoding encoding)
+{
+    const QString pieces = encoding == TextEncoding::Windows1252 ? QString::fromLatin1("a\xE9\r\n,") + QChar(0x20AC)
+                                                                 : QString::fromUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n");
+    QString text;
+    while (text.size() < length)
+        text += pieces;
+    return text.left(length);
 }
 
 } // namespace
@@ -89,9 +121,9 @@ private slots:
             if (length > 0)
                 text[length - 1] = 'z';
             ReadFileChunks reader(file(referenceBytes(text, encoding)));
+            const QStringList chunks = allChunks(reader);
             if (length > 0) // an empty unmarked file reads as UTF-8
                 QCOMPARE(int(reader.encoding()), int(encoding));
-            const QStringList chunks = allChunks(reader);
             QList<int> got;
             for (const QString& chunk : chunks)
                 got << int(chunk.size());
@@ -115,6 +147,80 @@ private slots:
         ReadFileChunks badMarked(file("\xEF\xBB\xBF" "ok\xC0\x80"));
         QVERIFY_THROWS_EXCEPTION(Failure, allChunks(badMarked));
         QVERIFY_THROWS_EXCEPTION(Failure, ReadFileLines(file(QByteArray("\x00\x00\xFE\xFF\xFF\xFF\xFF\xFF", 8))));
+    }
+
+    void chunkEdgesInMemory()
+    {
+        for (int chunkSize : {1, 2, 3, 65536}) {
+            for (TextEncoding encoding : allEncodings()) {
+                const QString label = QStringLiteral("chunk size %1, %2").arg(chunkSize).arg(encodingLabel(encoding));
+                const QString text = mixedText(chunkSize == 65536 ? 200003 : 41, encoding);
+                const QByteArray bytes = referenceBytes(text, encoding);
+                MemorySource source(bytes);
+                ReadFileChunks reader(source, chunkSize);
+                const QStringList chunks = allChunks(reader);
+                QVERIFY2(chunks.join(QString()) == text, qPrintable(label));
+                for (qsizetype i = 0; i + 1 < chunks.size(); ++i)
+                    QVERIFY2(chunks[i].size() == chunkSize, qPrintable(label));
+                QVERIFY2(!chunks.last().isEmpty() && chunks.last().size() <= chunkSize, qPrintable(label));
+                QVERIFY2(reader.encoding() == encoding, qPrintable(label));
+                QVERIFY2(reader.atEnd(), qPrintable(label));
+                QVERIFY2(source.largestRead() <= qMax(65536, chunkSize), qPrintable(label));
+                if (unitSize(encoding) != 1)
+                    continue;
+                // The bytes as they are, cut at the same sizes; a character may be cut.
+                MemorySource again(bytes);
+                ReadFileChunks byteReader(again, chunkSize);
+                QList<int> sizes;
+                const int markSize = int(markOf(encoding).size());
+                if (encoding == TextEncoding::Windows1252) {
+                    QVERIFY_THROWS_EXCEPTION(NotUtf8, allBytes(byteReader, sizes));
+                    byteReader.startOver();
+                    sizes.clear();
+                }
+                QVERIFY2(allBytes(byteReader, sizes) == bytes.mid(markSize), qPrintable(label));
+                for (qsizetype i = 0; i + 1 < sizes.size(); ++i)
+                    QVERIFY2(sizes[i] == chunkSize, qPrintable(label));
+            }
+        }
+    }
+
+    void unmarkedTextIsDecidedWhileReadingWithoutReadingAhead()
+    {
+        // UTF-8 for 200,000 bytes, then one byte that UTF-8 does not allow.
+        const QByteArray bytes = QString(100000, QChar(0xE9)).toUtf8() + "\x80";
+        MemorySource source(bytes);
+        ReadFileChunks reader(source, 65536);
+        QStringView chunk;
+        QVERIFY(reader.next(chunk));
+        QCOMPARE(int(reader.encoding()), int(TextEncoding::Utf8));
+        QCOMPARE(chunk.size(), 65536);
+        QVERIFY(source.largestRead() <= 65536);
+        QVERIFY_THROWS_EXCEPTION(NotUtf8, while (reader.next(chunk)) {});
+        reader.startOver();
+        QCOMPARE(int(reader.encoding()), int(TextEncoding::Windows1252));
+        QCOMPARE(allChunks(reader).join(QString()), QString::fromLatin1(bytes.chopped(1)) + QChar(0x20AC));
+        QVERIFY(source.largestRead() <= 65536);
+        // The line reader keeps the same rule.
+        QCOMPARE(ReadFileLines(file("caf\xC3\xA9\n\xE9")).lines,
+                 (QStringList{QString::fromLatin1("caf\xC3\xA9"), QString::fromLatin1("\xE9")}));
+        QCOMPARE(ReadFileLines(file("caf\xC3\xA9\n")).lines, QStringList{QString::fromUtf8("caf\xC3\xA9")});
+    }
+
+    void readFailingMidFileReportsItsText()
+    {
+        for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Utf16LE}) {
+            MemorySource source(referenceBytes(QString(300000, 'x'), encoding), 150000, "Input/output error");
+            ReadFileChunks reader(source, 65536);
+            try {
+                allChunks(reader);
+                QFAIL("no failure");
+            } catch (const Failure& failure) {
+                QCOMPARE(failure.description(), QString("Input/output error"));
+            }
+        }
+        MemorySource early(QByteArray("abc"), 0, "Stale file handle");
+        QVERIFY_THROWS_EXCEPTION(Failure, ReadFileChunks(early, 65536));
     }
 
     void sourcesThatAreNotRegularFilesFailAtOnce()

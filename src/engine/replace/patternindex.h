@@ -1,0 +1,142 @@
+// Tells which of many find texts occur in a stretch of text, in one pass over
+// it: every position is looked up in a hash table keyed by the first one, two
+// or four units there, and only the find texts filed under that key are
+// compared. Memory is a few bytes per find text, whatever the text's size.
+// The replacement chain uses it to skip the pairs that have nothing to do.
+#pragma once
+
+#include <QtGlobal>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+template <class Unit>
+class PatternIndex {
+public:
+    using View = std::basic_string_view<Unit>;
+
+    // The views must stay valid while the index is used; empty ones are never found.
+    explicit PatternIndex(std::vector<View> patterns)
+        : m_patterns(std::move(patterns)), m_next(m_patterns.size(), 0)
+    {
+        size_t counts[3] = {0, 0, 0};
+        for (View pattern : m_patterns) {
+            if (!pattern.empty())
+                ++counts[classOf(pattern.size())];
+            m_longest = std::max(m_longest, pattern.size());
+        }
+        for (int c = 0; c < 3; ++c) {
+            if (counts[c] == 0)
+                continue;
+            int bits = 8;
+            while (bits < 24 && (size_t(1) << bits) < 4 * counts[c])
+                ++bits;
+            m_tables[c].bits = bits;
+            m_tables[c].heads.assign(size_t(1) << bits, 0);
+        }
+        // Filed in reverse, so that each chain lists its find texts in order.
+        for (size_t k = m_patterns.size(); k-- > 0;) {
+            const View pattern = m_patterns[k];
+            if (pattern.empty())
+                continue;
+            Table& table = m_tables[classOf(pattern.size())];
+            uint32_t& head = table.heads[slot(table, keyAt(pattern.data(), keyLength(classOf(pattern.size()))))];
+            m_next[k] = head;
+            head = uint32_t(k + 1);
+            if (pattern.size() >= 2) {
+                const size_t bit = filterBit(keyAt(pattern.data(), 2));
+                m_filter[bit / 64] |= uint64_t(1) << (bit % 64);
+            }
+        }
+    }
+
+    size_t longest() const { return m_longest; }
+
+    // Sets found[k] for every find text k after `after` (all when it is -1)
+    // that starts at a position in [from, to) and ends within text; returns
+    // how many it newly set. Texts already marked are not compared again.
+    size_t scan(View text, size_t from, size_t to, std::vector<char>& found, size_t after = size_t(-1)) const
+    {
+        size_t newly = scanClass<1>(m_tables[0], text, from, to, found, after);
+        if (text.size() < 2)
+            return newly;
+        // Most positions begin no find text of two units or more: a bit per
+        // pair of first units rules them out before any table is read.
+        const size_t end = std::min(to, text.size() - 1);
+        const Unit* units = text.data();
+        for (size_t i = from; i < end; ++i) {
+            const size_t bit = filterBit(keyAt<2>(units + i));
+            if ((m_filter[bit / 64] >> (bit % 64) & 1) == 0)
+                continue;
+            newly += scanClass<2>(m_tables[1], text, i, i + 1, found, after);
+            newly += scanClass<4>(m_tables[2], text, i, i + 1, found, after);
+        }
+        return newly;
+    }
+
+private:
+    struct Table {
+        int bits = 0;
+        std::vector<uint32_t> heads; // pattern index + 1, 0 for none
+    };
+
+    template <size_t length>
+    size_t scanClass(const Table& table, View text, size_t from, size_t to, std::vector<char>& found,
+                     size_t after) const
+    {
+        if (table.heads.empty() || text.size() < length)
+            return 0;
+        size_t newly = 0;
+        const size_t end = std::min(to, text.size() - length + 1);
+        const Unit* units = text.data();
+        const uint32_t* heads = table.heads.data();
+        const int shift = 64 - table.bits;
+        for (size_t i = from; i < end; ++i) {
+            for (uint32_t entry = heads[(keyAt<length>(units + i) * multiplier) >> shift]; entry != 0;) {
+                const size_t k = entry - 1;
+                entry = m_next[k];
+                if (found[k] || k + 1 <= after + 1)
+                    continue;
+                const View pattern = m_patterns[k];
+                // The last unit first: it tells most near misses apart without a call.
+                if (pattern.size() <= text.size() - i && units[i + pattern.size() - 1] == pattern.back()
+                    && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0) {
+                    found[k] = 1;
+                    ++newly;
+                }
+            }
+        }
+        return newly;
+    }
+
+    static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
+    static size_t keyLength(int c) { return c == 2 ? 4 : c == 1 ? 2 : 1; }
+    template <size_t length>
+    static uint64_t keyAt(const Unit* at)
+    {
+        uint64_t key = 0;
+        std::memcpy(&key, at, length * sizeof(Unit));
+        return key;
+    }
+    static size_t filterBit(uint64_t key) { return size_t((key * multiplier) >> 48); }
+    static uint64_t keyAt(const Unit* at, size_t length)
+    {
+        uint64_t key = 0;
+        std::memcpy(&key, at, length * sizeof(Unit));
+        return key;
+    }
+    static size_t slot(const Table& table, uint64_t key)
+    {
+        return size_t((key * multiplier) >> (64 - table.bits));
+    }
+
+    static constexpr uint64_t multiplier = 0x9E3779B97F4A7C15ull;
+
+    std::vector<View> m_patterns;
+    std::vector<uint32_t> m_next; // the next pattern under the same slot
+    std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
+    Table m_tables[3];
+    size_t m_longest = 0;
+};
