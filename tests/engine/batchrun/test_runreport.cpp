@@ -191,8 +191,10 @@ private slots:
         addFile("large.csv", large);
         addFile("later.csv", "x");
         int keptAlive = 0;
+        // In place, the first result may still wait for its commit: the
+        // caption tells that the run is at the large file.
         auto askAtTheFifthChunk = [&] {
-            if (readBytes(path("first.csv")) == "y" && ++keptAlive == 5)
+            if (window.shownCaption.contains(" - 2 of 3 files") && ++keptAlive == 5)
                 run->askToStop();
         };
         services.keepAlive = askAtTheFifthChunk;
