@@ -281,8 +281,12 @@ void ResultWriter::commitSteps()
         throwFileError(m_place.path, m_syncError);
     if ((m_durable || m_copyOver) && !m_synced)
         syncTemporary();
-    if (m_keepOld)
+    if (m_keepOld) {
+        // A result that waited for its group may find its file changed: then
+        // no way back is kept for a file this run does not replace.
+        checkTargetUnchanged();
         m_keepOld(m_place.path, temporaryPath(), m_copyOver);
+    }
     if (m_beforeReplace)
         m_beforeReplace();
     checkTargetUnchanged();

@@ -215,8 +215,9 @@ private slots:
         QCOMPARE(readBytes(files[2]), QByteArray("Berlin,Lyon,and more"));
         for (int i : {0, 1, 3, 4})
             QCOMPARE(readBytes(files[i]), QByteArray("Hamburg,Paris"));
-        QCOMPARE(kept, files);
-        QCOMPARE(replaced, QStringList({files[0], files[1], files[3], files[4]}));
+        // No way back is kept for the file this run did not replace.
+        QCOMPARE(kept, QStringList({files[0], files[1], files[3], files[4]}));
+        QCOMPARE(replaced, kept);
         QCOMPARE(temporaries(m_dir.path()), QStringList());
     }
 
