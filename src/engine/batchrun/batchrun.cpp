@@ -158,7 +158,7 @@ void BatchRun::run(GuardedProcedure& proc)
         context.commitTag = recorded;
         outcome = processRow(proc, row, context);
         if (commits.isFull())
-            commits.flush();
+            commits.flush(context.keepAlive);
         if (outcome == RowOutcome::Next) {
             continue;
         }
@@ -168,7 +168,7 @@ void BatchRun::run(GuardedProcedure& proc)
         break;
     }
     // Whatever was finished takes its place before the run says it has ended.
-    commits.flush();
+    commits.flush(context.keepAlive);
 
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())

@@ -3,6 +3,10 @@
 #include "base/failure.h"
 
 #include <QSet>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -11,24 +15,44 @@ namespace {
 // several files instead of once for each.
 constexpr int syncThreads = 8;
 
-void syncAll(std::vector<PendingResult>& pending)
+void syncAll(std::vector<PendingResult>& pending, const std::function<void()>& waiting)
 {
     const int threads = int(qMin<size_t>(syncThreads, pending.size()));
-    if (threads <= 1) {
-        for (PendingResult& result : pending)
-            result.writer->syncData();
-        return;
-    }
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = threads;
     std::vector<std::thread> workers;
     workers.reserve(size_t(threads));
     for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&pending, t, threads] {
+        workers.emplace_back([&, t] {
             for (size_t i = size_t(t); i < pending.size(); i += size_t(threads))
                 pending[i].writer->syncData();
+            const std::lock_guard<std::mutex> lock(mutex);
+            --running;
+            ended.notify_one();
         });
+    }
+    // The window goes on answering while the disk works; what it throws
+    // waits until the workers are done.
+    std::exception_ptr thrown;
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (running > 0) {
+            if (ended.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout && waiting && !thrown) {
+                lock.unlock();
+                try {
+                    waiting();
+                } catch (...) {
+                    thrown = std::current_exception();
+                }
+                lock.lock();
+            }
+        }
     }
     for (std::thread& worker : workers)
         worker.join();
+    if (thrown)
+        std::rethrow_exception(thrown);
 }
 
 } // namespace
@@ -51,14 +75,20 @@ bool CommitQueue::isFull() const
     return int(m_pending.size()) >= m_limits.files || m_bytes >= m_limits.bytes;
 }
 
-void CommitQueue::flush()
+void CommitQueue::flush(const std::function<void()>& waiting)
 {
     if (m_pending.empty())
         return;
     std::vector<PendingResult> group;
     group.swap(m_pending);
     m_bytes = 0;
-    syncAll(group);
+    // The results are on the disk even when waiting threw: commit them first.
+    std::exception_ptr thrown;
+    try {
+        syncAll(group, waiting);
+    } catch (...) {
+        thrown = std::current_exception();
+    }
     QSet<QString> folders;
     std::vector<ResultWriter*> committed;
     for (PendingResult& result : group) {
@@ -90,4 +120,6 @@ void CommitQueue::flush()
     // The renames reach the disk with their folders, once per folder.
     for (ResultWriter* writer : committed)
         writer->syncFolder();
+    if (thrown)
+        std::rethrow_exception(thrown);
 }

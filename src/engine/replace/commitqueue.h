@@ -49,8 +49,9 @@ public:
     bool isFull() const;
     bool isEmpty() const { return m_pending.empty(); }
     // Commits every pending result; a failed one is reported and the others
-    // go on. Never throws.
-    void flush();
+    // go on. waiting, when given, is called every 20 ms while the data goes
+    // to the disk (the window answers then). Throws only what waiting throws.
+    void flush(const std::function<void()>& waiting = {});
 
 private:
     std::function<void(qsizetype, const QString&)> m_failedTag;
