@@ -1,11 +1,13 @@
 // Times the replacement engine on files given on the command line, as the
 // batch run would call it, and prints seconds, bytes, peak memory and the
 // bytes the process wrote to the disk.
-//   bench_replace [--single] [--out FOLDER] [--commit-each] PAIRS_FILE FILE...
+//   bench_replace [--single] [--out FOLDER] [--commit-each] [--group FILES]
+//                 PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 // --single uses the single-mode entry with its yields to the event loop.
 // --commit-each commits every result in place on its own instead of in
-// groups as the run does, to compare the two.
+// groups as the run does, to compare the two; --group sets how many files a
+// group holds at most.
 #include "base/headlessprompts.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
@@ -40,6 +42,7 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     bool single = false;
     bool commitEach = false;
+    CommitQueue::Limits limits = CommitQueue::defaultLimits;
     Destination destination{false, true, {}};
     while (!args.isEmpty() && args.first().startsWith("--")) {
         const QString option = args.takeFirst();
@@ -47,6 +50,8 @@ int main(int argc, char** argv)
             single = true;
         else if (option == "--commit-each")
             commitEach = true;
+        else if (option == "--group")
+            limits.files = args.takeFirst().toInt();
         else if (option == "--out")
             destination = Destination{true, false, args.takeFirst()};
     }
@@ -70,9 +75,10 @@ int main(int argc, char** argv)
     });
     ErrorReporter reporter(prompts);
     EngineContext context{reporter, [&] { return destination; }, [] { QCoreApplication::processEvents(); }, {}, 65536};
-    CommitQueue commits;
+    CommitQueue commits({}, limits);
     if (!commitEach)
         context.commits = &commits;
+    const long long writtenBefore = writtenBytes();
     qint64 bytes = 0;
     QElapsedTimer timer;
     timer.start();
@@ -90,6 +96,6 @@ int main(int argc, char** argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("seconds %.3f bytes %lld peak_kib %ld reports %d written_bytes %lld\n", seconds,
-                static_cast<long long>(bytes), usage.ru_maxrss, reports, writtenBytes());
+                static_cast<long long>(bytes), usage.ru_maxrss, reports, writtenBytes() - writtenBefore);
     return reports == 0 ? 0 : 1;
 }
