@@ -100,7 +100,7 @@ measure() {
   shift 3
   local out=$data/time.out
   sync # every tool starts with no dirty data of the copies waiting for the disk
-  /usr/bin/time -f '%e %M' -o "$out" "$@" >/dev/null
+  /usr/bin/time -f '%e %M' -o "$out" "$@" >"$data/stdout.out"
   read -r seconds kib <"$out"
   last_seconds=$seconds
   local rate ratio
@@ -249,10 +249,13 @@ for case in "${cases[@]}"; do
     printf '%s\n' "$one_pair" >"$data/pairs.tsv"
     echo "== $file_count files of $((file_size / 1024)) KiB, one pair, in place"
     for tool in engine sed perl sd; do rm -rf "$work/$tool"; cp -r "$src" "$work/$tool"; done
+    # In place each result is on the disk before it replaces its source; the
+    # engine commits them in groups, as a run does (--commit-each: one by one).
     measure "engine" "$total" - "$engine" "$data/pairs.tsv" "$work"/engine/*.csv
     engine_seconds=$last_seconds
-    # In place the engine forces each result to the disk before it replaces the
-    # source; to an output folder it does not, as none of the peers ever does.
+    rm -rf "$work/each"; cp -r "$src" "$work/each"
+    measure "engine, commit each file" "$total" "$engine_seconds" "$engine" --commit-each "$data/pairs.tsv" "$work"/each/*.csv
+    same "$work/engine" "$work/each"; rm -rf "$work/each"
     rm -rf "$work/engine-out"; mkdir -p "$work/engine-out"
     measure "engine, to output folder" "$total" "$engine_seconds" "$engine" --out "$work/engine-out" \
       "$data/pairs.tsv" "$src"/*.csv
@@ -267,11 +270,23 @@ for case in "${cases[@]}"; do
     ;;
   nomatch)
     printf '%s\n' "$never_pair" >"$data/pairs.tsv"
-    echo "== no match: $((bytes / 1048576)) MiB to an output folder (peers in place)"
+    echo "== no match: $((bytes / 1048576)) MiB in place and to an output folder (peers in place)"
     rm -rf "$work/out" "$work/cp"; mkdir -p "$work/out" "$work/cp"
+    cp "$base" "$work/inplace.csv"
+    before=$(stat -c '%i %Y.%y' "$work/inplace.csv")
+    # Its pages are cached as cp's source is: both read from memory.
+    cat "$work/inplace.csv" >/dev/null
+    measure "engine, in place" "$bytes" - "$engine" "$data/pairs.tsv" "$work/inplace.csv"
+    inplace_seconds=$last_seconds
+    written=$(sed -n 's/.*written_bytes \([-0-9]*\).*/\1/p' "$data/stdout.out")
+    after=$(stat -c '%i %Y.%y' "$work/inplace.csv")
+    [ "$before" = "$after" ] && echo "    file untouched (same inode and time)" || echo "    FILE CHANGED: $before -> $after"
+    echo "    bytes the engine wrote to the disk: $written"
+    same "$base" "$work/inplace.csv"; rm -f "$work/inplace.csv"
+    measure "cp" "$bytes" "$inplace_seconds" cp "$base" "$work/cp/base.csv"
+    echo "    engine in place / cp: $(awk -v e="$inplace_seconds" -v c="$last_seconds" 'BEGIN { printf "%.2f", (c > 0 ? e / c : 0) }') (target at most 0.50)"
     measure "engine, to output folder" "$bytes" - "$engine" --out "$work/out" "$data/pairs.tsv" "$base"
     engine_seconds=$last_seconds
-    measure "cp" "$bytes" "$engine_seconds" cp "$base" "$work/cp/base.csv"
     same "$base" "$work/out/base.csv"
     for tool in sed perl sd; do
       cp "$base" "$work/$tool.csv"

@@ -10,6 +10,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "window/form1.h"
 #include "base/headlessprompts.h"
+#include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
 #include "pairs/widgets/setslist.h"
 #include "pairs/widgets/setspage.h"
@@ -154,12 +155,19 @@ int main(int argc, char* argv[])
             const std::clock_t cpu = std::clock();
             QElapsedTimer timer;
             timer.start();
+            // Results in place committed in groups, as the window's run does.
+            CommitQueue commits;
+            context.commits = &commits;
             for (const QString& file : files) {
                 if (tab == 0)
                     ReplaceTextInFile(file, findWhat, replaceWith, context);
                 else
                     ReplaceTextInFileCombo(file, pairs.finds, pairs.replaces, context);
+                if (commits.isFull())
+                    commits.flush();
             }
+            commits.flush();
+            context.commits = nullptr;
             engine = std::min(engine, timer.nsecsElapsed() / 1e9);
             engineCpu = std::min(engineCpu, cpuSecondsSince(cpu));
         };

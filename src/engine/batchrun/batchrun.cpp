@@ -3,6 +3,7 @@
 #include "base/appinfo.h"
 #include "base/statefolder.h"
 #include "engine/batchrun/filetests.h"
+#include "engine/replace/commitqueue.h"
 #include "engine/replace/targetclaims.h"
 
 #include <QDir>
@@ -143,11 +144,21 @@ void BatchRun::run(GuardedProcedure& proc)
     }
     context.countOnly = m_countOnly;
     context.claims = &claims;
+    // Results in place are committed in groups; a failed commit turns its
+    // row, recorded by then, into a failure.
+    CommitQueue commits([this](qsizetype row, const QString& reason) {
+        if (row < m_report.rows.size())
+            m_report.rows[row].outcome = {FileOutcome::Failed, 0, reason};
+    });
+    context.commits = &commits;
 
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
         const qsizetype recorded = m_report.rows.size();
+        context.commitTag = recorded;
         outcome = processRow(proc, row, context);
+        if (commits.isFull())
+            commits.flush(context.keepAlive);
         if (outcome == RowOutcome::Next) {
             continue;
         }
@@ -156,6 +167,8 @@ void BatchRun::run(GuardedProcedure& proc)
         stopped = outcome != RowOutcome::RowGone;
         break;
     }
+    // Whatever was finished takes its place before the run says it has ended.
+    commits.flush(context.keepAlive);
 
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())

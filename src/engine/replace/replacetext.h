@@ -21,6 +21,7 @@ struct Destination {
     QString outputFolder;
 };
 
+class CommitQueue;
 class TargetClaims;
 
 struct EngineContext {
@@ -47,6 +48,10 @@ struct EngineContext {
     // Reads and counts, writes nothing.
     bool countOnly = false;
     TargetClaims* claims = nullptr;            // a run's collision rules; none for a file on its own
+    // May be null: a result that replaces its source in place waits there to
+    // be committed with others, and its failure is reported then, with tag.
+    CommitQueue* commits = nullptr;
+    qsizetype commitTag = 0;
     // For tests that race another program against the engine: as soon as the
     // source is open, and just before a result replaces its target.
     std::function<void(const QString&)> afterSourceOpen;

@@ -25,7 +25,7 @@ void TargetClaims::check(const SourceFile& source, const ResultWriter& writer) c
 {
     const QStringList own{source.identity().key(), source.place().placeKey()};
     for (const QString& key : writer.targetKeys()) {
-        if (m_written.contains(key)) {
+        if (m_written.contains(key) || m_pending.contains(key)) {
             throwFileFailure(writer.targetPath(), QStringLiteral("the result of %1 was not written here, as a result "
                                                                  "of this run was already written to this file")
                                                       .arg(source.path()));
@@ -38,8 +38,16 @@ void TargetClaims::check(const SourceFile& source, const ResultWriter& writer) c
     }
 }
 
+void TargetClaims::recordPending(const ResultWriter& writer)
+{
+    for (const QString& key : writer.targetKeys())
+        m_pending.insert(key);
+}
+
 void TargetClaims::recordWritten(const ResultWriter& writer)
 {
+    for (const QString& key : writer.targetKeys())
+        m_pending.remove(key);
     // The replaced file's inode is free now and may come back as another file's.
     const QString gone = writer.replacedKey();
     m_sources.remove(gone);

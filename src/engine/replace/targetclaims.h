@@ -16,9 +16,12 @@ public:
     void addSource(const QString& path);
     // Throws Failure naming the target when the result may not be written there.
     void check(const SourceFile& source, const ResultWriter& writer) const;
+    // A result waiting to be committed claims its target already.
+    void recordPending(const ResultWriter& writer);
     void recordWritten(const ResultWriter& writer);
 
 private:
     QSet<QString> m_sources;
     QSet<QString> m_written;
+    QSet<QString> m_pending;
 };

@@ -264,11 +264,29 @@ void ResultWriter::writeFully(const char* data, qsizetype size)
 // then the result put in its place.
 void ResultWriter::commit()
 {
+    commitSteps();
+    if (m_durable)
+        syncFolder();
+}
+
+void ResultWriter::commitInGroup()
+{
+    commitSteps();
+}
+
+void ResultWriter::commitSteps()
+{
     flush();
-    if (m_durable || m_copyOver)
+    if (m_synced && m_syncError != 0)
+        throwFileError(m_place.path, m_syncError);
+    if ((m_durable || m_copyOver) && !m_synced)
         syncTemporary();
-    if (m_keepOld)
+    if (m_keepOld) {
+        // A result that waited for its group may find its file changed: then
+        // no way back is kept for a file this run does not replace.
+        checkTargetUnchanged();
         m_keepOld(m_place.path, temporaryPath(), m_copyOver);
+    }
     if (m_beforeReplace)
         m_beforeReplace();
     checkTargetUnchanged();
@@ -277,8 +295,17 @@ void ResultWriter::commit()
     else
         renameOver();
     m_done = true;
-    if (m_durable)
-        syncFolder();
+}
+
+void ResultWriter::finish()
+{
+    flush();
+#ifdef Q_OS_LINUX
+    // The disk starts on the result while the next files are worked on, so
+    // that the wait for it before the rename is short.
+    if (m_durable || m_copyOver)
+        (void)::sync_file_range(m_temporary.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 void ResultWriter::syncTemporary()
@@ -289,6 +316,27 @@ void ResultWriter::syncTemporary()
 #elif defined(Q_OS_WIN)
     if (::_commit(m_temporary.get()) != 0)
         throwFileError(m_place.path, errno);
+#endif
+}
+
+void ResultWriter::syncData() noexcept
+{
+    if (!(m_durable || m_copyOver))
+        return;
+#ifdef Q_OS_UNIX
+    m_syncError = ::fdatasync(m_temporary.get()) == 0 ? 0 : errno;
+#elif defined(Q_OS_WIN)
+    m_syncError = ::_commit(m_temporary.get()) == 0 ? 0 : errno;
+#endif
+    m_synced = true;
+}
+
+QString ResultWriter::folderKey() const
+{
+#ifdef Q_OS_UNIX
+    return identityOfHandle(m_place.folder.get()).key();
+#else
+    return QFileInfo(m_place.path).absolutePath();
 #endif
 }
 

@@ -61,7 +61,22 @@ public:
     // another program changed the target meanwhile.
     void commit();
 
+    // The same commit in steps, for results committed as a group: the data
+    // of several results reaches the disk with one wait instead of one each,
+    // and each folder is synced once. finish() writes what is buffered and
+    // lets the disk start on it; syncData() may run on another thread, one
+    // writer per thread, and keeps its error for commitInGroup(), which does
+    // what commit() does but leaves the folder to syncFolder().
+    void finish();
+    void syncData() noexcept;
+    void commitInGroup();
+    void syncFolder();
+    // The folder's device and inode, to sync each folder of a group once.
+    QString folderKey() const;
+    qint64 size() const { return m_written + m_buffer.size(); }
+
 private:
+    void commitSteps();
     void open(const QString& targetPath, TextEncoding encoding, const SourceFile* source);
     void createTemporary();
     void keepAttributes();
@@ -71,7 +86,6 @@ private:
     void checkTargetUnchanged() const;
     void renameOver();
     void copyOver();
-    void syncFolder();
     QString temporaryPath() const;
 
     FilePlace m_place;
@@ -81,6 +95,8 @@ private:
     bool m_copyOver = false;
     bool m_keepTemporary = false;
     bool m_done = false;
+    bool m_synced = false;
+    int m_syncError = 0;
     FileHandle m_temporary;
     QByteArray m_temporaryName;
     qint64 m_written = 0;

@@ -191,8 +191,10 @@ private slots:
         addFile("large.csv", large);
         addFile("later.csv", "x");
         int keptAlive = 0;
+        // In place, the first result may still wait for its commit: the
+        // caption tells that the run is at the large file.
         auto askAtTheFifthChunk = [&] {
-            if (readBytes(path("first.csv")) == "y" && ++keptAlive == 5)
+            if (window.shownCaption.contains(" - 2 of 3 files") && ++keptAlive == 5)
                 run->askToStop();
         };
         services.keepAlive = askAtTheFifthChunk;
@@ -221,6 +223,41 @@ private slots:
         QVERIFY2(detailLine(3).startsWith("not reached, stopped in the middle"), qPrintable(detailLine(3)));
         QCOMPARE(detailLine(4), "not reached: " + path("later.csv"));
         QVERIFY(!run->isRunning());
+    }
+
+    // Results in place are committed together at the end of a group: one
+    // that another program changed meanwhile is reported, its row says so,
+    // and the others take their files' places.
+    void fileChangedBeforeItsGroupCommitIsAFailedRow()
+    {
+        window.tab = 1;
+        window.finds = {"a"};
+        window.replaces = {"x"};
+        addFile("first.csv", "a");
+        const QString second = addFile("second.csv", "a,a");
+        addFile("third.csv", "a");
+        ReplaceEntries racing;
+        racing.sets = [&](const QString& file, const QStringList& finds, const QStringList& replaces,
+                          EngineContext& context) {
+            // While the third file is worked on, the second one's result waits.
+            if (file == path("third.csv"))
+                writeBytes(second, "other program");
+            return ReplaceTextInFileCombo(file, finds, replaces, context);
+        };
+        run = std::make_unique<BatchRun>(window, services, racing, BatchRunOptions{state->path()});
+        prompts.answerMessage().answerMessage();
+        run->PushButton12_Click();
+        QCOMPARE(prompts.messageTexts().size(), 2);
+        QVERIFY2(prompts.messageTexts()[0].startsWith(second + ": "), qPrintable(prompts.messageTexts()[0]));
+        QCOMPARE(prompts.messageTexts()[1], QString("Done."));
+        QCOMPARE(detailLine(0), QString("2 files changed (2 replacements), 0 unchanged, 0 skipped, 1 failed"));
+        QVERIFY2(detailLine(3).startsWith("failed, " + second + ": ") && detailLine(3).contains("changed"),
+                 qPrintable(detailLine(3)));
+        QCOMPARE(readBytes(path("first.csv")), QByteArray("x"));
+        QCOMPARE(readBytes(second), QByteArray("other program"));
+        QCOMPARE(readBytes(path("third.csv")), QByteArray("x"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(run->undoStore().fileCount(), 2);
     }
 
     void answeringNoToStopGoesOn()

@@ -2,8 +2,10 @@
 // entry and prints every error report, one per line, so that a test can limit
 // its file size, run it as another user or kill it midway.
 //   engine_replace_helper [--fsize-limit BYTES] [--as-nobody] [--chunk UNITS]
-//                         [--out FOLDER] SOURCE FIND REPLACE
+//                         [--out FOLDER] [--queue] SOURCE... FIND REPLACE
+// --queue commits results in place in groups, as a run does.
 #include "base/headlessprompts.h"
+#include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,7 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     Destination destination{false, true, {}};
     qsizetype chunkSize = 65536;
+    bool queued = false;
     while (!args.isEmpty() && args.first().startsWith("--")) {
         const QString option = args.takeFirst();
         if (option == "--fsize-limit") {
@@ -45,11 +48,13 @@ int main(int argc, char** argv)
 #endif
         } else if (option == "--chunk") {
             chunkSize = args.takeFirst().toLongLong();
+        } else if (option == "--queue") {
+            queued = true;
         } else if (option == "--out") {
             destination = Destination{true, false, args.takeFirst()};
         }
     }
-    if (args.size() != 3)
+    if (args.size() < 3)
         return 2;
     HeadlessPrompts prompts([](const QString& text) {
         std::printf("%s\n", qPrintable(QString(text).replace('\r', ' ').replace('\n', ' ')));
@@ -57,6 +62,16 @@ int main(int argc, char** argv)
     });
     ErrorReporter reporter(prompts);
     EngineContext context{reporter, [&] { return destination; }, {}, {}, chunkSize};
-    ReplaceTextInFileCombo(args[0], {args[1]}, {args[2]}, context);
+    CommitQueue commits;
+    if (queued)
+        context.commits = &commits;
+    const QString find = args[args.size() - 2];
+    const QString replace = args.last();
+    for (const QString& source : args.mid(0, args.size() - 2)) {
+        ReplaceTextInFileCombo(source, {find}, {replace}, context);
+        if (commits.isFull())
+            commits.flush();
+    }
+    commits.flush();
     return 0;
 }

@@ -102,6 +102,64 @@ private slots:
         qInfo("killed runs: %d left the old file, %d the new one", sawOld, sawNew);
     }
 
+    void fullDiskDoesNotTouchAFileWithoutOccurrence()
+    {
+#if !defined(Q_OS_UNIX)
+        QSKIP("needs a file size limit");
+#endif
+        const QString source = m_dir.filePath("nomatch.csv");
+        const QByteArray old = csvRows(20000);
+        writeBytes(source, old);
+        const HelperRun run = runHelper({"--fsize-limit", "1000", source, "#never#", "x"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.reports, QStringList());
+        QCOMPARE(readBytes(source), old);
+        QCOMPARE(QDir(m_dir.path()).entryList({"nomatch*", ".nomatch*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"nomatch.csv"});
+    }
+
+    // Results committed in groups: every file, killed at any moment, is
+    // wholly old or wholly new.
+    void killedAmongQueuedFilesLeavesEachWhollyOldOrWhollyNew()
+    {
+        const QByteArray old = csvRows(8000); // about 600 KB each
+        QByteArray replaced = old;
+        replaced.replace("Berlin", "Hamburg");
+        QStringList files;
+        for (int i = 0; i < 30; ++i)
+            files << m_dir.filePath(QString("queued%1.csv").arg(i));
+        const QStringList arguments = QStringList{"--queue"} + files + QStringList{"Berlin", "Hamburg"};
+
+        for (const QString& file : files)
+            writeBytes(file, old);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(runHelper(arguments).exitCode, 0);
+        const qint64 fullRun = qMax<qint64>(20, timer.elapsed());
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), replaced);
+
+        QRandomGenerator random(78);
+        int sawOld = 0;
+        int sawNew = 0;
+        for (int round = 0; round < 8; ++round) {
+            for (const QString& file : files)
+                writeBytes(file, old);
+            QProcess process;
+            process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
+            QVERIFY(process.waitForStarted());
+            QThread::msleep(random.bounded(int(fullRun + fullRun / 4)));
+            process.kill();
+            QVERIFY(process.waitForFinished(60000));
+            for (const QString& file : files) {
+                const QByteArray now = readBytes(file);
+                QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
+                (now == old ? sawOld : sawNew)++;
+            }
+        }
+        qInfo("killed runs: %d files left old, %d new", sawOld, sawNew);
+    }
+
     void unreadableSourceIsReportedAndLeftAlone()
     {
 #if !defined(Q_OS_UNIX)
