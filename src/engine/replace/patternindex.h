@@ -1,8 +1,8 @@
-// Tells which of many find texts occur in a stretch of text, in one pass over
-// it: every position is looked up in a hash table keyed by the first one, two
+// Finds where any of many find texts occur in a stretch of text, in one pass
+// over it: every position is looked up in a hash table keyed by the first one, two
 // or four units there, and only the find texts filed under that key are
 // compared. Memory is a few bytes per find text, whatever the text's size.
-// The replacement chain uses it to skip the pairs that have nothing to do.
+// The replacement chain replaces at the places it finds.
 #pragma once
 
 #include <QtGlobal>
@@ -53,27 +53,18 @@ public:
     }
 
     size_t longest() const { return m_longest; }
+    size_t lengthOf(size_t k) const { return m_patterns[k].size(); }
 
-    // Sets found[k] for every find text k after `after` (all when it is -1)
-    // that starts at a position in [from, to) and ends within text; returns
-    // how many it newly set. Texts already marked are not compared again.
-    size_t scan(View text, size_t from, size_t to, std::vector<char>& found, size_t after = size_t(-1)) const
+    // Calls found(k, at) for every find text k after `after` (all when it is
+    // -1) that starts at a position at in [from, to) and ends within text,
+    // in order of position.
+    template <class Found>
+    void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
-        size_t newly = scanClass<1>(m_tables[0], text, from, to, found, after);
-        if (text.size() < 2)
-            return newly;
-        // Most positions begin no find text of two units or more: a bit per
-        // pair of first units rules them out before any table is read.
-        const size_t end = std::min(to, text.size() - 1);
-        const Unit* units = text.data();
-        for (size_t i = from; i < end; ++i) {
-            const size_t bit = filterBit(keyAt<2>(units + i));
-            if ((m_filter[bit / 64] >> (bit % 64) & 1) == 0)
-                continue;
-            newly += scanClass<2>(m_tables[1], text, i, i + 1, found, after);
-            newly += scanClass<4>(m_tables[2], text, i, i + 1, found, after);
-        }
-        return newly;
+        if (m_tables[0].heads.empty())
+            scanFrom<false>(text, from, to, after, found);
+        else
+            scanFrom<true>(text, from, to, after, found);
     }
 
 private:
@@ -82,33 +73,48 @@ private:
         std::vector<uint32_t> heads; // pattern index + 1, 0 for none
     };
 
-    template <size_t length>
-    size_t scanClass(const Table& table, View text, size_t from, size_t to, std::vector<char>& found,
-                     size_t after) const
+    template <bool singles, class Found>
+    void scanFrom(View text, size_t from, size_t to, size_t after, Found& found) const
     {
-        if (table.heads.empty() || text.size() < length)
-            return 0;
-        size_t newly = 0;
-        const size_t end = std::min(to, text.size() - length + 1);
+        const size_t size = text.size();
         const Unit* units = text.data();
-        const uint32_t* heads = table.heads.data();
-        const int shift = 64 - table.bits;
-        for (size_t i = from; i < end; ++i) {
-            for (uint32_t entry = heads[(keyAt<length>(units + i) * multiplier) >> shift]; entry != 0;) {
-                const size_t k = entry - 1;
-                entry = m_next[k];
-                if (found[k] || k + 1 <= after + 1)
-                    continue;
-                const View pattern = m_patterns[k];
-                // The last unit first: it tells most near misses apart without a call.
-                if (pattern.size() <= text.size() - i && units[i + pattern.size() - 1] == pattern.back()
-                    && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0) {
-                    found[k] = 1;
-                    ++newly;
-                }
-            }
+        const size_t end = std::min(to, size);
+        // Most positions begin no find text of two units or more: a bit per
+        // pair of first units rules them out before any table is read.
+        const size_t pairsEnd = size < 2 ? 0 : std::min(end, size - 1);
+        size_t i = from;
+        for (; i < pairsEnd; ++i) {
+            if constexpr (singles)
+                visit<1>(m_tables[0], units, size, i, after, found);
+            const size_t bit = filterBit(keyAt<2>(units + i));
+            if ((m_filter[bit / 64] >> (bit % 64) & 1) == 0)
+                continue;
+            visit<2>(m_tables[1], units, size, i, after, found);
+            visit<4>(m_tables[2], units, size, i, after, found);
         }
-        return newly;
+        if constexpr (singles) {
+            for (; i < end; ++i)
+                visit<1>(m_tables[0], units, size, i, after, found);
+        }
+    }
+
+    template <size_t length, class Found>
+    void visit(const Table& table, const Unit* units, size_t size, size_t i, size_t after, Found& found) const
+    {
+        if (table.heads.empty() || size - i < length)
+            return;
+        for (uint32_t entry = table.heads[(keyAt<length>(units + i) * multiplier) >> (64 - table.bits)];
+             entry != 0;) {
+            const size_t k = entry - 1;
+            entry = m_next[k];
+            if (k + 1 <= after + 1)
+                continue;
+            const View pattern = m_patterns[k];
+            // The last unit first: it tells most near misses apart without a call.
+            if (pattern.size() <= size - i && units[i + pattern.size() - 1] == pattern.back()
+                && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0)
+                found(k, i);
+        }
     }
 
     static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
@@ -120,7 +126,14 @@ private:
         std::memcpy(&key, at, length * sizeof(Unit));
         return key;
     }
-    static size_t filterBit(uint64_t key) { return size_t((key * multiplier) >> 48); }
+    // Two bytes are their own bit; two UTF-16 units are hashed to one.
+    static size_t filterBit(uint64_t key)
+    {
+        if constexpr (sizeof(Unit) == 1)
+            return size_t(key);
+        else
+            return size_t((key * multiplier) >> 48);
+    }
     static uint64_t keyAt(const Unit* at, size_t length)
     {
         uint64_t key = 0;

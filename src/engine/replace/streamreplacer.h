@@ -9,10 +9,12 @@
 // what lies before the last pair's mark is final. Memory is bounded by one
 // piece of input plus the pairs' own text.
 //
-// With many pairs, one pass of a PatternIndex over each piece tells which
-// pairs occur in it; the others only move their mark. A replacement can make a
-// later find text appear only where the text changed, so after a pair has
-// replaced something the index looks again around the changed places only.
+// With many pairs, one pass of a PatternIndex over each piece finds where
+// every pair's find text occurs; a pair replaces at those places, without a
+// pass of its own, and pairs with none only move their mark. A replacement
+// moves the places found for later pairs behind it and drops those it
+// touched; a later find text can newly appear only where the text changed,
+// so the index looks again there and nowhere else.
 #pragma once
 
 #include "engine/replace/patternindex.h"
@@ -56,9 +58,13 @@ public:
         m_text.append(in);
         m_last = last;
         if (m_index) {
-            std::fill(m_candidate.begin(), m_candidate.end(), 0);
-            m_unknown = m_pairs.size()
-                - m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), m_candidate);
+            std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
+            m_pending.clear();
+            m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), size_t(-1),
+                          [this](size_t k, size_t at) {
+                              m_pending.push_back({at, uint32_t(k)});
+                              ++m_pendingOf[k];
+                          });
         }
     }
 
@@ -69,10 +75,12 @@ public:
         Pair& pair = m_pairs[j];
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
-        if (m_index && !m_candidate[j])
-            --m_unknown; // counts the pairs after this one from here on
-        else if (!pair.find.empty())
+        if (m_index) {
+            if (m_pendingOf[j] != 0)
+                replaceFound(j, from, end);
+        } else if (!pair.find.empty()) {
             replaceBetween(j, from, end);
+        }
         from = m_last || pair.find.empty() ? end : keptBack(View(pair.find), from, end);
         // Kept as a distance from the end, which later pairs' changes before it don't move.
         m_marks[j] = m_text.size() - from;
@@ -104,7 +112,7 @@ private:
         std::fill(m_marks.begin(), m_marks.end(), 0);
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
-            m_candidate.assign(m_pairs.size(), 0);
+            m_pendingOf.assign(m_pairs.size(), 0);
         }
     }
 
@@ -120,12 +128,10 @@ private:
         size_t at = pair.finder->find(View(m_text).substr(0, end), from);
         if (at == View::npos)
             return;
-        m_sites.clear();
         if (f == r) {
             // Same length: in place, nothing moves.
             do {
                 m_text.replace(at, f, pair.replace);
-                m_sites.push_back(at);
                 ++m_count;
                 from = at + f;
                 at = pair.finder->find(View(m_text).substr(0, end), from);
@@ -135,7 +141,6 @@ private:
             size_t read = from;
             do {
                 m_other.append(m_text, read, at - read);
-                m_sites.push_back(m_other.size());
                 m_other.append(pair.replace);
                 ++m_count;
                 read = at + f;
@@ -146,25 +151,113 @@ private:
             end = end - read + from;
             m_text.swap(m_other);
         }
-        if (m_index)
-            lookAroundChanges(j, r);
+    }
+
+    // Pair j's share of the places found: those from `from` that end by end,
+    // left to right, none overlapping an earlier one. The rest of the found
+    // places follow the text; from and end come back moved to the new text.
+    void replaceFound(size_t j, size_t& from, size_t& end)
+    {
+        const Pair& pair = m_pairs[j];
+        const size_t f = pair.find.size();
+        const size_t r = pair.replace.size();
+        m_sites.clear();
+        size_t next = from;
+        size_t kept = 0;
+        for (const Found& found : m_pending) {
+            if (found.pair != j) {
+                m_pending[kept++] = found;
+            } else if (found.at >= next && found.at + f <= end) {
+                m_sites.push_back(found.at);
+                next = found.at + f;
+            }
+        }
+        m_pending.resize(kept);
+        m_pendingOf[j] = 0;
+        if (m_sites.empty())
+            return;
+        m_count += qint64(m_sites.size());
+        if (f == r) {
+            for (size_t site : m_sites)
+                m_text.replace(site, f, pair.replace);
+        } else {
+            m_other.assign(m_text, 0, m_sites.front());
+            size_t read = m_sites.front();
+            for (size_t site : m_sites) {
+                m_other.append(m_text, read, site - read);
+                m_other.append(pair.replace);
+                read = site + f;
+            }
+            const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
+            from = next + moved;
+            end += moved;
+            m_other.append(m_text, read, View::npos);
+            m_text.swap(m_other);
+        }
+        if (f == r)
+            from = next;
+        followChanges(f, r);
+        lookAroundChanges(j, r);
+    }
+
+    // Moves the places found for later pairs past pair j's replacements at
+    // m_sites (before them, of find length f, now of length r), and drops the
+    // places a replacement touched: what is there now is looked at again.
+    void followChanges(size_t f, size_t r)
+    {
+        size_t site = 0;
+        size_t kept = 0;
+        for (const Found& found : m_pending) {
+            while (site < m_sites.size() && m_sites[site] + f <= found.at)
+                ++site;
+            if (site < m_sites.size() && m_sites[site] < found.at + m_index->lengthOf(found.pair)) {
+                --m_pendingOf[found.pair];
+                continue;
+            }
+            m_pending[kept++] = {found.at + site * r - site * f, found.pair};
+        }
+        m_pending.resize(kept);
+        // From here on the sites are where the replacements now stand.
+        for (size_t s = 0; s < m_sites.size(); ++s)
+            m_sites[s] = m_sites[s] + s * r - s * f;
     }
 
     // A later find text can newly occur only where it overlaps inserted text
-    // or spans a place where text was removed.
+    // or spans a place where text was removed; the places found there join
+    // the others in order.
     void lookAroundChanges(size_t j, size_t inserted)
     {
         const size_t reach = m_index->longest() - 1;
+        m_fresh.clear();
         size_t scanned = 0;
-        for (size_t site : m_sites) {
-            if (m_unknown == 0)
-                return; // every later pair runs anyway
-            const size_t start = std::max(scanned, site >= reach ? site - reach : 0);
-            const size_t stop = site + inserted;
-            if (start < stop)
-                m_unknown -= m_index->scan(View(m_text), start, stop, m_candidate, j);
-            scanned = std::max(scanned, stop);
+        size_t first = 0; // the first change that a place found from here on can reach
+        for (size_t s = 0; s < m_sites.size(); ++s) {
+            const size_t start = std::max(scanned, m_sites[s] >= reach ? m_sites[s] - reach : 0);
+            const size_t stop = m_sites[s] + inserted;
+            if (start >= stop)
+                continue;
+            first = std::max(first, s);
+            m_index->scan(View(m_text), start, stop, j, [&](size_t k, size_t at) {
+                // New only where it meets a change; else it was found before and followed.
+                while (first < m_sites.size() && m_sites[first] + inserted <= at)
+                    ++first;
+                const size_t length = m_index->lengthOf(k);
+                for (size_t c = first; c < m_sites.size() && m_sites[c] < at + length; ++c) {
+                    if (at + length > m_sites[c] && at < m_sites[c] + inserted) {
+                        m_fresh.push_back({at, uint32_t(k)});
+                        ++m_pendingOf[k];
+                        return;
+                    }
+                }
+            });
+            scanned = stop;
         }
+        if (m_fresh.empty())
+            return;
+        m_merged.resize(m_pending.size() + m_fresh.size());
+        std::merge(m_pending.begin(), m_pending.end(), m_fresh.begin(), m_fresh.end(), m_merged.begin(),
+                   [](const Found& a, const Found& b) { return a.at < b.at; });
+        m_pending.swap(m_merged);
     }
 
     // Where pair j must stop for now: the first place from which the settled
@@ -188,8 +281,15 @@ private:
     Buffer m_other;
     std::vector<size_t> m_sites;
     std::unique_ptr<PatternIndex<Unit>> m_index;
-    std::vector<char> m_candidate;
-    size_t m_unknown = 0; // pairs not yet known to occur, among those still to run
+    // Where the find texts of the pairs still to run occur, in order of place.
+    struct Found {
+        size_t at;
+        uint32_t pair;
+    };
+    std::vector<Found> m_pending;
+    std::vector<Found> m_fresh;
+    std::vector<Found> m_merged;
+    std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;
