@@ -113,6 +113,7 @@ private:
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
             m_pendingOf.assign(m_pairs.size(), 0);
+            m_reach.assign(m_pairs.size(), {});
         }
     }
 
@@ -177,27 +178,49 @@ private:
         if (m_sites.empty())
             return;
         m_count += qint64(m_sites.size());
-        if (f == r) {
-            for (size_t site : m_sites)
-                m_text.replace(site, f, pair.replace);
-        } else {
-            m_other.assign(m_text, 0, m_sites.front());
-            size_t read = m_sites.front();
-            for (size_t site : m_sites) {
-                m_other.append(m_text, read, site - read);
-                m_other.append(pair.replace);
-                read = site + f;
-            }
-            const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
-            from = next + moved;
-            end += moved;
-            m_other.append(m_text, read, View::npos);
-            m_text.swap(m_other);
-        }
-        if (f == r)
-            from = next;
+        const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
+        rewriteAtSites(pair.replace, f);
+        from = next + moved;
+        end += moved;
         followChanges(f, r);
         lookAroundChanges(j, r);
+    }
+
+    // Puts replace in place of the f units at each of m_sites, moving only
+    // the text from the first site on.
+    void rewriteAtSites(const Buffer& replace, size_t f)
+    {
+        const size_t r = replace.size();
+        const size_t n = m_sites.size();
+        if (r <= f) {
+            Unit* text = m_text.data();
+            size_t write = m_sites.front();
+            for (size_t s = 0; s < n; ++s) {
+                const size_t read = s == 0 ? m_sites.front() : m_sites[s - 1] + f;
+                std::copy(text + read, text + m_sites[s], text + write);
+                write += m_sites[s] - read;
+                std::copy(replace.begin(), replace.end(), text + write);
+                write += r;
+            }
+            const size_t tail = m_sites.back() + f;
+            std::copy(text + tail, text + m_text.size(), text + write);
+            m_text.resize(write + m_text.size() - tail);
+        } else {
+            const size_t oldSize = m_text.size();
+            m_text.resize(oldSize + n * (r - f));
+            Unit* text = m_text.data();
+            // From the last site back, so that nothing is overwritten before it moved.
+            size_t write = m_text.size();
+            size_t readEnd = oldSize;
+            for (size_t s = n; s-- > 0;) {
+                const size_t tail = m_sites[s] + f;
+                write -= readEnd - tail;
+                std::copy_backward(text + tail, text + readEnd, text + write + (readEnd - tail));
+                write -= r;
+                std::copy(replace.begin(), replace.end(), text + write);
+                readEnd = m_sites[s];
+            }
+        }
     }
 
     // Moves the places found for later pairs past pair j's replacements at
@@ -227,37 +250,111 @@ private:
     // the others in order.
     void lookAroundChanges(size_t j, size_t inserted)
     {
-        const size_t reach = m_index->longest() - 1;
         m_fresh.clear();
-        size_t scanned = 0;
-        size_t first = 0; // the first change that a place found from here on can reach
-        for (size_t s = 0; s < m_sites.size(); ++s) {
-            const size_t start = std::max(scanned, m_sites[s] >= reach ? m_sites[s] - reach : 0);
-            const size_t stop = m_sites[s] + inserted;
-            if (start >= stop)
-                continue;
-            first = std::max(first, s);
-            m_index->scan(View(m_text), start, stop, j, [&](size_t k, size_t at) {
-                // New only where it meets a change; else it was found before and followed.
-                while (first < m_sites.size() && m_sites[first] + inserted <= at)
-                    ++first;
-                const size_t length = m_index->lengthOf(k);
-                for (size_t c = first; c < m_sites.size() && m_sites[c] < at + length; ++c) {
-                    if (at + length > m_sites[c] && at < m_sites[c] + inserted) {
-                        m_fresh.push_back({at, uint32_t(k)});
-                        ++m_pendingOf[k];
-                        return;
-                    }
-                }
-            });
-            scanned = stop;
-        }
+        const std::vector<ptrdiff_t>* starts = startsNear(j);
+        if (starts)
+            lookAtStarts(j, inserted, *starts);
+        else
+            lookAroundSites(j, inserted);
         if (m_fresh.empty())
             return;
         m_merged.resize(m_pending.size() + m_fresh.size());
         std::merge(m_pending.begin(), m_pending.end(), m_fresh.begin(), m_fresh.end(), m_merged.begin(),
                    [](const Found& a, const Found& b) { return a.at < b.at; });
         m_pending.swap(m_merged);
+    }
+
+    // Every place from the longest find's reach before each change to its end.
+    void lookAroundSites(size_t j, size_t inserted)
+    {
+        const size_t reach = m_index->longest() - 1;
+        size_t scanned = 0;
+        size_t first = 0;
+        for (size_t s = 0; s < m_sites.size(); ++s) {
+            const size_t start = std::max(scanned, m_sites[s] >= reach ? m_sites[s] - reach : 0);
+            const size_t stop = m_sites[s] + inserted;
+            if (start >= stop)
+                continue;
+            first = std::max(first, s);
+            m_index->scan(View(m_text), start, stop, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
+            scanned = stop;
+        }
+    }
+
+    // Only the places, relative to each change, where a later find text could
+    // overlap the replace text.
+    void lookAtStarts(size_t j, size_t inserted, const std::vector<ptrdiff_t>& starts)
+    {
+        if (starts.empty())
+            return;
+        m_places.clear();
+        for (size_t site : m_sites) {
+            for (ptrdiff_t start : starts) {
+                if (start >= 0 || size_t(-start) <= site)
+                    m_places.push_back(site + size_t(start));
+            }
+        }
+        if (!std::is_sorted(m_places.begin(), m_places.end()))
+            std::sort(m_places.begin(), m_places.end());
+        m_places.erase(std::unique(m_places.begin(), m_places.end()), m_places.end());
+        size_t first = 0;
+        for (size_t place : m_places)
+            m_index->scan(View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
+    }
+
+    // New only where it meets a change; else it was found before and followed.
+    // Places come in order, so the changes before first are behind them all.
+    void keepIfNew(size_t k, size_t at, size_t inserted, size_t& first)
+    {
+        while (first < m_sites.size() && m_sites[first] + inserted <= at)
+            ++first;
+        const size_t length = m_index->lengthOf(k);
+        for (size_t c = first; c < m_sites.size() && m_sites[c] < at + length; ++c) {
+            if (at + length > m_sites[c] && at < m_sites[c] + inserted) {
+                m_fresh.push_back({at, uint32_t(k)});
+                ++m_pendingOf[k];
+                return;
+            }
+        }
+    }
+
+    // For a pair that has replaced often: the starts, relative to one of its
+    // replacements, at which a later find text agrees with the replace text
+    // wherever the two overlap. Worked out once, as it costs a look at every
+    // later find. None when text is removed, as then any later find may span
+    // the place.
+    const std::vector<ptrdiff_t>* startsNear(size_t j)
+    {
+        Reach& reach = m_reach[j];
+        const View replace(m_pairs[j].replace);
+        if (replace.empty())
+            return nullptr;
+        if (!reach.known) {
+            reach.sites += m_sites.size();
+            if (reach.sites < workOutStartsAfter)
+                return nullptr;
+            reach.known = true;
+            const ptrdiff_t r = ptrdiff_t(replace.size());
+            const ptrdiff_t low = -ptrdiff_t(m_index->longest());
+            std::vector<char> possible(size_t(r - low), 0);
+            for (size_t k = j + 1; k < m_pairs.size(); ++k) {
+                const View find(m_pairs[k].find);
+                const ptrdiff_t length = ptrdiff_t(find.size());
+                for (ptrdiff_t o = 1 - length; o < r; ++o) {
+                    if (possible[size_t(o - low)])
+                        continue;
+                    bool agrees = true;
+                    for (ptrdiff_t i = std::max<ptrdiff_t>(0, -o); agrees && i < std::min(length, r - o); ++i)
+                        agrees = find[size_t(i)] == replace[size_t(o + i)];
+                    possible[size_t(o - low)] = agrees;
+                }
+            }
+            for (ptrdiff_t o = low; o < r; ++o) {
+                if (possible[size_t(o - low)])
+                    reach.starts.push_back(o);
+            }
+        }
+        return &reach.starts;
     }
 
     // Where pair j must stop for now: the first place from which the settled
@@ -290,6 +387,15 @@ private:
     std::vector<Found> m_fresh;
     std::vector<Found> m_merged;
     std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending
+    std::vector<size_t> m_places;
+    // Replacing this often makes working out where later finds can start worth it.
+    static constexpr size_t workOutStartsAfter = 256;
+    struct Reach {
+        size_t sites = 0;
+        bool known = false;
+        std::vector<ptrdiff_t> starts;
+    };
+    std::vector<Reach> m_reach;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;

@@ -214,6 +214,66 @@ private slots:
         compareAllChunkSizes("1234", with({{"1", "aaaa"}, {"2", "bbbb"}, {"aaaabbbb3", "!"}, {"!4", "done"}}));
     }
 
+    void manyPairsWorkOnTheTextEarlierPairsLeft_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("finds");
+        QTest::addColumn<QStringList>("replaces");
+        QTest::newRow("find only inside inserted text") << "x-x" << QStringList{"x", "needle"} << QStringList{"needle", "pin"};
+        QTest::newRow("find across two insertions") << "qq" << QStringList{"q", "bca"} << QStringList{"abc", "Z"};
+        QTest::newRow("overlapping places, one pair") << "aaaaa" << QStringList{"aa"} << QStringList{"b"};
+        QTest::newRow("overlapping places, two pairs") << "abcabc" << QStringList{"ab", "bc"} << QStringList{"1", "2"};
+        QTest::newRow("place removed by earlier pair") << "abc abc" << QStringList{"b", "abc"} << QStringList{"x", "no"};
+        QTest::newRow("place rewritten with the same text") << "abc" << QStringList{"b", "abc"} << QStringList{"b", "Q"};
+        QTest::newRow("deletion removes one place, makes another") << "aXbc" << QStringList{"X", "Xb", "ab"}
+                                                                    << QStringList{"", "no", "yes"};
+        QTest::newRow("shrinking and growing around places") << "a,b,,c" << QStringList{",", "ab", "b", "c"}
+                                                              << QStringList{"", "B", "bbb", ",bb"};
+        QTest::newRow("later pair's place before the change") << "zzab" << QStringList{"b", "zac"}
+                                                                << QStringList{"c", "!"};
+    }
+
+    void manyPairsWorkOnTheTextEarlierPairsLeft()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, finds);
+        QFETCH(QStringList, replaces);
+        // Padding between and around the pairs, so that only the places found are looked at.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j) {
+            if (j % 10 == 5 && !finds.isEmpty())
+                pairs.append({finds.takeFirst(), replaces.takeFirst()});
+            pairs.append({QString("#%1#").arg(j), "-"});
+        }
+        compareAllChunkSizes(input, pairs);
+    }
+
+    void pairsThatReplaceOftenFindWhatTheyMake()
+    {
+        // Hundreds of replacements by one pair: where later finds can start
+        // around its replace text is worked out once and used from then on.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j)
+            pairs.append({QString("#%1#").arg(j), "-"});
+        pairs.insert(3, {"1", "12"});   // makes "2b" one unit into its replace text
+        pairs.insert(10, {"2b", "Z"});  // makes "Za" across its end
+        pairs.insert(20, {"Za", "Y"});
+        pairs.insert(30, {"x", ""});    // a deletion: any later find may span it
+        pairs.insert(35, {"bY", "W"});
+        QString input;
+        for (int i = 0; i < 2000; ++i)
+            input += i % 7 == 0 ? "a1xb" : "a1b";
+        compareAllChunkSizes(input, pairs);
+
+        QRandomGenerator random(20261209);
+        for (int round = 0; round < 3; ++round) {
+            const QString text = randomText(random, "abcxyz", 20000);
+            compareAllChunkSizes(text, manyRandomPairs(random, 100 + 100 * round));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
     void surrogatePairsAreUnitsLikeAnyOther()
     {
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
