@@ -48,6 +48,7 @@ public:
             if (pattern.size() >= 2) {
                 const size_t bit = filterBit(keyAt(pattern.data(), 2));
                 m_filter[bit / 64] |= uint64_t(1) << (bit % 64);
+                ++m_sharing[bit];
             }
         }
     }
@@ -62,9 +63,36 @@ public:
     void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
         if (m_tables[0].heads.empty())
-            scanFrom<false>(text, from, to, after, found);
+            scanFrom<false>(m_filter.data(), text, from, to, after, found);
         else
-            scanFrom<true>(text, from, to, after, found);
+            scanFrom<true>(m_filter.data(), text, from, to, after, found);
+    }
+
+    // Sets occurs[k] for every find text k that starts in [from, to) and
+    // ends within text, and counts how often they were found. Once found, a
+    // find text no longer holds its bit of the filter, so that the text where
+    // the common ones occur is passed over quickly.
+    size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs)
+    {
+        m_live = m_filter;
+        m_cleared.clear();
+        size_t places = 0;
+        const auto found = [&](size_t k, size_t) {
+            ++places;
+            if (occurs[k]++ != 0 || m_patterns[k].size() < 2)
+                return;
+            const size_t bit = filterBit(keyAt(m_patterns[k].data(), 2));
+            m_cleared.push_back(bit);
+            if (--m_sharing[bit] == 0)
+                m_live[bit / 64] &= ~(uint64_t(1) << (bit % 64));
+        };
+        if (m_tables[0].heads.empty())
+            scanFrom<false>(m_live.data(), text, from, to, size_t(-1), found);
+        else
+            scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
+        for (size_t bit : m_cleared)
+            ++m_sharing[bit];
+        return places;
     }
 
 private:
@@ -74,7 +102,7 @@ private:
     };
 
     template <bool singles, class Found>
-    void scanFrom(View text, size_t from, size_t to, size_t after, Found& found) const
+    void scanFrom(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found) const
     {
         const size_t size = text.size();
         const Unit* units = text.data();
@@ -87,7 +115,7 @@ private:
             if constexpr (singles)
                 visit<1>(m_tables[0], units, size, i, after, found);
             const size_t bit = filterBit(keyAt<2>(units + i));
-            if ((m_filter[bit / 64] >> (bit % 64) & 1) == 0)
+            if ((filter[bit / 64] >> (bit % 64) & 1) == 0)
                 continue;
             visit<2>(m_tables[1], units, size, i, after, found);
             visit<4>(m_tables[2], units, size, i, after, found);
@@ -150,6 +178,9 @@ private:
     std::vector<View> m_patterns;
     std::vector<uint32_t> m_next; // the next pattern under the same slot
     std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
+    std::vector<uint32_t> m_sharing = std::vector<uint32_t>(65536, 0); // find texts per bit
+    std::vector<uint64_t> m_live;      // the filter while marking
+    std::vector<size_t> m_cleared;     // bits given up while marking
     Table m_tables[3];
     size_t m_longest = 0;
 };

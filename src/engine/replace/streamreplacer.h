@@ -60,11 +60,25 @@ public:
         if (m_index) {
             std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
             m_pending.clear();
-            m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), size_t(-1),
-                          [this](size_t k, size_t at) {
-                              m_pending.push_back({at, uint32_t(k)});
-                              ++m_pendingOf[k];
-                          });
+            // Where finds are dense, keeping every place in step with every
+            // replacement costs more than a search per pair that occurs: then
+            // the index only tells which pairs occur. The last piece, by its
+            // places or its replacements, tells which way to take this one.
+            const size_t from = m_marks.empty() ? 0 : m_marks.back();
+            size_t places = m_roundSites;
+            m_placesKept = m_keepPlaces;
+            if (m_placesKept) {
+                places = 0;
+                m_index->scan(View(m_text), from, m_text.size(), size_t(-1), [&](size_t k, size_t at) {
+                    m_pending.push_back({at, uint32_t(k)});
+                    ++m_pendingOf[k];
+                    ++places;
+                });
+            } else {
+                m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf);
+            }
+            m_keepPlaces = places <= fewFinds + m_text.size() / denseFinds;
+            m_roundSites = 0;
         }
     }
 
@@ -76,8 +90,14 @@ public:
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
         if (m_index) {
-            if (m_pendingOf[j] != 0)
+            if (m_pendingOf[j] == 0)
+                ; // does not occur
+            else if (m_placesKept)
                 replaceFound(j, from, end);
+            else if (replaceBetween(j, from, end)) {
+                m_roundSites += m_sites.size();
+                lookAroundChanges(j, pair.replace.size());
+            }
         } else if (!pair.find.empty()) {
             replaceBetween(j, from, end);
         }
@@ -120,19 +140,22 @@ private:
     size_t settledEnd() const { return m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back(); }
 
     // Replaces pair j's occurrences that start at from or later and end by
-    // end; from and end come back moved to the new text.
-    void replaceBetween(size_t j, size_t& from, size_t& end)
+    // end, and keeps where they now stand in m_sites; from and end come back
+    // moved to the new text. Tells whether it replaced any.
+    bool replaceBetween(size_t j, size_t& from, size_t& end)
     {
         Pair& pair = m_pairs[j];
         const size_t f = pair.find.size();
         const size_t r = pair.replace.size();
         size_t at = pair.finder->find(View(m_text).substr(0, end), from);
         if (at == View::npos)
-            return;
+            return false;
+        m_sites.clear();
         if (f == r) {
             // Same length: in place, nothing moves.
             do {
                 m_text.replace(at, f, pair.replace);
+                m_sites.push_back(at);
                 ++m_count;
                 from = at + f;
                 at = pair.finder->find(View(m_text).substr(0, end), from);
@@ -142,6 +165,7 @@ private:
             size_t read = from;
             do {
                 m_other.append(m_text, read, at - read);
+                m_sites.push_back(m_other.size());
                 m_other.append(pair.replace);
                 ++m_count;
                 read = at + f;
@@ -152,6 +176,7 @@ private:
             end = end - read + from;
             m_text.swap(m_other);
         }
+        return true;
     }
 
     // Pair j's share of the places found: those from `from` that end by end,
@@ -178,6 +203,7 @@ private:
         if (m_sites.empty())
             return;
         m_count += qint64(m_sites.size());
+        m_roundSites += m_sites.size();
         const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
         rewriteAtSites(pair.replace, f);
         from = next + moved;
@@ -256,7 +282,7 @@ private:
             lookAtStarts(j, inserted, *starts);
         else
             lookAroundSites(j, inserted);
-        if (m_fresh.empty())
+        if (m_fresh.empty() || !m_placesKept)
             return;
         m_merged.resize(m_pending.size() + m_fresh.size());
         std::merge(m_pending.begin(), m_pending.end(), m_fresh.begin(), m_fresh.end(), m_merged.begin(),
@@ -386,7 +412,13 @@ private:
     std::vector<Found> m_pending;
     std::vector<Found> m_fresh;
     std::vector<Found> m_merged;
-    std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending
+    std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending, or whether it occurs
+    // A few places, or one per this many units of text at most, are kept.
+    static constexpr size_t fewFinds = 64;
+    static constexpr size_t denseFinds = 32;
+    bool m_placesKept = true; // in this piece
+    bool m_keepPlaces = true; // in the next
+    size_t m_roundSites = 0;  // replacements in this piece
     std::vector<size_t> m_places;
     // Replacing this often makes working out where later finds can start worth it.
     static constexpr size_t workOutStartsAfter = 256;

@@ -107,8 +107,13 @@ class TestStreamReplacer : public QObject {
 private:
     void compareAllChunkSizes(const QString& input, const QList<Pair>& pairs)
     {
+        compareChunkSizes(input, pairs, chunkSizesFor(pairs));
+    }
+
+    void compareChunkSizes(const QString& input, const QList<Pair>& pairs, const QList<size_t>& sizes)
+    {
         const QString expected = wholeText(input, pairs);
-        for (size_t chunk : chunkSizesFor(pairs)) {
+        for (size_t chunk : sizes) {
             const QString label = QStringLiteral("chunk size %1, %2 pair(s)").arg(chunk).arg(pairs.size());
             QVERIFY2(streamed<char16_t>(input, pairs, chunk) == expected, qPrintable(label + ", UTF-16 units"));
             if (input.toLatin1() == input.toUtf8())
@@ -264,6 +269,12 @@ private slots:
         for (int i = 0; i < 2000; ++i)
             input += i % 7 == 0 ? "a1xb" : "a1b";
         compareAllChunkSizes(input, pairs);
+
+        // Pieces where finds are dense and pieces where they are few, in turn.
+        QString mixed;
+        for (int i = 0; i < 40; ++i)
+            mixed += i % 2 ? QString(3000, 'c') + "a1b" : input.mid(0, 300 * i);
+        compareChunkSizes(mixed, pairs, {50, 500, 3000, 4096});
 
         QRandomGenerator random(20261209);
         for (int round = 0; round < 3; ++round) {
