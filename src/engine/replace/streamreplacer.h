@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 template <class Unit>
@@ -133,7 +134,7 @@ private:
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
             m_pendingOf.assign(m_pairs.size(), 0);
-            m_reach.assign(m_pairs.size(), {});
+            m_replacedOf.assign(m_pairs.size(), 0);
         }
     }
 
@@ -351,36 +352,37 @@ private:
     // the place.
     const std::vector<ptrdiff_t>* startsNear(size_t j)
     {
-        Reach& reach = m_reach[j];
         const View replace(m_pairs[j].replace);
         if (replace.empty())
             return nullptr;
-        if (!reach.known) {
-            reach.sites += m_sites.size();
-            if (reach.sites < workOutStartsAfter)
-                return nullptr;
-            reach.known = true;
-            const ptrdiff_t r = ptrdiff_t(replace.size());
-            const ptrdiff_t low = -ptrdiff_t(m_index->longest());
-            std::vector<char> possible(size_t(r - low), 0);
-            for (size_t k = j + 1; k < m_pairs.size(); ++k) {
-                const View find(m_pairs[k].find);
-                const ptrdiff_t length = ptrdiff_t(find.size());
-                for (ptrdiff_t o = 1 - length; o < r; ++o) {
-                    if (possible[size_t(o - low)])
-                        continue;
-                    bool agrees = true;
-                    for (ptrdiff_t i = std::max<ptrdiff_t>(0, -o); agrees && i < std::min(length, r - o); ++i)
-                        agrees = find[size_t(i)] == replace[size_t(o + i)];
-                    possible[size_t(o - low)] = agrees;
-                }
-            }
-            for (ptrdiff_t o = low; o < r; ++o) {
+        if (m_replacedOf[j] < workOutStartsAfter) {
+            m_replacedOf[j] = uint32_t(std::min<size_t>(workOutStartsAfter, m_replacedOf[j] + m_sites.size()));
+            return nullptr;
+        }
+        auto known = m_startsNear.find(j);
+        if (known != m_startsNear.end())
+            return &known->second;
+        std::vector<ptrdiff_t>& starts = m_startsNear[j];
+        const ptrdiff_t r = ptrdiff_t(replace.size());
+        const ptrdiff_t low = -ptrdiff_t(m_index->longest());
+        std::vector<char> possible(size_t(r - low), 0);
+        for (size_t k = j + 1; k < m_pairs.size(); ++k) {
+            const View find(m_pairs[k].find);
+            const ptrdiff_t length = ptrdiff_t(find.size());
+            for (ptrdiff_t o = 1 - length; o < r; ++o) {
                 if (possible[size_t(o - low)])
-                    reach.starts.push_back(o);
+                    continue;
+                bool agrees = true;
+                for (ptrdiff_t i = std::max<ptrdiff_t>(0, -o); agrees && i < std::min(length, r - o); ++i)
+                    agrees = find[size_t(i)] == replace[size_t(o + i)];
+                possible[size_t(o - low)] = agrees;
             }
         }
-        return &reach.starts;
+        for (ptrdiff_t o = low; o < r; ++o) {
+            if (possible[size_t(o - low)])
+                starts.push_back(o);
+        }
+        return &starts;
     }
 
     // Where pair j must stop for now: the first place from which the settled
@@ -422,12 +424,8 @@ private:
     std::vector<size_t> m_places;
     // Replacing this often makes working out where later finds can start worth it.
     static constexpr size_t workOutStartsAfter = 256;
-    struct Reach {
-        size_t sites = 0;
-        bool known = false;
-        std::vector<ptrdiff_t> starts;
-    };
-    std::vector<Reach> m_reach;
+    std::vector<uint32_t> m_replacedOf; // per pair, its replacements up to that many
+    std::unordered_map<size_t, std::vector<ptrdiff_t>> m_startsNear;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;
