@@ -9,6 +9,7 @@
 #include "filelist/widgets/filelistview.h"
 #include "window/form1.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextEdit>
 
 namespace {
 void settle(int milliseconds)
@@ -35,12 +37,23 @@ public:
     QString lastTitle;
 
 protected:
-    Answer showMessage(const QString& text, int style, const QString& title) override
+    Answer showMessageWithDetails(const QString& text, const QString& details, int style,
+                                  const QString& title) override
     {
         QMessageBox box(boxOwner());
+        if (!details.isEmpty()) {
+            box.setDetailedText(displayText(details));
+            if (auto* area = box.findChild<QTextEdit*>())
+                area->setMinimumWidth(640);
+        }
         prepareMessageBox(box, text, style, title);
         box.show();
-        settle(100);
+        // The run's report, opened as a user would to see it.
+        for (QAbstractButton* button : box.buttons()) {
+            if (box.buttonRole(button) == QMessageBox::ActionRole)
+                button->click();
+        }
+        settle(200);
         lastBox = box.grab();
         lastTitle = box.windowTitle();
         return Answer::Ok;
@@ -72,15 +85,21 @@ int main(int argc, char* argv[])
         QFile::copy(samples + QLatin1Char('/') + name, copy);
         form.ListView1->fileList()->Append(QDir::toNativeSeparators(copy));
     }
-    form.Text1->setPlainText(QStringLiteral("Berlin\nParis"));
-    form.Text2->setPlainText(QStringLiteral("Hamburg\nLyon"));
+    form.Text1->setPlainText(QStringLiteral("Shelf A\nGarden rake\nanalyst"));
+    form.Text2->setPlainText(QStringLiteral("Aisle 1\nLeaf rake\ndata analyst"));
     form.show();
     settle(300);
     form.PushButton12->click();
     settle(300);
 
-    QPixmap picture = form.grab();
+    const QPixmap window = form.grab();
+    QPixmap picture = window;
     if (!prompts.lastBox.isNull()) {
+        // Room for a box with its report open, which may be larger than the window.
+        const QSize boxSize = prompts.lastBox.size() + QSize(32, 24 + 32);
+        picture = QPixmap(window.size().expandedTo(boxSize));
+        picture.fill(QColor(40, 44, 52));
+        QPainter(&picture).drawPixmap(0, 0, window);
         // The box with a plain title bar: without a window manager there is none to grab.
         QPainter painter(&picture);
         const int barHeight = 24;

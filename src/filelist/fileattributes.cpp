@@ -1,5 +1,7 @@
 #include "filelist/fileattributes.h"
 
+#include "filelist/folderreader.h"
+
 #include <QFile>
 
 #ifdef Q_OS_WIN
@@ -67,10 +69,10 @@ int FileAttributes(const QString& path, QChar separator)
     return bits;
 }
 
+// The folder scan's own rule for its entries, applied to one path.
 bool IsExistingFile(const QString& path)
 {
-    struct stat target {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &target) == 0 && S_ISREG(target.st_mode);
+    return FolderReader::kindOfPath(path) == FolderReader::Kind::File;
 }
 
 #endif

@@ -49,10 +49,22 @@ bool FolderReader::next()
     return true;
 }
 
+namespace {
+FolderReader::Kind kindOfInfo(const QFileInfo& info)
+{
+    return info.isDir() ? FolderReader::Kind::Folder
+                        : info.isFile() ? FolderReader::Kind::File : FolderReader::Kind::Other;
+}
+} // namespace
+
 FolderReader::Kind FolderReader::kind() const
 {
-    const QFileInfo& info = m_handle->entries[m_handle->at - 1];
-    return info.isDir() ? Kind::Folder : info.isFile() ? Kind::File : Kind::Other;
+    return kindOfInfo(m_handle->entries[m_handle->at - 1]);
+}
+
+FolderReader::Kind FolderReader::kindOfPath(const QString& path)
+{
+    return path.isEmpty() ? Kind::Other : kindOfInfo(QFileInfo(path));
 }
 
 std::optional<FolderIdentity> FolderReader::identity() const
@@ -82,6 +94,15 @@ QString decodeName(const char* bytes, bool& carried)
     QString name = decoder(QByteArrayView(bytes, static_cast<qsizetype>(length)));
     carried = !decoder.hasError();
     return name;
+}
+// Regular file, folder or anything else, following links.
+FolderReader::Kind kindAt(int folder, const char* name)
+{
+    struct stat info {};
+    if (::fstatat(folder, name, &info, 0) != 0)
+        return FolderReader::Kind::Other;
+    return S_ISREG(info.st_mode) ? FolderReader::Kind::File
+                                 : S_ISDIR(info.st_mode) ? FolderReader::Kind::Folder : FolderReader::Kind::Other;
 }
 } // namespace
 
@@ -160,10 +181,12 @@ FolderReader::Kind FolderReader::kind() const
     case DT_UNKNOWN: break;
     default: return Kind::Other;
     }
-    struct stat info {};
-    if (::fstatat(::dirfd(m_handle->dir), m_handle->entry->d_name, &info, 0) != 0)
-        return Kind::Other;
-    return S_ISREG(info.st_mode) ? Kind::File : S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
+    return kindAt(::dirfd(m_handle->dir), m_handle->entry->d_name);
+}
+
+FolderReader::Kind FolderReader::kindOfPath(const QString& path)
+{
+    return path.isEmpty() ? Kind::Other : kindAt(AT_FDCWD, QFile::encodeName(path).constData());
 }
 
 std::optional<FolderIdentity> FolderReader::identity() const

@@ -54,6 +54,9 @@ public:
     // The entry's identity, following links; nothing when it cannot be read.
     std::optional<FolderIdentity> identity() const;
 
+    // The same rule for a path: what it names, following links. Never throws.
+    static Kind kindOfPath(const QString& path);
+
 private:
     struct Handle;
     std::unique_ptr<Handle> m_handle;

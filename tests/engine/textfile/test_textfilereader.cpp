@@ -6,7 +6,6 @@
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include "support/specialfiles.h"
 
@@ -229,8 +228,7 @@ private slots:
         QStringList notFiles{m_dir.path()};
         if (makeFifo(fifo))
             notFiles << fifo << "/dev/zero";
-        QElapsedTimer timer;
-        timer.start();
+        // An open that blocked on the FIFO would hang here until the test's timeout.
         for (const QString& path : std::as_const(notFiles)) {
             try {
                 ReadFileLines(path);
@@ -240,7 +238,6 @@ private slots:
             }
             QVERIFY_THROWS_EXCEPTION(Failure, ReadFileChunks{path});
         }
-        QVERIFY(timer.elapsed() < 5000);
         try {
             ReadFileLines(m_dir.filePath("missing"));
             QFAIL("no failure");
