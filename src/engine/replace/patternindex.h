@@ -5,12 +5,17 @@
 // The replacement chain replaces at the places it finds.
 #pragma once
 
+#include <QtAlgorithms>
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 template <class Unit>
 class PatternIndex {
@@ -49,6 +54,7 @@ public:
                 const size_t bit = filterBit(keyAt(pattern.data(), 2));
                 m_filter[bit / 64] |= uint64_t(1) << (bit % 64);
                 ++m_sharing[bit];
+                ++m_startingWith[firstByte(pattern)];
             }
         }
     }
@@ -75,23 +81,26 @@ public:
     size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs)
     {
         m_live = m_filter;
-        m_cleared.clear();
+        m_given.clear();
         size_t places = 0;
         const auto found = [&](size_t k, size_t) {
             ++places;
             if (occurs[k]++ != 0 || m_patterns[k].size() < 2)
                 return;
+            m_given.push_back(k);
             const size_t bit = filterBit(keyAt(m_patterns[k].data(), 2));
-            m_cleared.push_back(bit);
             if (--m_sharing[bit] == 0)
                 m_live[bit / 64] &= ~(uint64_t(1) << (bit % 64));
+            --m_startingWith[firstByte(m_patterns[k])];
         };
-        if (m_tables[0].heads.empty())
-            scanFrom<false>(m_live.data(), text, from, to, size_t(-1), found);
-        else
+        if (!m_tables[0].heads.empty())
             scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
-        for (size_t bit : m_cleared)
-            ++m_sharing[bit];
+        else
+            markByFirstBytes(text, from, to, found);
+        for (size_t k : m_given) {
+            ++m_sharing[filterBit(keyAt(m_patterns[k].data(), 2))];
+            ++m_startingWith[firstByte(m_patterns[k])];
+        }
         return places;
     }
 
@@ -126,6 +135,59 @@ private:
         }
     }
 
+    // Once the common find texts are found, the few bytes that still begin
+    // one are looked for sixteen at a time, and only where one of them stands
+    // is the filter read.
+    template <class Found>
+    void markByFirstBytes(View text, size_t from, size_t to, Found& found) const
+    {
+#ifdef __SSE2__
+        if constexpr (sizeof(Unit) == 1) {
+            const size_t size = text.size();
+            const Unit* units = text.data();
+            const size_t pairsEnd = size < 2 ? 0 : std::min(to, size - 1);
+            constexpr size_t block = 4096;
+            constexpr int most = 4;
+            size_t i = from;
+            while (i < pairsEnd) {
+                const size_t blockEnd = std::min(pairsEnd, i + block);
+                __m128i firsts[most];
+                int count = 0;
+                for (int b = 0; b < 256 && count <= most; ++b) {
+                    if (m_startingWith[size_t(b)] == 0)
+                        continue;
+                    if (count < most)
+                        firsts[count] = _mm_set1_epi8(static_cast<char>(b));
+                    ++count;
+                }
+                if (count == 0)
+                    return; // nothing of two units or more is left to find
+                if (count > most) {
+                    scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                    i = blockEnd;
+                    continue;
+                }
+                for (int c = count; c < most; ++c)
+                    firsts[c] = firsts[0];
+                // A load reads 16 bytes from i, all before pairsEnd < size.
+                for (; i + 16 <= blockEnd; i += 16) {
+                    const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+                    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
+                                                      _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
+                    for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
+                        const size_t at = i + qCountTrailingZeroBits(mask);
+                        scanFrom<false>(m_live.data(), text, at, at + 1, size_t(-1), found);
+                    }
+                }
+                scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                i = blockEnd;
+            }
+            return;
+        }
+#endif
+        scanFrom<false>(m_live.data(), text, from, to, size_t(-1), found);
+    }
+
     template <size_t length, class Found>
     void visit(const Table& table, const Unit* units, size_t size, size_t i, size_t after, Found& found) const
     {
@@ -145,6 +207,7 @@ private:
         }
     }
 
+    static size_t firstByte(View pattern) { return static_cast<unsigned char>(pattern[0]) & 0xFF; }
     static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
     static size_t keyLength(int c) { return c == 2 ? 4 : c == 1 ? 2 : 1; }
     template <size_t length>
@@ -180,7 +243,9 @@ private:
     std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
     std::vector<uint32_t> m_sharing = std::vector<uint32_t>(65536, 0); // find texts per bit
     std::vector<uint64_t> m_live;      // the filter while marking
-    std::vector<size_t> m_cleared;     // bits given up while marking
+    std::vector<size_t> m_given;       // find texts found while marking, which gave up their bits
+    // Find texts of two units or more by their first byte (by its low byte for UTF-16).
+    std::vector<uint32_t> m_startingWith = std::vector<uint32_t>(256, 0);
     Table m_tables[3];
     size_t m_longest = 0;
 };

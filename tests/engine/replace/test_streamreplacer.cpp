@@ -285,6 +285,22 @@ private slots:
         }
     }
 
+    void denseFindsInPieceAfterPieceEqualWholeText()
+    {
+        // Finds that begin with few distinct units, found again in every
+        // piece: what one piece found must not hide them in the next.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j)
+            pairs.append({QString("#%1#").arg(j), j % 2 ? "a" : "b"});
+        pairs.insert(5, {"ab", "ba"});
+        pairs.insert(25, {"bb", "#7#"});
+        QRandomGenerator random(20261210);
+        QString input;
+        for (int i = 0; i < 40000; ++i)
+            input += "ab#7"[random.bounded(4)];
+        compareChunkSizes(input, pairs, {20, 50, 500, 4096});
+    }
+
     void surrogatePairsAreUnitsLikeAnyOther()
     {
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
