@@ -10,11 +10,13 @@
 // piece of input plus the pairs' own text.
 //
 // With many pairs, one pass of a PatternIndex over each piece finds where
-// every pair's find text occurs; a pair replaces at those places, without a
-// pass of its own, and pairs with none only move their mark. A replacement
-// moves the places found for later pairs behind it and drops those it
-// touched; a later find text can newly appear only where the text changed,
-// so the index looks again there and nowhere else.
+// every pair's find text occurs, and pairs with none only move their mark.
+// Where the places are few, a pair replaces at them without a pass of its
+// own; a replacement moves the places found for later pairs behind it and
+// drops those it touched. Where they are dense, the pass only tells which
+// pairs occur, and each of those searches its share itself. Either way a
+// later find text can newly appear only where the text changed, so the index
+// looks again there and nowhere else.
 #pragma once
 
 #include "engine/replace/patternindex.h"
@@ -91,11 +93,10 @@ public:
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
         if (m_index) {
-            if (m_pendingOf[j] == 0)
-                ; // does not occur
-            else if (m_placesKept)
+            // A pair with no place found does not occur.
+            if (m_pendingOf[j] != 0 && m_placesKept) {
                 replaceFound(j, from, end);
-            else if (replaceBetween(j, from, end)) {
+            } else if (m_pendingOf[j] != 0 && replaceBetween(j, from, end)) {
                 m_roundSites += m_sites.size();
                 lookAroundChanges(j, pair.replace.size());
             }
@@ -154,19 +155,23 @@ private:
         m_sites.clear();
         if (f == r) {
             // Same length: in place, nothing moves.
+            const bool keepSites = m_index != nullptr;
             do {
-                m_text.replace(at, f, pair.replace);
-                m_sites.push_back(at);
+                std::copy(pair.replace.begin(), pair.replace.end(), m_text.begin() + ptrdiff_t(at));
+                if (keepSites)
+                    m_sites.push_back(at);
                 ++m_count;
                 from = at + f;
                 at = pair.finder->find(View(m_text).substr(0, end), from);
             } while (at != View::npos);
         } else {
+            const bool keepSites = m_index != nullptr;
             m_other.assign(m_text, 0, from);
             size_t read = from;
             do {
                 m_other.append(m_text, read, at - read);
-                m_sites.push_back(m_other.size());
+                if (keepSites)
+                    m_sites.push_back(m_other.size());
                 m_other.append(pair.replace);
                 ++m_count;
                 read = at + f;
