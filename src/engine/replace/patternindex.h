@@ -1,8 +1,9 @@
 // Finds where any of many find texts occur in a stretch of text, in one pass
-// over it: every position is looked up in a hash table keyed by the first one, two
-// or four units there, and only the find texts filed under that key are
-// compared. Memory is a few bytes per find text, whatever the text's size.
-// The replacement chain replaces at the places it finds.
+// over it: every position is looked up in a hash table keyed by the first one,
+// two or four units there, and only the find texts filed under that key are
+// compared. Memory is a few bytes per find text and a filter of fixed size
+// (about 300 KiB), whatever the text's size. The replacement chain replaces
+// at the places it finds, or asks only which find texts occur.
 #pragma once
 
 #include <QtAlgorithms>
