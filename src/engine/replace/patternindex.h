@@ -1,16 +1,22 @@
-// Tells which of many find texts occur in a stretch of text, in one pass over
-// it: every position is looked up in a hash table keyed by the first one, two
-// or four units there, and only the find texts filed under that key are
-// compared. Memory is a few bytes per find text, whatever the text's size.
-// The replacement chain uses it to skip the pairs that have nothing to do.
+// Finds where any of many find texts occur in a stretch of text, in one pass
+// over it: every position is looked up in a hash table keyed by the first one,
+// two or four units there, and only the find texts filed under that key are
+// compared. Memory is a few bytes per find text and a filter of fixed size
+// (about 300 KiB), whatever the text's size. The replacement chain replaces
+// at the places it finds, or asks only which find texts occur.
 #pragma once
 
+#include <QtAlgorithms>
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 template <class Unit>
 class PatternIndex {
@@ -48,32 +54,55 @@ public:
             if (pattern.size() >= 2) {
                 const size_t bit = filterBit(keyAt(pattern.data(), 2));
                 m_filter[bit / 64] |= uint64_t(1) << (bit % 64);
+                ++m_sharing[bit];
+                ++m_startingWith[firstByte(pattern)];
             }
         }
     }
 
     size_t longest() const { return m_longest; }
+    size_t lengthOf(size_t k) const { return m_patterns[k].size(); }
 
-    // Sets found[k] for every find text k after `after` (all when it is -1)
-    // that starts at a position in [from, to) and ends within text; returns
-    // how many it newly set. Texts already marked are not compared again.
-    size_t scan(View text, size_t from, size_t to, std::vector<char>& found, size_t after = size_t(-1)) const
+    // Calls found(k, at) for every find text k after `after` (all when it is
+    // -1) that starts at a position at in [from, to) and ends within text,
+    // in order of position.
+    template <class Found>
+    void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
-        size_t newly = scanClass<1>(m_tables[0], text, from, to, found, after);
-        if (text.size() < 2)
-            return newly;
-        // Most positions begin no find text of two units or more: a bit per
-        // pair of first units rules them out before any table is read.
-        const size_t end = std::min(to, text.size() - 1);
-        const Unit* units = text.data();
-        for (size_t i = from; i < end; ++i) {
-            const size_t bit = filterBit(keyAt<2>(units + i));
-            if ((m_filter[bit / 64] >> (bit % 64) & 1) == 0)
-                continue;
-            newly += scanClass<2>(m_tables[1], text, i, i + 1, found, after);
-            newly += scanClass<4>(m_tables[2], text, i, i + 1, found, after);
+        if (m_tables[0].heads.empty())
+            scanFrom<false>(m_filter.data(), text, from, to, after, found);
+        else
+            scanFrom<true>(m_filter.data(), text, from, to, after, found);
+    }
+
+    // Sets occurs[k] for every find text k that starts in [from, to) and
+    // ends within text, and counts how often they were found. Once found, a
+    // find text no longer holds its bit of the filter, so that the text where
+    // the common ones occur is passed over quickly.
+    size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs)
+    {
+        m_live = m_filter;
+        m_given.clear();
+        size_t places = 0;
+        const auto found = [&](size_t k, size_t) {
+            ++places;
+            if (occurs[k]++ != 0 || m_patterns[k].size() < 2)
+                return;
+            m_given.push_back(k);
+            const size_t bit = filterBit(keyAt(m_patterns[k].data(), 2));
+            if (--m_sharing[bit] == 0)
+                m_live[bit / 64] &= ~(uint64_t(1) << (bit % 64));
+            --m_startingWith[firstByte(m_patterns[k])];
+        };
+        if (!m_tables[0].heads.empty())
+            scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
+        else
+            markByFirstBytes(text, from, to, found);
+        for (size_t k : m_given) {
+            ++m_sharing[filterBit(keyAt(m_patterns[k].data(), 2))];
+            ++m_startingWith[firstByte(m_patterns[k])];
         }
-        return newly;
+        return places;
     }
 
 private:
@@ -82,35 +111,104 @@ private:
         std::vector<uint32_t> heads; // pattern index + 1, 0 for none
     };
 
-    template <size_t length>
-    size_t scanClass(const Table& table, View text, size_t from, size_t to, std::vector<char>& found,
-                     size_t after) const
+    template <bool singles, class Found>
+    void scanFrom(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found) const
     {
-        if (table.heads.empty() || text.size() < length)
-            return 0;
-        size_t newly = 0;
-        const size_t end = std::min(to, text.size() - length + 1);
+        const size_t size = text.size();
         const Unit* units = text.data();
-        const uint32_t* heads = table.heads.data();
-        const int shift = 64 - table.bits;
-        for (size_t i = from; i < end; ++i) {
-            for (uint32_t entry = heads[(keyAt<length>(units + i) * multiplier) >> shift]; entry != 0;) {
-                const size_t k = entry - 1;
-                entry = m_next[k];
-                if (found[k] || k + 1 <= after + 1)
-                    continue;
-                const View pattern = m_patterns[k];
-                // The last unit first: it tells most near misses apart without a call.
-                if (pattern.size() <= text.size() - i && units[i + pattern.size() - 1] == pattern.back()
-                    && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0) {
-                    found[k] = 1;
-                    ++newly;
-                }
-            }
+        const size_t end = std::min(to, size);
+        // Most positions begin no find text of two units or more: a bit per
+        // pair of first units rules them out before any table is read.
+        const size_t pairsEnd = size < 2 ? 0 : std::min(end, size - 1);
+        size_t i = from;
+        for (; i < pairsEnd; ++i) {
+            if constexpr (singles)
+                visit<1>(m_tables[0], units, size, i, after, found);
+            const size_t bit = filterBit(keyAt<2>(units + i));
+            if ((filter[bit / 64] >> (bit % 64) & 1) == 0)
+                continue;
+            visit<2>(m_tables[1], units, size, i, after, found);
+            visit<4>(m_tables[2], units, size, i, after, found);
         }
-        return newly;
+        if constexpr (singles) {
+            for (; i < end; ++i)
+                visit<1>(m_tables[0], units, size, i, after, found);
+        }
     }
 
+    // Once the common find texts are found, the few bytes that still begin
+    // one are looked for sixteen at a time, and only where one of them stands
+    // is the filter read.
+    template <class Found>
+    void markByFirstBytes(View text, size_t from, size_t to, Found& found) const
+    {
+#ifdef __SSE2__
+        if constexpr (sizeof(Unit) == 1) {
+            const size_t size = text.size();
+            const Unit* units = text.data();
+            const size_t pairsEnd = size < 2 ? 0 : std::min(to, size - 1);
+            constexpr size_t block = 4096;
+            constexpr int most = 4;
+            size_t i = from;
+            while (i < pairsEnd) {
+                const size_t blockEnd = std::min(pairsEnd, i + block);
+                __m128i firsts[most];
+                int count = 0;
+                for (int b = 0; b < 256 && count <= most; ++b) {
+                    if (m_startingWith[size_t(b)] == 0)
+                        continue;
+                    if (count < most)
+                        firsts[count] = _mm_set1_epi8(static_cast<char>(b));
+                    ++count;
+                }
+                if (count == 0)
+                    return; // nothing of two units or more is left to find
+                if (count > most) {
+                    scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                    i = blockEnd;
+                    continue;
+                }
+                for (int c = count; c < most; ++c)
+                    firsts[c] = firsts[0];
+                // A load reads 16 bytes from i, all before pairsEnd < size.
+                for (; i + 16 <= blockEnd; i += 16) {
+                    const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+                    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
+                                                      _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
+                    for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
+                        const size_t at = i + qCountTrailingZeroBits(mask);
+                        scanFrom<false>(m_live.data(), text, at, at + 1, size_t(-1), found);
+                    }
+                }
+                scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                i = blockEnd;
+            }
+            return;
+        }
+#endif
+        scanFrom<false>(m_live.data(), text, from, to, size_t(-1), found);
+    }
+
+    template <size_t length, class Found>
+    void visit(const Table& table, const Unit* units, size_t size, size_t i, size_t after, Found& found) const
+    {
+        if (table.heads.empty() || size - i < length)
+            return;
+        for (uint32_t entry = table.heads[(keyAt<length>(units + i) * multiplier) >> (64 - table.bits)];
+             entry != 0;) {
+            const size_t k = entry - 1;
+            entry = m_next[k];
+            if (k + 1 <= after + 1)
+                continue;
+            const View pattern = m_patterns[k];
+            // The last unit first: it tells most near misses apart without a call.
+            if (pattern.size() <= size - i && units[i + pattern.size() - 1] == pattern.back()
+                && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0)
+                found(k, i);
+        }
+    }
+
+    static size_t firstByte(View pattern) { return static_cast<unsigned char>(pattern[0]) & 0xFF; }
     static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
     static size_t keyLength(int c) { return c == 2 ? 4 : c == 1 ? 2 : 1; }
     template <size_t length>
@@ -120,7 +218,14 @@ private:
         std::memcpy(&key, at, length * sizeof(Unit));
         return key;
     }
-    static size_t filterBit(uint64_t key) { return size_t((key * multiplier) >> 48); }
+    // Two bytes are their own bit; two UTF-16 units are hashed to one.
+    static size_t filterBit(uint64_t key)
+    {
+        if constexpr (sizeof(Unit) == 1)
+            return size_t(key);
+        else
+            return size_t((key * multiplier) >> 48);
+    }
     static uint64_t keyAt(const Unit* at, size_t length)
     {
         uint64_t key = 0;
@@ -137,6 +242,11 @@ private:
     std::vector<View> m_patterns;
     std::vector<uint32_t> m_next; // the next pattern under the same slot
     std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
+    std::vector<uint32_t> m_sharing = std::vector<uint32_t>(65536, 0); // find texts per bit
+    std::vector<uint64_t> m_live;      // the filter while marking
+    std::vector<size_t> m_given;       // find texts found while marking, which gave up their bits
+    // Find texts of two units or more by their first byte (by its low byte for UTF-16).
+    std::vector<uint32_t> m_startingWith = std::vector<uint32_t>(256, 0);
     Table m_tables[3];
     size_t m_longest = 0;
 };

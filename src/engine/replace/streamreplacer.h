@@ -9,10 +9,14 @@
 // what lies before the last pair's mark is final. Memory is bounded by one
 // piece of input plus the pairs' own text.
 //
-// With many pairs, one pass of a PatternIndex over each piece tells which
-// pairs occur in it; the others only move their mark. A replacement can make a
-// later find text appear only where the text changed, so after a pair has
-// replaced something the index looks again around the changed places only.
+// With many pairs, one pass of a PatternIndex over each piece finds where
+// every pair's find text occurs, and pairs with none only move their mark.
+// Where the places are few, a pair replaces at them without a pass of its
+// own; a replacement moves the places found for later pairs behind it and
+// drops those it touched. Where they are dense, the pass only tells which
+// pairs occur, and each of those searches its share itself. Either way a
+// later find text can newly appear only where the text changed, so the index
+// looks again there and nowhere else.
 #pragma once
 
 #include "engine/replace/patternindex.h"
@@ -23,6 +27,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 template <class Unit>
@@ -56,9 +61,27 @@ public:
         m_text.append(in);
         m_last = last;
         if (m_index) {
-            std::fill(m_candidate.begin(), m_candidate.end(), 0);
-            m_unknown = m_pairs.size()
-                - m_index->scan(View(m_text), m_marks.empty() ? 0 : m_marks.back(), m_text.size(), m_candidate);
+            std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
+            m_pending.clear();
+            // Where finds are dense, keeping every place in step with every
+            // replacement costs more than a search per pair that occurs: then
+            // the index only tells which pairs occur. The last piece, by its
+            // places or its replacements, tells which way to take this one.
+            const size_t from = m_marks.empty() ? 0 : m_marks.back();
+            size_t places = m_roundSites;
+            m_placesKept = m_keepPlaces;
+            if (m_placesKept) {
+                places = 0;
+                m_index->scan(View(m_text), from, m_text.size(), size_t(-1), [&](size_t k, size_t at) {
+                    m_pending.push_back({at, uint32_t(k)});
+                    ++m_pendingOf[k];
+                    ++places;
+                });
+            } else {
+                m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf);
+            }
+            m_keepPlaces = places <= fewFinds + m_text.size() / denseFinds;
+            m_roundSites = 0;
         }
     }
 
@@ -69,10 +92,17 @@ public:
         Pair& pair = m_pairs[j];
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
-        if (m_index && !m_candidate[j])
-            --m_unknown; // counts the pairs after this one from here on
-        else if (!pair.find.empty())
+        if (m_index) {
+            // A pair with no place found does not occur.
+            if (m_pendingOf[j] != 0 && m_placesKept) {
+                replaceFound(j, from, end);
+            } else if (m_pendingOf[j] != 0 && replaceBetween(j, from, end)) {
+                m_roundSites += m_sites.size();
+                lookAroundChanges(j, pair.replace.size());
+            }
+        } else if (!pair.find.empty()) {
             replaceBetween(j, from, end);
+        }
         from = m_last || pair.find.empty() ? end : keptBack(View(pair.find), from, end);
         // Kept as a distance from the end, which later pairs' changes before it don't move.
         m_marks[j] = m_text.size() - from;
@@ -104,38 +134,44 @@ private:
         std::fill(m_marks.begin(), m_marks.end(), 0);
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
-            m_candidate.assign(m_pairs.size(), 0);
+            m_pendingOf.assign(m_pairs.size(), 0);
+            m_replacedOf.assign(m_pairs.size(), 0);
         }
     }
 
     size_t settledEnd() const { return m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back(); }
 
     // Replaces pair j's occurrences that start at from or later and end by
-    // end; from and end come back moved to the new text.
-    void replaceBetween(size_t j, size_t& from, size_t& end)
+    // end, and keeps where they now stand in m_sites; from and end come back
+    // moved to the new text. Tells whether it replaced any.
+    bool replaceBetween(size_t j, size_t& from, size_t& end)
     {
         Pair& pair = m_pairs[j];
         const size_t f = pair.find.size();
         const size_t r = pair.replace.size();
         size_t at = pair.finder->find(View(m_text).substr(0, end), from);
         if (at == View::npos)
-            return;
+            return false;
         m_sites.clear();
         if (f == r) {
             // Same length: in place, nothing moves.
+            const bool keepSites = m_index != nullptr;
             do {
-                m_text.replace(at, f, pair.replace);
-                m_sites.push_back(at);
+                std::copy(pair.replace.begin(), pair.replace.end(), m_text.begin() + ptrdiff_t(at));
+                if (keepSites)
+                    m_sites.push_back(at);
                 ++m_count;
                 from = at + f;
                 at = pair.finder->find(View(m_text).substr(0, end), from);
             } while (at != View::npos);
         } else {
+            const bool keepSites = m_index != nullptr;
             m_other.assign(m_text, 0, from);
             size_t read = from;
             do {
                 m_other.append(m_text, read, at - read);
-                m_sites.push_back(m_other.size());
+                if (keepSites)
+                    m_sites.push_back(m_other.size());
                 m_other.append(pair.replace);
                 ++m_count;
                 read = at + f;
@@ -146,25 +182,212 @@ private:
             end = end - read + from;
             m_text.swap(m_other);
         }
-        if (m_index)
-            lookAroundChanges(j, r);
+        return true;
+    }
+
+    // Pair j's share of the places found: those from `from` that end by end,
+    // left to right, none overlapping an earlier one. The rest of the found
+    // places follow the text; from and end come back moved to the new text.
+    void replaceFound(size_t j, size_t& from, size_t& end)
+    {
+        const Pair& pair = m_pairs[j];
+        const size_t f = pair.find.size();
+        const size_t r = pair.replace.size();
+        m_sites.clear();
+        size_t next = from;
+        size_t kept = 0;
+        for (const Found& found : m_pending) {
+            if (found.pair != j) {
+                m_pending[kept++] = found;
+            } else if (found.at >= next && found.at + f <= end) {
+                m_sites.push_back(found.at);
+                next = found.at + f;
+            }
+        }
+        m_pending.resize(kept);
+        m_pendingOf[j] = 0;
+        if (m_sites.empty())
+            return;
+        m_count += qint64(m_sites.size());
+        m_roundSites += m_sites.size();
+        const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
+        rewriteAtSites(pair.replace, f);
+        from = next + moved;
+        end += moved;
+        followChanges(f, r);
+        lookAroundChanges(j, r);
+    }
+
+    // Puts replace in place of the f units at each of m_sites, moving only
+    // the text from the first site on.
+    void rewriteAtSites(const Buffer& replace, size_t f)
+    {
+        const size_t r = replace.size();
+        const size_t n = m_sites.size();
+        if (r <= f) {
+            Unit* text = m_text.data();
+            size_t write = m_sites.front();
+            for (size_t s = 0; s < n; ++s) {
+                const size_t read = s == 0 ? m_sites.front() : m_sites[s - 1] + f;
+                std::copy(text + read, text + m_sites[s], text + write);
+                write += m_sites[s] - read;
+                std::copy(replace.begin(), replace.end(), text + write);
+                write += r;
+            }
+            const size_t tail = m_sites.back() + f;
+            std::copy(text + tail, text + m_text.size(), text + write);
+            m_text.resize(write + m_text.size() - tail);
+        } else {
+            const size_t oldSize = m_text.size();
+            m_text.resize(oldSize + n * (r - f));
+            Unit* text = m_text.data();
+            // From the last site back, so that nothing is overwritten before it moved.
+            size_t write = m_text.size();
+            size_t readEnd = oldSize;
+            for (size_t s = n; s-- > 0;) {
+                const size_t tail = m_sites[s] + f;
+                write -= readEnd - tail;
+                std::copy_backward(text + tail, text + readEnd, text + write + (readEnd - tail));
+                write -= r;
+                std::copy(replace.begin(), replace.end(), text + write);
+                readEnd = m_sites[s];
+            }
+        }
+    }
+
+    // Moves the places found for later pairs past pair j's replacements at
+    // m_sites (before them, of find length f, now of length r), and drops the
+    // places a replacement touched: what is there now is looked at again.
+    void followChanges(size_t f, size_t r)
+    {
+        size_t site = 0;
+        size_t kept = 0;
+        for (const Found& found : m_pending) {
+            while (site < m_sites.size() && m_sites[site] + f <= found.at)
+                ++site;
+            if (site < m_sites.size() && m_sites[site] < found.at + m_index->lengthOf(found.pair)) {
+                --m_pendingOf[found.pair];
+                continue;
+            }
+            m_pending[kept++] = {found.at + site * r - site * f, found.pair};
+        }
+        m_pending.resize(kept);
+        // From here on the sites are where the replacements now stand.
+        for (size_t s = 0; s < m_sites.size(); ++s)
+            m_sites[s] = m_sites[s] + s * r - s * f;
     }
 
     // A later find text can newly occur only where it overlaps inserted text
-    // or spans a place where text was removed.
+    // or spans a place where text was removed; the places found there join
+    // the others in order.
     void lookAroundChanges(size_t j, size_t inserted)
+    {
+        m_fresh.clear();
+        const std::vector<ptrdiff_t>* starts = startsNear(j);
+        if (starts)
+            lookAtStarts(j, inserted, *starts);
+        else
+            lookAroundSites(j, inserted);
+        if (m_fresh.empty() || !m_placesKept)
+            return;
+        m_merged.resize(m_pending.size() + m_fresh.size());
+        std::merge(m_pending.begin(), m_pending.end(), m_fresh.begin(), m_fresh.end(), m_merged.begin(),
+                   [](const Found& a, const Found& b) { return a.at < b.at; });
+        m_pending.swap(m_merged);
+    }
+
+    // Every place from the longest find's reach before each change to its end.
+    void lookAroundSites(size_t j, size_t inserted)
     {
         const size_t reach = m_index->longest() - 1;
         size_t scanned = 0;
-        for (size_t site : m_sites) {
-            if (m_unknown == 0)
-                return; // every later pair runs anyway
-            const size_t start = std::max(scanned, site >= reach ? site - reach : 0);
-            const size_t stop = site + inserted;
-            if (start < stop)
-                m_unknown -= m_index->scan(View(m_text), start, stop, m_candidate, j);
-            scanned = std::max(scanned, stop);
+        size_t first = 0;
+        for (size_t s = 0; s < m_sites.size(); ++s) {
+            const size_t start = std::max(scanned, m_sites[s] >= reach ? m_sites[s] - reach : 0);
+            const size_t stop = m_sites[s] + inserted;
+            if (start >= stop)
+                continue;
+            first = std::max(first, s);
+            m_index->scan(View(m_text), start, stop, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
+            scanned = stop;
         }
+    }
+
+    // Only the places, relative to each change, where a later find text could
+    // overlap the replace text.
+    void lookAtStarts(size_t j, size_t inserted, const std::vector<ptrdiff_t>& starts)
+    {
+        if (starts.empty())
+            return;
+        m_places.clear();
+        for (size_t site : m_sites) {
+            for (ptrdiff_t start : starts) {
+                if (start >= 0 || size_t(-start) <= site)
+                    m_places.push_back(site + size_t(start));
+            }
+        }
+        if (!std::is_sorted(m_places.begin(), m_places.end()))
+            std::sort(m_places.begin(), m_places.end());
+        m_places.erase(std::unique(m_places.begin(), m_places.end()), m_places.end());
+        size_t first = 0;
+        for (size_t place : m_places)
+            m_index->scan(View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
+    }
+
+    // New only where it meets a change; else it was found before and followed.
+    // Places come in order, so the changes before first are behind them all.
+    void keepIfNew(size_t k, size_t at, size_t inserted, size_t& first)
+    {
+        while (first < m_sites.size() && m_sites[first] + inserted <= at)
+            ++first;
+        const size_t length = m_index->lengthOf(k);
+        for (size_t c = first; c < m_sites.size() && m_sites[c] < at + length; ++c) {
+            if (at + length > m_sites[c] && at < m_sites[c] + inserted) {
+                m_fresh.push_back({at, uint32_t(k)});
+                ++m_pendingOf[k];
+                return;
+            }
+        }
+    }
+
+    // For a pair that has replaced often: the starts, relative to one of its
+    // replacements, at which a later find text agrees with the replace text
+    // wherever the two overlap. Worked out once, as it costs a look at every
+    // later find. None when text is removed, as then any later find may span
+    // the place.
+    const std::vector<ptrdiff_t>* startsNear(size_t j)
+    {
+        const View replace(m_pairs[j].replace);
+        if (replace.empty())
+            return nullptr;
+        if (m_replacedOf[j] < workOutStartsAfter) {
+            m_replacedOf[j] = uint32_t(std::min<size_t>(workOutStartsAfter, m_replacedOf[j] + m_sites.size()));
+            return nullptr;
+        }
+        auto known = m_startsNear.find(j);
+        if (known != m_startsNear.end())
+            return &known->second;
+        std::vector<ptrdiff_t>& starts = m_startsNear[j];
+        const ptrdiff_t r = ptrdiff_t(replace.size());
+        const ptrdiff_t low = -ptrdiff_t(m_index->longest());
+        std::vector<char> possible(size_t(r - low), 0);
+        for (size_t k = j + 1; k < m_pairs.size(); ++k) {
+            const View find(m_pairs[k].find);
+            const ptrdiff_t length = ptrdiff_t(find.size());
+            for (ptrdiff_t o = 1 - length; o < r; ++o) {
+                if (possible[size_t(o - low)])
+                    continue;
+                bool agrees = true;
+                for (ptrdiff_t i = std::max<ptrdiff_t>(0, -o); agrees && i < std::min(length, r - o); ++i)
+                    agrees = find[size_t(i)] == replace[size_t(o + i)];
+                possible[size_t(o - low)] = agrees;
+            }
+        }
+        for (ptrdiff_t o = low; o < r; ++o) {
+            if (possible[size_t(o - low)])
+                starts.push_back(o);
+        }
+        return &starts;
     }
 
     // Where pair j must stop for now: the first place from which the settled
@@ -188,8 +411,26 @@ private:
     Buffer m_other;
     std::vector<size_t> m_sites;
     std::unique_ptr<PatternIndex<Unit>> m_index;
-    std::vector<char> m_candidate;
-    size_t m_unknown = 0; // pairs not yet known to occur, among those still to run
+    // Where the find texts of the pairs still to run occur, in order of place.
+    struct Found {
+        size_t at;
+        uint32_t pair;
+    };
+    std::vector<Found> m_pending;
+    std::vector<Found> m_fresh;
+    std::vector<Found> m_merged;
+    std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending, or whether it occurs
+    // A few places, or one per this many units of text at most, are kept.
+    static constexpr size_t fewFinds = 64;
+    static constexpr size_t denseFinds = 32;
+    bool m_placesKept = true; // in this piece
+    bool m_keepPlaces = true; // in the next
+    size_t m_roundSites = 0;  // replacements in this piece
+    std::vector<size_t> m_places;
+    // Replacing this often makes working out where later finds can start worth it.
+    static constexpr size_t workOutStartsAfter = 256;
+    std::vector<uint32_t> m_replacedOf; // per pair, its replacements up to that many
+    std::unordered_map<size_t, std::vector<ptrdiff_t>> m_startsNear;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;

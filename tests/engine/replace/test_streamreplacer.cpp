@@ -107,8 +107,13 @@ class TestStreamReplacer : public QObject {
 private:
     void compareAllChunkSizes(const QString& input, const QList<Pair>& pairs)
     {
+        compareChunkSizes(input, pairs, chunkSizesFor(pairs));
+    }
+
+    void compareChunkSizes(const QString& input, const QList<Pair>& pairs, const QList<size_t>& sizes)
+    {
         const QString expected = wholeText(input, pairs);
-        for (size_t chunk : chunkSizesFor(pairs)) {
+        for (size_t chunk : sizes) {
             const QString label = QStringLiteral("chunk size %1, %2 pair(s)").arg(chunk).arg(pairs.size());
             QVERIFY2(streamed<char16_t>(input, pairs, chunk) == expected, qPrintable(label + ", UTF-16 units"));
             if (input.toLatin1() == input.toUtf8())
@@ -212,6 +217,88 @@ private slots:
         compareAllChunkSizes("abcabc", with({{"b", "x"}, {"axc", "y"}, {"cy", "zz"}}));
         // A long find that only a chain of replacements makes.
         compareAllChunkSizes("1234", with({{"1", "aaaa"}, {"2", "bbbb"}, {"aaaabbbb3", "!"}, {"!4", "done"}}));
+    }
+
+    void manyPairsWorkOnTheTextEarlierPairsLeft_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("finds");
+        QTest::addColumn<QStringList>("replaces");
+        QTest::newRow("find only inside inserted text") << "x-x" << QStringList{"x", "needle"} << QStringList{"needle", "pin"};
+        QTest::newRow("find across two insertions") << "qq" << QStringList{"q", "bca"} << QStringList{"abc", "Z"};
+        QTest::newRow("overlapping places, one pair") << "aaaaa" << QStringList{"aa"} << QStringList{"b"};
+        QTest::newRow("overlapping places, two pairs") << "abcabc" << QStringList{"ab", "bc"} << QStringList{"1", "2"};
+        QTest::newRow("place removed by earlier pair") << "abc abc" << QStringList{"b", "abc"} << QStringList{"x", "no"};
+        QTest::newRow("place rewritten with the same text") << "abc" << QStringList{"b", "abc"} << QStringList{"b", "Q"};
+        QTest::newRow("deletion removes one place, makes another") << "aXbc" << QStringList{"X", "Xb", "ab"}
+                                                                    << QStringList{"", "no", "yes"};
+        QTest::newRow("shrinking and growing around places") << "a,b,,c" << QStringList{",", "ab", "b", "c"}
+                                                              << QStringList{"", "B", "bbb", ",bb"};
+        QTest::newRow("later pair's place before the change") << "zzab" << QStringList{"b", "zac"}
+                                                                << QStringList{"c", "!"};
+    }
+
+    void manyPairsWorkOnTheTextEarlierPairsLeft()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, finds);
+        QFETCH(QStringList, replaces);
+        // Padding between and around the pairs, so that only the places found are looked at.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j) {
+            if (j % 10 == 5 && !finds.isEmpty())
+                pairs.append({finds.takeFirst(), replaces.takeFirst()});
+            pairs.append({QString("#%1#").arg(j), "-"});
+        }
+        compareAllChunkSizes(input, pairs);
+    }
+
+    void pairsThatReplaceOftenFindWhatTheyMake()
+    {
+        // Hundreds of replacements by one pair: where later finds can start
+        // around its replace text is worked out once and used from then on.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j)
+            pairs.append({QString("#%1#").arg(j), "-"});
+        pairs.insert(3, {"1", "12"});   // makes "2b" one unit into its replace text
+        pairs.insert(10, {"2b", "Z"});  // makes "Za" across its end
+        pairs.insert(20, {"Za", "Y"});
+        pairs.insert(30, {"x", ""});    // a deletion: any later find may span it
+        pairs.insert(35, {"bY", "W"});
+        QString input;
+        for (int i = 0; i < 2000; ++i)
+            input += i % 7 == 0 ? "a1xb" : "a1b";
+        compareAllChunkSizes(input, pairs);
+
+        // Pieces where finds are dense and pieces where they are few, in turn.
+        QString mixed;
+        for (int i = 0; i < 40; ++i)
+            mixed += i % 2 ? QString(3000, 'c') + "a1b" : input.mid(0, 300 * i);
+        compareChunkSizes(mixed, pairs, {50, 500, 3000, 4096});
+
+        QRandomGenerator random(20261209);
+        for (int round = 0; round < 3; ++round) {
+            const QString text = randomText(random, "abcxyz", 20000);
+            compareAllChunkSizes(text, manyRandomPairs(random, 100 + 100 * round));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    void denseFindsInPieceAfterPieceEqualWholeText()
+    {
+        // Finds that begin with few distinct units, found again in every
+        // piece: what one piece found must not hide them in the next.
+        QList<Pair> pairs;
+        for (int j = 0; j < 40; ++j)
+            pairs.append({QString("#%1#").arg(j), j % 2 ? "a" : "b"});
+        pairs.insert(5, {"ab", "ba"});
+        pairs.insert(25, {"bb", "#7#"});
+        QRandomGenerator random(20261210);
+        QString input;
+        for (int i = 0; i < 40000; ++i)
+            input += "ab#7"[random.bounded(4)];
+        compareChunkSizes(input, pairs, {20, 50, 500, 4096});
     }
 
     void surrogatePairsAreUnitsLikeAnyOther()
