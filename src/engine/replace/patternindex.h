@@ -76,16 +76,17 @@ public:
     }
 
     // Sets occurs[k] for every find text k that starts in [from, to) and
-    // ends within text, and counts how often they were found. Once found, a
-    // find text no longer holds its bit of the filter, so that the text where
-    // the common ones occur is passed over quickly.
-    size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs)
+    // ends within text, and for every k in assumed, whether it occurs or
+    // not; counts how often they were found. Once found or assumed, a find
+    // text no longer holds its bit of the filter, so that the text where the
+    // common ones occur is passed over quickly.
+    size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs,
+                         const std::vector<uint32_t>& assumed = {})
     {
         m_live = m_filter;
         m_given.clear();
         size_t places = 0;
-        const auto found = [&](size_t k, size_t) {
-            ++places;
+        const auto mark = [&](size_t k) {
             if (occurs[k]++ != 0 || m_patterns[k].size() < 2)
                 return;
             m_given.push_back(k);
@@ -94,6 +95,12 @@ public:
                 m_live[bit / 64] &= ~(uint64_t(1) << (bit % 64));
             --m_startingWith[firstByte(m_patterns[k])];
         };
+        const auto found = [&](size_t k, size_t) {
+            ++places;
+            mark(k);
+        };
+        for (uint32_t k : assumed)
+            mark(k);
         if (!m_tables[0].heads.empty())
             scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
         else
@@ -137,8 +144,8 @@ private:
     }
 
     // Once the common find texts are found, the few bytes that still begin
-    // one are looked for sixteen at a time, and only where one of them stands
-    // is the filter read.
+    // one, and the bytes that follow them in one, are looked for sixteen at
+    // a time, and only where a pair of them stands is the filter read.
     template <class Found>
     void markByFirstBytes(View text, size_t from, size_t to, Found& found) const
     {
@@ -149,17 +156,43 @@ private:
             const size_t pairsEnd = size < 2 ? 0 : std::min(to, size - 1);
             constexpr size_t block = 4096;
             constexpr int most = 4;
+            constexpr int mostSeconds = 8;
             size_t i = from;
+            // Chosen again once finds were found, at the next block: till then
+            // the bytes chosen still let through every find left.
+            size_t chosenFor = size_t(-1); // how many finds were found when they were chosen
+            int count = 0;
+            int seconds = 0;
+            __m128i firsts[most];
+            __m128i nexts[mostSeconds];
             while (i < pairsEnd) {
                 const size_t blockEnd = std::min(pairsEnd, i + block);
-                __m128i firsts[most];
-                int count = 0;
-                for (int b = 0; b < 256 && count <= most; ++b) {
-                    if (m_startingWith[size_t(b)] == 0)
-                        continue;
-                    if (count < most)
-                        firsts[count] = _mm_set1_epi8(static_cast<char>(b));
-                    ++count;
+                if (chosenFor != m_given.size()) {
+                    chosenFor = m_given.size();
+                    count = 0;
+                    bool followers[256] = {};
+                    for (int b = 0; b < 256 && count <= most; ++b) {
+                        if (m_startingWith[size_t(b)] == 0)
+                            continue;
+                        if (count < most) {
+                            firsts[count] = _mm_set1_epi8(static_cast<char>(b));
+                            for (size_t next = 0; next < 256; ++next)
+                                followers[next] = followers[next] || m_sharing[size_t(b) | next << 8] != 0;
+                        }
+                        ++count;
+                    }
+                    for (int c = count; c < most; ++c)
+                        firsts[c] = firsts[0];
+                    seconds = 0;
+                    for (int b = 0; b < 256 && seconds <= mostSeconds; ++b) {
+                        if (!followers[b])
+                            continue;
+                        if (seconds < mostSeconds)
+                            nexts[seconds] = _mm_set1_epi8(static_cast<char>(b));
+                        ++seconds;
+                    }
+                    for (int c = seconds; c < mostSeconds; ++c)
+                        nexts[c] = nexts[0];
                 }
                 if (count == 0)
                     return; // nothing of two units or more is left to find
@@ -168,16 +201,22 @@ private:
                     i = blockEnd;
                     continue;
                 }
-                for (int c = count; c < most; ++c)
-                    firsts[c] = firsts[0];
-                // A load reads 16 bytes from i, all before pairsEnd < size.
+                const bool bySeconds = seconds <= mostSeconds;
+                // A load reads 16 bytes from i + 1, all before pairsEnd + 1 <= size.
                 for (; i + 16 <= blockEnd; i += 16) {
                     const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-                    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
-                                                      _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
+                    __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
+                                                _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
+                    if (bySeconds && _mm_movemask_epi8(hits) != 0) {
+                        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 1));
+                        __m128i follows = _mm_cmpeq_epi8(after, nexts[0]);
+                        for (int c = 1; c < seconds; ++c)
+                            follows = _mm_or_si128(follows, _mm_cmpeq_epi8(after, nexts[c]));
+                        hits = _mm_and_si128(hits, follows);
+                    }
                     for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
-                        const size_t at = i + qCountTrailingZeroBits(mask);
-                        scanFrom<false>(m_live.data(), text, at, at + 1, size_t(-1), found);
+                        const size_t start = i + qCountTrailingZeroBits(mask);
+                        scanFrom<false>(m_live.data(), text, start, start + 1, size_t(-1), found);
                     }
                 }
                 scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);

@@ -78,8 +78,13 @@ public:
                     ++places;
                 });
             } else {
-                m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf);
+                // The pairs that replaced in the last piece most likely do so
+                // in this one too: they search themselves without being
+                // looked for, which costs little when one does not occur.
+                m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf, m_replacedBefore);
             }
+            m_replacedBefore.swap(m_replacedNow);
+            m_replacedNow.clear();
             m_keepPlaces = places <= fewFinds + m_text.size() / denseFinds;
             m_roundSites = 0;
         }
@@ -95,8 +100,10 @@ public:
         if (m_index) {
             // A pair with no place found does not occur.
             if (m_pendingOf[j] != 0 && m_placesKept) {
-                replaceFound(j, from, end);
+                if (replaceFound(j, from, end))
+                    m_replacedNow.push_back(uint32_t(j));
             } else if (m_pendingOf[j] != 0 && replaceBetween(j, from, end)) {
+                m_replacedNow.push_back(uint32_t(j));
                 m_roundSites += m_sites.size();
                 lookAroundChanges(j, pair.replace.size());
             }
@@ -149,38 +156,22 @@ private:
         Pair& pair = m_pairs[j];
         const size_t f = pair.find.size();
         const size_t r = pair.replace.size();
-        size_t at = pair.finder->find(View(m_text).substr(0, end), from);
-        if (at == View::npos)
-            return false;
+        // All places first, in one pass, then the text is rewritten once.
         m_sites.clear();
-        if (f == r) {
-            // Same length: in place, nothing moves.
-            const bool keepSites = m_index != nullptr;
-            do {
-                std::copy(pair.replace.begin(), pair.replace.end(), m_text.begin() + ptrdiff_t(at));
-                if (keepSites)
-                    m_sites.push_back(at);
-                ++m_count;
-                from = at + f;
-                at = pair.finder->find(View(m_text).substr(0, end), from);
-            } while (at != View::npos);
-        } else {
-            const bool keepSites = m_index != nullptr;
-            m_other.assign(m_text, 0, from);
-            size_t read = from;
-            do {
-                m_other.append(m_text, read, at - read);
-                if (keepSites)
-                    m_sites.push_back(m_other.size());
-                m_other.append(pair.replace);
-                ++m_count;
-                read = at + f;
-                at = pair.finder->find(View(m_text).substr(0, end), read);
-            } while (at != View::npos);
-            from = m_other.size();
-            m_other.append(m_text, read, View::npos);
-            end = end - read + from;
-            m_text.swap(m_other);
+        pair.finder->findAll(View(m_text).substr(0, end), from, m_sites);
+        const size_t n = m_sites.size();
+        if (n == 0)
+            return false;
+        m_count += qint64(n);
+        const size_t moved = n * r - n * f; // wraps when the text shrinks
+        const size_t after = m_sites.back() + f;
+        rewriteAtSites(pair.replace, f);
+        from = after + moved;
+        end += moved;
+        if (m_index && r != f) {
+            // From here on the sites are where the replacements now stand.
+            for (size_t s = 0; s < n; ++s)
+                m_sites[s] = m_sites[s] + s * r - s * f;
         }
         return true;
     }
@@ -188,7 +179,8 @@ private:
     // Pair j's share of the places found: those from `from` that end by end,
     // left to right, none overlapping an earlier one. The rest of the found
     // places follow the text; from and end come back moved to the new text.
-    void replaceFound(size_t j, size_t& from, size_t& end)
+    // Tells whether it replaced any.
+    bool replaceFound(size_t j, size_t& from, size_t& end)
     {
         const Pair& pair = m_pairs[j];
         const size_t f = pair.find.size();
@@ -207,7 +199,7 @@ private:
         m_pending.resize(kept);
         m_pendingOf[j] = 0;
         if (m_sites.empty())
-            return;
+            return false;
         m_count += qint64(m_sites.size());
         m_roundSites += m_sites.size();
         const size_t moved = m_sites.size() * r - m_sites.size() * f; // wraps when the text shrinks
@@ -216,6 +208,7 @@ private:
         end += moved;
         followChanges(f, r);
         lookAroundChanges(j, r);
+        return true;
     }
 
     // Puts replace in place of the f units at each of m_sites, moving only
@@ -224,7 +217,11 @@ private:
     {
         const size_t r = replace.size();
         const size_t n = m_sites.size();
-        if (r <= f) {
+        if (r == f) {
+            // Same length: in place, nothing moves.
+            for (size_t site : m_sites)
+                std::copy(replace.begin(), replace.end(), m_text.begin() + ptrdiff_t(site));
+        } else if (r < f) {
             Unit* text = m_text.data();
             size_t write = m_sites.front();
             for (size_t s = 0; s < n; ++s) {
@@ -343,7 +340,9 @@ private:
         const size_t length = m_index->lengthOf(k);
         for (size_t c = first; c < m_sites.size() && m_sites[c] < at + length; ++c) {
             if (at + length > m_sites[c] && at < m_sites[c] + inserted) {
-                m_fresh.push_back({at, uint32_t(k)});
+                // Where places are not kept, it only matters that it occurs.
+                if (m_placesKept)
+                    m_fresh.push_back({at, uint32_t(k)});
                 ++m_pendingOf[k];
                 return;
             }
@@ -408,7 +407,6 @@ private:
     // mark's distance from the text's end; for the others, the mark itself.
     std::vector<size_t> m_marks;
     Buffer m_text;
-    Buffer m_other;
     std::vector<size_t> m_sites;
     std::unique_ptr<PatternIndex<Unit>> m_index;
     // Where the find texts of the pairs still to run occur, in order of place.
@@ -420,6 +418,8 @@ private:
     std::vector<Found> m_fresh;
     std::vector<Found> m_merged;
     std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending, or whether it occurs
+    std::vector<uint32_t> m_replacedBefore; // the pairs that replaced in the last piece
+    std::vector<uint32_t> m_replacedNow;    // and in this one
     // A few places, or one per this many units of text at most, are kept.
     static constexpr size_t fewFinds = 64;
     static constexpr size_t denseFinds = 32;

@@ -7,6 +7,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TALLOWMERE_AVX2_FINDER 1
+#endif
 
 namespace {
 
@@ -77,9 +81,26 @@ inline __m128i broadcast(char unit) { return _mm_set1_epi8(unit); }
 inline __m128i broadcast(char16_t unit) { return _mm_set1_epi16(static_cast<short>(unit)); }
 #endif
 
+// After an occurrence at start, the first position a further one may start
+// at. Clears the candidates in mask before it and tells whether any of the
+// block at i is left to look at.
+inline bool skipOccurrence(size_t start, size_t length, size_t& i, size_t blockUnits, unsigned bitsPerUnit,
+                           unsigned& mask)
+{
+    const size_t next = start + length;
+    if (next >= i + blockUnits) {
+        i = next;
+        return false;
+    }
+    mask &= ~0u << ((next - i) * bitsPerUnit);
+    return true;
+}
+
+// The first occurrence at from or later; or, given sites, every occurrence
+// from there, none overlapping the one before, appended to them.
 template <class Unit>
 size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle, size_t length, size_t probe1,
-                   size_t probe2)
+                   size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 0 || size < length || from > size - length)
         return notFound;
@@ -96,30 +117,135 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
     while (i + 2 * lanes <= lastStart + 1) {
         const unsigned low = candidates(hay + i, probe1, probe2, unit1, unit2);
         const unsigned high = candidates(hay + i + lanes, probe1, probe2, unit1, unit2);
-        for (unsigned mask = low | high << 16; mask != 0; mask &= mask - 1) {
+        unsigned mask = low | high << 16;
+        bool more = true;
+        while (more && mask != 0) {
             const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
-            if (matchesAt(hay + start, needle, length))
+            mask &= mask - 1;
+            if (!matchesAt(hay + start, needle, length))
+                continue;
+            if (!sites)
                 return start;
+            sites->push_back(start);
+            more = skipOccurrence(start, length, i, 2 * lanes, bitsPerUnit, mask);
         }
-        i += 2 * lanes;
+        if (more)
+            i += 2 * lanes;
     }
     while (i + lanes <= lastStart + 1) {
         unsigned mask = candidates(hay + i, probe1, probe2, unit1, unit2);
-        while (mask != 0) {
+        bool more = true;
+        while (more && mask != 0) {
             const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
-            if (matchesAt(hay + start, needle, length))
-                return start;
             mask &= mask - 1;
+            if (!matchesAt(hay + start, needle, length))
+                continue;
+            if (!sites)
+                return start;
+            sites->push_back(start);
+            more = skipOccurrence(start, length, i, lanes, bitsPerUnit, mask);
         }
-        i += lanes;
+        if (more)
+            i += lanes;
     }
 #endif
-    for (; i <= lastStart; ++i) {
+    while (i <= lastStart) {
         if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
-            && matchesAt(hay + i, needle, length))
-            return i;
+            && matchesAt(hay + i, needle, length)) {
+            if (!sites)
+                return i;
+            sites->push_back(i);
+            i += length;
+        } else {
+            ++i;
+        }
     }
     return notFound;
+}
+
+#ifdef TALLOWMERE_AVX2_FINDER
+// The same search thirty-two bytes at a time, on processors that have it: a
+// pair's pass over a piece is most of what a dense chain of pairs costs.
+__attribute__((target("avx2"))) inline unsigned wideCandidates(const char* at, size_t probe1, size_t probe2,
+                                                               __m256i unit1, __m256i unit2)
+{
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe1));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe2));
+    return unsigned(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, unit1), _mm256_cmpeq_epi8(b, unit2))));
+}
+
+// Two mask bits per unit; bit 2k stands for start position k.
+__attribute__((target("avx2"))) inline unsigned wideCandidates(const char16_t* at, size_t probe1, size_t probe2,
+                                                               __m256i unit1, __m256i unit2)
+{
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe1));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe2));
+    return unsigned(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi16(a, unit1), _mm256_cmpeq_epi16(b, unit2))))
+        & 0x55555555u;
+}
+
+__attribute__((target("avx2"))) inline __m256i wideBroadcast(char unit) { return _mm256_set1_epi8(unit); }
+__attribute__((target("avx2"))) inline __m256i wideBroadcast(char16_t unit)
+{
+    return _mm256_set1_epi16(static_cast<short>(unit));
+}
+
+template <class Unit>
+__attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, size_t from, const Unit* needle,
+                                                size_t length, size_t probe1, size_t probe2,
+                                                std::vector<size_t>* sites)
+{
+    if (length == 0 || size < length || from > size - length)
+        return notFound;
+    const size_t lastStart = size - length;
+    constexpr size_t lanes = 32 / sizeof(Unit);
+    constexpr unsigned bitsPerUnit = sizeof(Unit);
+    const __m256i unit1 = wideBroadcast(needle[probe1]);
+    const __m256i unit2 = wideBroadcast(needle[probe2]);
+    size_t i = from;
+    // Loads reach at most lanes - 1 units past a start, within the needle's span.
+    while (i + lanes <= lastStart + 1) {
+        unsigned mask = wideCandidates(hay + i, probe1, probe2, unit1, unit2);
+        bool more = true;
+        while (more && mask != 0) {
+            const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
+            mask &= mask - 1;
+            if (!matchesAt(hay + start, needle, length))
+                continue;
+            if (!sites)
+                return start;
+            sites->push_back(start);
+            more = skipOccurrence(start, length, i, lanes, bitsPerUnit, mask);
+        }
+        if (more)
+            i += lanes;
+    }
+    while (i <= lastStart) {
+        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
+            && matchesAt(hay + i, needle, length)) {
+            if (!sites)
+                return i;
+            sites->push_back(i);
+            i += length;
+        } else {
+            ++i;
+        }
+    }
+    return notFound;
+}
+
+const bool hasWide = __builtin_cpu_supports("avx2");
+#endif
+
+template <class Unit>
+size_t findAny(const Unit* hay, size_t size, size_t from, const Unit* needle, size_t length, size_t probe1,
+               size_t probe2, std::vector<size_t>* sites)
+{
+#ifdef TALLOWMERE_AVX2_FINDER
+    if (hasWide)
+        return findWide(hay, size, from, needle, length, probe1, probe2, sites);
+#endif
+    return findGeneric(hay, size, from, needle, length, probe1, probe2, sites);
 }
 
 } // namespace
@@ -130,25 +256,37 @@ int unitFrequencyRank(char16_t unit)
 }
 
 size_t findUnits(const char* hay, size_t size, size_t from, const char* needle, size_t length, size_t probe1,
-                 size_t probe2)
+                 size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 1) {
-        if (from >= size)
-            return notFound;
-        const void* found = std::memchr(hay + from, static_cast<unsigned char>(needle[0]), size - from);
-        return found ? size_t(static_cast<const char*>(found) - hay) : notFound;
+        for (; from < size; ++from) {
+            const void* found = std::memchr(hay + from, static_cast<unsigned char>(needle[0]), size - from);
+            if (!found)
+                break;
+            from = size_t(static_cast<const char*>(found) - hay);
+            if (!sites)
+                return from;
+            sites->push_back(from);
+        }
+        return notFound;
     }
-    return findGeneric(hay, size, from, needle, length, probe1, probe2);
+    return findAny(hay, size, from, needle, length, probe1, probe2, sites);
 }
 
 size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* needle, size_t length,
-                 size_t probe1, size_t probe2)
+                 size_t probe1, size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 1) {
-        if (from >= size)
-            return notFound;
-        const qsizetype at = QStringView(hay + from, qsizetype(size - from)).indexOf(QChar(needle[0]));
-        return at < 0 ? notFound : from + size_t(at);
+        for (; from < size; ++from) {
+            const qsizetype at = QStringView(hay + from, qsizetype(size - from)).indexOf(QChar(needle[0]));
+            if (at < 0)
+                break;
+            from += size_t(at);
+            if (!sites)
+                return from;
+            sites->push_back(from);
+        }
+        return notFound;
     }
-    return findGeneric(hay, size, from, needle, length, probe1, probe2);
+    return findAny(hay, size, from, needle, length, probe1, probe2, sites);
 }

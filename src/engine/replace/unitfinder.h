@@ -8,17 +8,20 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 // How common a unit is in ordinary text and CSV data; higher is more common.
 int unitFrequencyRank(char16_t unit);
 
 // The first start at or after from where needle occurs wholly within
 // [hay, hay + size), or size_t(-1). probe1 and probe2 are the needle
-// positions checked first (both 0 for a needle of one unit).
+// positions checked first (both 0 for a needle of one unit). Given sites,
+// every start from there on, none overlapping the one before, is appended
+// to them instead, and size_t(-1) returned.
 size_t findUnits(const char* hay, size_t size, size_t from, const char* needle, size_t length, size_t probe1,
-                 size_t probe2);
+                 size_t probe2, std::vector<size_t>* sites = nullptr);
 size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* needle, size_t length,
-                 size_t probe1, size_t probe2);
+                 size_t probe1, size_t probe2, std::vector<size_t>* sites = nullptr);
 
 template <class Unit>
 class UnitFinder {
@@ -49,6 +52,14 @@ public:
         if (m_needle.empty())
             return npos;
         return findUnits(hay.data(), hay.size(), from, m_needle.data(), m_needle.size(), m_probe1, m_probe2);
+    }
+
+    // Appends every occurrence that starts at from or later and ends within
+    // hay, left to right, none overlapping the one before, to sites.
+    void findAll(View hay, size_t from, std::vector<size_t>& sites) const
+    {
+        if (!m_needle.empty())
+            findUnits(hay.data(), hay.size(), from, m_needle.data(), m_needle.size(), m_probe1, m_probe2, &sites);
     }
 
 private:
