@@ -126,6 +126,11 @@ private:
         Buffer replace;
         std::optional<UnitFinder<Unit>> finder; // keeps a view of find
     };
+    // Where, relative to a replacement, a later find may start.
+    struct Start {
+        ptrdiff_t offset;
+        std::vector<uint32_t> finds; // empty: too many to list
+    };
 
     void prepare()
     {
@@ -280,7 +285,7 @@ private:
     void lookAroundChanges(size_t j, size_t inserted)
     {
         m_fresh.clear();
-        const std::vector<ptrdiff_t>* starts = startsNear(j);
+        const std::vector<Start>* starts = startsNear(j);
         if (starts)
             lookAtStarts(j, inserted, *starts);
         else
@@ -311,24 +316,43 @@ private:
     }
 
     // Only the places, relative to each change, where a later find text could
-    // overlap the replace text.
-    void lookAtStarts(size_t j, size_t inserted, const std::vector<ptrdiff_t>& starts)
+    // overlap the replace text. Where places are not kept, only a find not
+    // yet known to occur is worth looking for: the changes are taken a batch
+    // at a time, and a start stops being looked at once all its finds occur.
+    void lookAtStarts(size_t j, size_t inserted, const std::vector<Start>& starts)
     {
-        if (starts.empty())
-            return;
-        m_places.clear();
-        for (size_t site : m_sites) {
-            for (ptrdiff_t start : starts) {
-                if (start >= 0 || size_t(-start) <= site)
-                    m_places.push_back(site + size_t(start));
+        const size_t batch = m_placesKept ? m_sites.size() : 64;
+        for (size_t from = 0; from < m_sites.size(); from += batch) {
+            m_offsets.clear();
+            for (const Start& start : starts) {
+                if (m_placesKept || start.finds.empty()
+                    || std::any_of(start.finds.begin(), start.finds.end(), [&](uint32_t k) { return m_pendingOf[k] == 0; }))
+                    m_offsets.push_back(start.offset);
             }
+            if (m_offsets.empty())
+                return;
+            m_places.clear();
+            const size_t to = std::min(m_sites.size(), from + batch);
+            for (size_t s = from; s < to; ++s) {
+                const size_t site = m_sites[s];
+                for (ptrdiff_t offset : m_offsets) {
+                    if (offset >= 0 || size_t(-offset) <= site)
+                        m_places.push_back(site + size_t(offset));
+                }
+            }
+            if (m_places.empty())
+                continue;
+            if (!std::is_sorted(m_places.begin(), m_places.end()))
+                std::sort(m_places.begin(), m_places.end());
+            m_places.erase(std::unique(m_places.begin(), m_places.end()), m_places.end());
+            // The first change not wholly before the first place.
+            const size_t lowest = m_places.front();
+            size_t first = size_t(std::partition_point(m_sites.begin(), m_sites.end(),
+                                                       [&](size_t site) { return site + inserted <= lowest; })
+                                  - m_sites.begin());
+            for (size_t place : m_places)
+                m_index->scan(View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
         }
-        if (!std::is_sorted(m_places.begin(), m_places.end()))
-            std::sort(m_places.begin(), m_places.end());
-        m_places.erase(std::unique(m_places.begin(), m_places.end()), m_places.end());
-        size_t first = 0;
-        for (size_t place : m_places)
-            m_index->scan(View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
     }
 
     // New only where it meets a change; else it was found before and followed.
@@ -351,10 +375,11 @@ private:
 
     // For a pair that has replaced often: the starts, relative to one of its
     // replacements, at which a later find text agrees with the replace text
-    // wherever the two overlap. Worked out once, as it costs a look at every
-    // later find. None when text is removed, as then any later find may span
-    // the place.
-    const std::vector<ptrdiff_t>* startsNear(size_t j)
+    // wherever the two overlap, each with the finds that can start there
+    // (none listed when there are many). Worked out once, as it costs a look
+    // at every later find. None when text is removed, as then any later find
+    // may span the place.
+    const std::vector<Start>* startsNear(size_t j)
     {
         const View replace(m_pairs[j].replace);
         if (replace.empty())
@@ -366,25 +391,37 @@ private:
         auto known = m_startsNear.find(j);
         if (known != m_startsNear.end())
             return &known->second;
-        std::vector<ptrdiff_t>& starts = m_startsNear[j];
+        std::vector<Start>& starts = m_startsNear[j];
         const ptrdiff_t r = ptrdiff_t(replace.size());
         const ptrdiff_t low = -ptrdiff_t(m_index->longest());
-        std::vector<char> possible(size_t(r - low), 0);
+        std::vector<Start> possible(size_t(r - low));
+        std::vector<char> many(size_t(r - low), 0);
         for (size_t k = j + 1; k < m_pairs.size(); ++k) {
             const View find(m_pairs[k].find);
             const ptrdiff_t length = ptrdiff_t(find.size());
             for (ptrdiff_t o = 1 - length; o < r; ++o) {
-                if (possible[size_t(o - low)])
+                const size_t slot = size_t(o - low);
+                if (many[slot])
                     continue;
                 bool agrees = true;
                 for (ptrdiff_t i = std::max<ptrdiff_t>(0, -o); agrees && i < std::min(length, r - o); ++i)
                     agrees = find[size_t(i)] == replace[size_t(o + i)];
-                possible[size_t(o - low)] = agrees;
+                if (!agrees)
+                    continue;
+                std::vector<uint32_t>& finds = possible[slot].finds;
+                if (finds.size() == mostListed) {
+                    many[slot] = 1;
+                    finds.clear();
+                    finds.shrink_to_fit();
+                } else {
+                    finds.push_back(uint32_t(k));
+                }
             }
         }
         for (ptrdiff_t o = low; o < r; ++o) {
-            if (possible[size_t(o - low)])
-                starts.push_back(o);
+            const size_t slot = size_t(o - low);
+            if (many[slot] || !possible[slot].finds.empty())
+                starts.push_back({o, std::move(possible[slot].finds)});
         }
         return &starts;
     }
@@ -430,7 +467,9 @@ private:
     // Replacing this often makes working out where later finds can start worth it.
     static constexpr size_t workOutStartsAfter = 256;
     std::vector<uint32_t> m_replacedOf; // per pair, its replacements up to that many
-    std::unordered_map<size_t, std::vector<ptrdiff_t>> m_startsNear;
+    static constexpr size_t mostListed = 16;
+    std::unordered_map<size_t, std::vector<Start>> m_startsNear;
+    std::vector<ptrdiff_t> m_offsets;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;
