@@ -301,6 +301,60 @@ private slots:
         compareChunkSizes(input, pairs, {20, 50, 500, 4096});
     }
 
+    void thousandsOfPairsInDensePiecesEqualWholeText()
+    {
+        // Sections in turn with and without the common finds, so that a pair
+        // that replaced in one piece finds nothing in the next and comes back
+        // later. Codes begin with few distinct units: first with few units
+        // after them, then with many.
+        QRandomGenerator random(20261211);
+        QString input;
+        const QStringList alphabets{"0123456789,.;", "ab,.;56789", "abcab;"};
+        for (int section = 0; section < 12; ++section) {
+            const QString& alphabet = alphabets[section % 3];
+            for (int i = 0; i < 4000; ++i)
+                input += alphabet[random.bounded(int(alphabet.size()))];
+        }
+        for (const QString seconds : {"56789", "0123456789"}) {
+            QList<Pair> pairs{{"ab", "ba"}, {"a;", "a;,5"}, {"cc", ".c"}, {".c", ";"}};
+            while (pairs.size() < 2000) {
+                QString code = QString(",.;"[random.bounded(3)]) + seconds[random.bounded(int(seconds.size()))];
+                code += randomText(random, "0123456789.", 4);
+                pairs.insert(random.bounded(int(pairs.size()) + 1), {code, randomText(random, ";x5", int(code.size()))});
+            }
+            compareChunkSizes(input, pairs, {100, 1000, 4096, 16384});
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    void finderFindsEveryOccurrenceNoneOverlapping()
+    {
+        // Long haystacks, so that occurrences fall at every place in and
+        // across the blocks compared at once, and needles that overlap themselves.
+        QRandomGenerator random(20261212);
+        const auto naive = [](const QString& hay, const QString& needle, qsizetype from) {
+            std::vector<size_t> sites;
+            for (qsizetype at = hay.indexOf(needle, from); at >= 0; at = hay.indexOf(needle, at + needle.size()))
+                sites.push_back(size_t(at));
+            return sites;
+        };
+        for (int round = 0; round < 300; ++round) {
+            const QString hay = randomText(random, round % 2 ? "ab" : "abc,", 3000);
+            QString needle = randomText(random, round % 2 ? "ab" : "abc,", round % 10 == 0 ? 40 : 5);
+            if (needle.isEmpty())
+                needle = "a";
+            const size_t from = size_t(random.bounded(int(hay.size()) + 1));
+            const std::vector<size_t> expected = naive(hay, needle, qsizetype(from));
+            std::vector<size_t> wide;
+            UnitFinder<char16_t>(needle.toStdU16String()).findAll(hay.toStdU16String(), from, wide);
+            QCOMPARE(wide, expected);
+            std::vector<size_t> bytes;
+            UnitFinder<char>(needle.toStdString()).findAll(hay.toStdString(), from, bytes);
+            QCOMPARE(bytes, expected);
+        }
+    }
+
     void surrogatePairsAreUnitsLikeAnyOther()
     {
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
