@@ -2,6 +2,8 @@
 
 #include <QStringView>
 #include <QtAlgorithms>
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -60,6 +62,42 @@ bool matchesAt(const Unit* start, const Unit* needle, size_t length)
     return true;
 }
 
+// The needle's first eight bytes, compared with one load where the haystack
+// has them: a dense text meets a candidate every few blocks, and a loop per
+// unit with a branch each costs more than the search around it.
+template <class Unit>
+class NeedleHead {
+public:
+    static constexpr size_t units = 8 / sizeof(Unit);
+
+    NeedleHead(const Unit* needle, size_t length)
+        : m_needle(needle), m_length(length)
+    {
+        const size_t bytes = std::min(units, length) * sizeof(Unit);
+        std::memcpy(&m_word, needle, bytes);
+        unsigned char mask[8] = {};
+        std::memset(mask, 0xFF, bytes);
+        std::memcpy(&m_mask, mask, 8);
+    }
+
+    bool matches(const Unit* hay, size_t size, size_t start) const
+    {
+        if (start + units > size)
+            return matchesAt(hay + start, m_needle, m_length);
+        uint64_t word;
+        std::memcpy(&word, hay + start, 8);
+        if (((word ^ m_word) & m_mask) != 0)
+            return false;
+        return m_length <= units || matchesAt(hay + start + units, m_needle + units, m_length - units);
+    }
+
+private:
+    const Unit* m_needle;
+    size_t m_length;
+    uint64_t m_word = 0;
+    uint64_t m_mask = 0;
+};
+
 #ifdef __SSE2__
 // Bit k of the result is set when start position k may hold the needle.
 inline unsigned candidates(const char* at, size_t probe1, size_t probe2, __m128i unit1, __m128i unit2)
@@ -111,6 +149,7 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
     constexpr unsigned bitsPerUnit = sizeof(Unit);
     const __m128i unit1 = broadcast(needle[probe1]);
     const __m128i unit2 = broadcast(needle[probe2]);
+    const NeedleHead<Unit> head(needle, length);
     // Loads reach at most lanes - 1 units past a start, within the needle's span.
     // Candidates are rare: two blocks are tested at a time, their masks
     // joined in order (each mask has 16 bits).
@@ -122,7 +161,7 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
         while (more && mask != 0) {
             const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
             mask &= mask - 1;
-            if (!matchesAt(hay + start, needle, length))
+            if (!head.matches(hay, size, start))
                 continue;
             if (!sites)
                 return start;
@@ -138,7 +177,7 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
         while (more && mask != 0) {
             const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
             mask &= mask - 1;
-            if (!matchesAt(hay + start, needle, length))
+            if (!head.matches(hay, size, start))
                 continue;
             if (!sites)
                 return start;
@@ -202,6 +241,7 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
     constexpr unsigned bitsPerUnit = sizeof(Unit);
     const __m256i unit1 = wideBroadcast(needle[probe1]);
     const __m256i unit2 = wideBroadcast(needle[probe2]);
+    const NeedleHead<Unit> head(needle, length);
     size_t i = from;
     // Loads reach at most lanes - 1 units past a start, within the needle's span.
     while (i + lanes <= lastStart + 1) {
@@ -210,7 +250,7 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
         while (more && mask != 0) {
             const size_t start = i + qCountTrailingZeroBits(mask) / bitsPerUnit;
             mask &= mask - 1;
-            if (!matchesAt(hay + start, needle, length))
+            if (!head.matches(hay, size, start))
                 continue;
             if (!sites)
                 return start;
