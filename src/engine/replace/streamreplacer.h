@@ -47,53 +47,48 @@ public:
     }
     size_t size() const { return m_pairs.size(); }
 
+    // With many pairs, pieces are gathered up to this many units before the
+    // pairs run, so that what every pair costs per round is paid less often:
+    // where finds are dense, as then each pair that occurs searches the
+    // whole text anyway, or where few pairs replace, as each of those moves
+    // the text behind its first place once a round. 0 runs them on every piece.
+    void gatherUpTo(size_t units) { m_gatherUpTo = units; }
+
     // The next piece of input; with last set, none follows. Drops the text
     // that settled() gave before.
     void take(View in, bool last)
     {
         prepare();
-        const size_t given = settledEnd();
+        // The marks are distances from the end between rounds: dropping the
+        // text given from the front leaves them as they are.
+        const size_t given = m_gathering ? 0 : settledEnd();
+        const bool gather = m_index && (!m_keepPlaces || m_replacedNow.size() <= m_pairs.size() / fewReplacingPer);
+        if (gather && !last && m_waiting.size() + in.size() < m_gatherUpTo) {
+            m_text.erase(0, given);
+            m_waiting.append(in);
+            m_gathering = true;
+            return;
+        }
+        m_gathering = false;
         const size_t before = m_text.size();
         // Back to positions: every pair ran in the last round.
         for (size_t& mark : m_marks)
             mark = before - mark - given;
         m_text.erase(0, given);
+        m_text.append(m_waiting);
         m_text.append(in);
+        m_waiting.clear();
         m_last = last;
-        if (m_index) {
-            std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
-            m_pending.clear();
-            // Where finds are dense, keeping every place in step with every
-            // replacement costs more than a search per pair that occurs: then
-            // the index only tells which pairs occur. The last piece, by its
-            // places or its replacements, tells which way to take this one.
-            const size_t from = m_marks.empty() ? 0 : m_marks.back();
-            size_t places = m_roundSites;
-            m_placesKept = m_keepPlaces;
-            if (m_placesKept) {
-                places = 0;
-                m_index->scan(View(m_text), from, m_text.size(), size_t(-1), [&](size_t k, size_t at) {
-                    m_pending.push_back({at, uint32_t(k)});
-                    ++m_pendingOf[k];
-                    ++places;
-                });
-            } else {
-                // The pairs that replaced in the last piece most likely do so
-                // in this one too: they search themselves without being
-                // looked for, which costs little when one does not occur.
-                m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf, m_replacedBefore);
-            }
-            m_replacedBefore.swap(m_replacedNow);
-            m_replacedNow.clear();
-            m_keepPlaces = places <= fewFinds + m_text.size() / denseFinds;
-            m_roundSites = 0;
-        }
+        if (m_index)
+            findInPiece();
     }
 
     // Pair j's share of the piece taken: the text that pair j - 1 has settled.
     // Pairs run in order, each once per piece.
     void runPair(size_t j)
     {
+        if (m_gathering)
+            return;
         Pair& pair = m_pairs[j];
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
@@ -116,7 +111,7 @@ public:
     }
 
     // What every pair has settled: final text, valid until the next take().
-    View settled() const { return View(m_text).substr(0, settledEnd()); }
+    View settled() const { return m_gathering ? View() : View(m_text).substr(0, settledEnd()); }
 
     qint64 replacements() const { return m_count; }
 
@@ -131,6 +126,37 @@ private:
         ptrdiff_t offset;
         std::vector<uint32_t> finds; // empty: too many to list
     };
+
+    // Where the pairs' finds occur in the piece taken.
+    void findInPiece()
+    {
+        std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
+        m_pending.clear();
+        // Where finds are dense, keeping every place in step with every
+        // replacement costs more than a search per pair that occurs: then
+        // the index only tells which pairs occur. The last piece, by its
+        // places or its replacements, tells which way to take this one.
+        const size_t from = m_marks.empty() ? 0 : m_marks.back();
+        size_t places = m_roundSites;
+        m_placesKept = m_keepPlaces;
+        if (m_placesKept) {
+            places = 0;
+            m_index->scan(View(m_text), from, m_text.size(), size_t(-1), [&](size_t k, size_t at) {
+                m_pending.push_back({at, uint32_t(k)});
+                ++m_pendingOf[k];
+                ++places;
+            });
+        } else {
+            // The pairs that replaced in the last piece most likely do so
+            // in this one too: they search themselves without being
+            // looked for, which costs little when one does not occur.
+            m_index->markOccurring(View(m_text), from, m_text.size(), m_pendingOf, m_replacedBefore);
+        }
+        m_replacedBefore.swap(m_replacedNow);
+        m_replacedNow.clear();
+        m_keepPlaces = places <= fewFinds + m_text.size() / denseFinds;
+        m_roundSites = 0;
+    }
 
     void prepare()
     {
@@ -470,6 +496,10 @@ private:
     static constexpr size_t mostListed = 16;
     std::unordered_map<size_t, std::vector<Start>> m_startsNear;
     std::vector<ptrdiff_t> m_offsets;
+    Buffer m_waiting; // pieces gathered, not yet run
+    bool m_gathering = false;
+    size_t m_gatherUpTo = 262144;
+    static constexpr size_t fewReplacingPer = 256; // pairs, of those that replaced in the last round
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;

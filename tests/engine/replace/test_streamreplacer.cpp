@@ -37,11 +37,13 @@ std::u16string unitsOf<char16_t>(const QString& text)
     return text.toStdU16String();
 }
 
+// With gather, many pairs run on pieces gathered up to that size.
 template <class Unit>
-QString streamed(const QString& input, const QList<Pair>& pairs, size_t chunkSize)
+QString streamed(const QString& input, const QList<Pair>& pairs, size_t chunkSize, size_t gather = 0)
 {
     using View = std::basic_string_view<Unit>;
     ReplacementChain<Unit> chain;
+    chain.gatherUpTo(gather);
     for (const Pair& pair : pairs)
         chain.addPair(unitsOf<Unit>(pair.find), unitsOf<Unit>(pair.replace));
     const std::basic_string<Unit> units = unitsOf<Unit>(input);
@@ -114,10 +116,16 @@ private:
     {
         const QString expected = wholeText(input, pairs);
         for (size_t chunk : sizes) {
-            const QString label = QStringLiteral("chunk size %1, %2 pair(s)").arg(chunk).arg(pairs.size());
-            QVERIFY2(streamed<char16_t>(input, pairs, chunk) == expected, qPrintable(label + ", UTF-16 units"));
-            if (input.toLatin1() == input.toUtf8())
-                QVERIFY2(streamed<char>(input, pairs, chunk) == expected, qPrintable(label + ", bytes"));
+            // Every piece on its own, and pieces gathered by a few.
+            for (size_t gather : {size_t(0), 3 * chunk}) {
+                const QString label = QStringLiteral("chunk size %1, gathered up to %2, %3 pair(s)")
+                                          .arg(chunk)
+                                          .arg(gather)
+                                          .arg(pairs.size());
+                QVERIFY2(streamed<char16_t>(input, pairs, chunk, gather) == expected, qPrintable(label + ", UTF-16 units"));
+                if (input.toLatin1() == input.toUtf8())
+                    QVERIFY2(streamed<char>(input, pairs, chunk, gather) == expected, qPrintable(label + ", bytes"));
+            }
         }
     }
 
