@@ -69,10 +69,12 @@ public:
     template <class Found>
     void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
-        if (m_tables[0].heads.empty())
-            scanFrom<false>(m_filter.data(), text, from, to, after, found);
-        else
+        if (!m_tables[0].heads.empty())
             scanFrom<true>(m_filter.data(), text, from, to, after, found);
+        else if (to - std::min(to, from) >= widely)
+            scanByFirstBytes(m_filter.data(), text, from, to, after, found);
+        else
+            scanFrom<false>(m_filter.data(), text, from, to, after, found);
     }
 
     // Sets occurs[k] for every find text k that starts in [from, to) and
@@ -104,7 +106,7 @@ public:
         if (!m_tables[0].heads.empty())
             scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
         else
-            markByFirstBytes(text, from, to, found);
+            scanByFirstBytes(m_live.data(), text, from, to, size_t(-1), found);
         for (size_t k : m_given) {
             ++m_sharing[filterBit(keyAt(m_patterns[k].data(), 2))];
             ++m_startingWith[firstByte(m_patterns[k])];
@@ -143,11 +145,12 @@ private:
         }
     }
 
-    // Once the common find texts are found, the few bytes that still begin
-    // one, and the bytes that follow them in one, are looked for sixteen at
-    // a time, and only where a pair of them stands is the filter read.
+    // Where few bytes begin a find text (all there are, or those left once
+    // the common ones are found), they and the bytes that follow them in
+    // one are looked for sixteen at a time, and only where a pair of them
+    // stands is the filter read.
     template <class Found>
-    void markByFirstBytes(View text, size_t from, size_t to, Found& found) const
+    void scanByFirstBytes(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found) const
     {
 #ifdef __SSE2__
         if constexpr (sizeof(Unit) == 1) {
@@ -197,7 +200,7 @@ private:
                 if (count == 0)
                     return; // nothing of two units or more is left to find
                 if (count > most) {
-                    scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                    scanFrom<false>(filter, text, i, blockEnd, after, found);
                     i = blockEnd;
                     continue;
                 }
@@ -216,16 +219,16 @@ private:
                     }
                     for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
                         const size_t start = i + qCountTrailingZeroBits(mask);
-                        scanFrom<false>(m_live.data(), text, start, start + 1, size_t(-1), found);
+                        scanFrom<false>(filter, text, start, start + 1, after, found);
                     }
                 }
-                scanFrom<false>(m_live.data(), text, i, blockEnd, size_t(-1), found);
+                scanFrom<false>(filter, text, i, blockEnd, after, found);
                 i = blockEnd;
             }
             return;
         }
 #endif
-        scanFrom<false>(m_live.data(), text, from, to, size_t(-1), found);
+        scanFrom<false>(filter, text, from, to, after, found);
     }
 
     template <size_t length, class Found>
@@ -277,6 +280,8 @@ private:
     }
 
     static constexpr uint64_t multiplier = 0x9E3779B97F4A7C15ull;
+    // From this many positions on, a scan looks for the bytes that begin a find first.
+    static constexpr size_t widely = 256;
 
     std::vector<View> m_patterns;
     std::vector<uint32_t> m_next; // the next pattern under the same slot
