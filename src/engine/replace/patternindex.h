@@ -1,9 +1,11 @@
 // Finds where any of many find texts occur in a stretch of text, in one pass
-// over it: every position is looked up in a hash table keyed by the first one,
-// two or four units there, and only the find texts filed under that key are
-// compared. Memory is a few bytes per find text and a filter of fixed size
-// (about 300 KiB), whatever the text's size. The replacement chain replaces
-// at the places it finds, or asks only which find texts occur.
+// over it: a position that a filter of the first two units lets through is
+// looked up in a hash table keyed by the first one, two or four units there,
+// and only the find texts filed under that key are compared. Where few bytes
+// begin a find, the positions are picked sixteen at a time first. Memory is
+// a few bytes per find text and a filter of fixed size (about 300 KiB),
+// whatever the text's size. The replacement chain replaces at the places it
+// finds, or asks only which find texts occur.
 #pragma once
 
 #include <QtAlgorithms>
