@@ -274,7 +274,8 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
     return notFound;
 }
 
-const bool hasWide = __builtin_cpu_supports("avx2");
+// Asked once; set up first, as this runs among the static constructors.
+const bool hasWide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
 #endif
 
 template <class Unit>
