@@ -158,7 +158,7 @@ void BatchRun::run(GuardedProcedure& proc)
         context.commitTag = recorded;
         outcome = processRow(proc, row, context);
         if (commits.isFull())
-            commits.flush(context.keepAlive);
+            commits.send(context.keepAlive);
         if (outcome == RowOutcome::Next) {
             continue;
         }
@@ -169,6 +169,8 @@ void BatchRun::run(GuardedProcedure& proc)
     }
     // Whatever was finished takes its place before the run says it has ended.
     commits.flush(context.keepAlive);
+    if (m_undoReady)
+        m_undo.releaseDropped();
 
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())

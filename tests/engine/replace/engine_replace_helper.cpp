@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     for (const QString& source : args.mid(0, args.size() - 2)) {
         ReplaceTextInFileCombo(source, {find}, {replace}, context);
         if (commits.isFull())
-            commits.flush();
+            commits.send();
     }
     commits.flush();
     return 0;
