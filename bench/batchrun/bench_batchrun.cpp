@@ -12,6 +12,7 @@
 #include "base/headlessprompts.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
+#include "engine/textfile/sparetemporaries.h"
 #include "pairs/widgets/setslist.h"
 #include "pairs/widgets/setspage.h"
 #include "window/tabcontrol.h"
@@ -173,6 +174,8 @@ int main(int argc, char* argv[])
             // Results in place committed in groups, as the window's run does.
             CommitQueue commits;
             context.commits = &commits;
+            SpareTemporaries spares;
+            context.spares = &spares;
             for (const QString& file : files) {
                 if (tab == 0)
                     ReplaceTextInFile(file, findWhat, replaceWith, context);
@@ -183,6 +186,7 @@ int main(int argc, char* argv[])
             }
             commits.flush();
             context.commits = nullptr;
+            context.spares = nullptr;
             engine = std::min(engine, timer.nsecsElapsed() / 1e9);
             engineCpu = std::min(engineCpu, cpuSecondsSince(cpu));
         };

@@ -5,6 +5,7 @@
 #include "engine/batchrun/filetests.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/targetclaims.h"
+#include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>
 #include <QScopedValueRollback>
@@ -151,6 +152,8 @@ void BatchRun::run(GuardedProcedure& proc)
             m_report.rows[row].outcome = {FileOutcome::Failed, 0, reason};
     });
     context.commits = &commits;
+    SpareTemporaries spares;
+    context.spares = &spares;
 
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
