@@ -1,5 +1,6 @@
 #include "support/testfiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -16,4 +17,9 @@ QByteArray readBytes(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return "<unreadable: " + file.errorString().toUtf8() + ">";
     return file.readAll();
+}
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }

@@ -4,7 +4,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 void writeBytes(const QString& path, const QByteArray& bytes);
 // "<unreadable: reason>" when the file can't be read, so comparisons show why.
 QByteArray readBytes(const QString& path);
+// Every entry of a folder, hidden ones included: temporary files show.
+QStringList entriesOf(const QString& folder);

@@ -9,6 +9,7 @@
 #include "engine/textfile/textfilereader.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,19 @@ bool pairsFitBytes(const QList<ReplacementPair>& pairs, TextEncoding encoding)
             return false;
     }
     return true;
+}
+
+bool isAscii(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// ASCII pairs find and write the same bytes in UTF-8 and in Windows-1252, and
+// can neither begin nor end inside a UTF-8 sequence.
+bool pairsAreAscii(const QList<ReplacementPair>& pairs)
+{
+    return std::all_of(pairs.cbegin(), pairs.cend(),
+                       [](const ReplacementPair& pair) { return isAscii(pair.find) && isAscii(pair.replace); });
 }
 
 // What differs between working on the file's bytes and on UTF-16 text.
@@ -172,6 +186,8 @@ private:
             source = m_context.openSource ? m_context.openSource(m_sourcePath)
                                           : std::make_unique<SourceFile>(m_sourcePath, m_context.afterSourceOpen);
             reader.emplace(*source, m_context.chunkSize > 0 ? m_context.chunkSize : 65536);
+            if (pairsAreAscii(m_pairs))
+                reader->readUnmarkedUnchecked();
         });
         if (!opened)
             return;

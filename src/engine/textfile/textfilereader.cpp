@@ -25,8 +25,12 @@ bool ReadFileChunks::next(QStringView& chunk)
 bool ReadFileChunks::next(std::string_view& chunk)
 {
     Q_ASSERT(!m_text && unitSize(m_encoding) == 1);
-    if (!m_bytes)
-        m_bytes = std::make_unique<ByteChunkStream>(*m_source, m_encoding, m_chunkSize);
+    if (!m_bytes) {
+        // Windows-1252 takes every byte: the check that does nothing.
+        const bool unchecked = m_unchecked && m_found.markSize == 0 && m_encoding == TextEncoding::Utf8;
+        m_bytes = std::make_unique<ByteChunkStream>(*m_source, unchecked ? TextEncoding::Windows1252 : m_encoding,
+                                                    m_chunkSize);
+    }
     return m_bytes->next(chunk);
 }
 

@@ -59,6 +59,11 @@ public:
     // The text read as Windows-1252 from its first character on; only after
     // next() threw NotUtf8.
     void startOver();
+    // For a caller that looks only for ASCII text in the bytes and keeps every
+    // other byte as it is: an unmarked file then reads the same as UTF-8 or
+    // as Windows-1252, so its bytes go unchecked and NotUtf8 never comes.
+    // Before the first next().
+    void readUnmarkedUnchecked() { m_unchecked = true; }
     // The whole text, decided as above; for files read whole.
     QString wholeText();
 
@@ -68,6 +73,7 @@ private:
     SourceEncoding m_found;
     TextEncoding m_encoding;
     qsizetype m_chunkSize;
+    bool m_unchecked = false;
     std::unique_ptr<TextChunkStream> m_text;
     std::unique_ptr<ByteChunkStream> m_bytes;
 };

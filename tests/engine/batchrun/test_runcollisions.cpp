@@ -32,11 +32,6 @@ struct ListWindow : BatchRunWindow {
     Destination destination() const override { return where; }
 };
 
-QStringList entriesOf(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 // A file of this size, all holes but for its last bytes.
 void writeSparse(const QString& path, qint64 size, const QByteArray& tail)
 {

@@ -2,10 +2,7 @@
 // the outcome of every kind of row, the closing box's details, the CSV report,
 // the progress in the caption, a stop in the middle of a large file and a run
 // that only counts.
-#include "engine/batchrun/batchrun.h"
-#include "support/enginetestfiles.h"
-#include "support/fakebatchrunwindow.h"
-#include "support/scriptedprompts.h"
+#include "support/batchrunfixture.h"
 #include "support/specialfiles.h"
 
 #include <QDir>
@@ -17,25 +14,9 @@
 #include <sys/stat.h>
 #endif
 
-class TestRunReport : public QObject {
+class TestRunReport : public QObject, BatchRunFixture {
     Q_OBJECT
 
-    ScriptedPrompts prompts;
-    ErrorReporter reporter{prompts};
-    WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
-    FakeBatchRunWindow window;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QTemporaryDir> state;
-    std::unique_ptr<BatchRun> run;
-
-    QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
-    QString addFile(const QString& name, const QByteArray& bytes)
-    {
-        writeBytes(path(name), bytes);
-        window.rows.append(path(name));
-        return path(name);
-    }
     QStringList reports() const
     {
         return QDir(state->filePath("runs")).entryList({"*.csv"}, QDir::Files, QDir::Name);
@@ -61,11 +42,7 @@ class TestRunReport : public QObject {
 private slots:
     void init()
     {
-        prompts.clear();
-        prompts.setApplicationTitle("Tallowmere");
-        window = FakeBatchRunWindow{};
-        dir = std::make_unique<QTemporaryDir>();
-        state = std::make_unique<QTemporaryDir>();
+        reset();
         services.yield = [] {};
         services.keepAlive = {};
         BatchRunOptions options{state->path()};

@@ -2,11 +2,8 @@
 // hook: bytes, permission bits and links come back after an in-place run,
 // created results go after an output-folder run, a file changed since is left
 // alone, and a kept copy stands in where no hard link can be made.
-#include "engine/batchrun/batchrun.h"
 #include "engine/batchrun/undostore.h"
-#include "support/enginetestfiles.h"
-#include "support/fakebatchrunwindow.h"
-#include "support/scriptedprompts.h"
+#include "support/batchrunfixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,25 +26,9 @@ struct stat statOf(const QString& path)
 #endif
 } // namespace
 
-class TestUndoStore : public QObject {
+class TestUndoStore : public QObject, BatchRunFixture {
     Q_OBJECT
 
-    ScriptedPrompts prompts;
-    ErrorReporter reporter{prompts};
-    WindowPointer pointer;
-    WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
-    FakeBatchRunWindow window;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QTemporaryDir> state;
-    std::unique_ptr<BatchRun> run;
-
-    QString path(const QString& name) const { return dir->filePath(name); }
-    QString addFile(const QString& name, const QByteArray& bytes)
-    {
-        writeBytes(path(name), bytes);
-        window.rows.append(path(name));
-        return path(name);
-    }
     void replaceRun(const QString& find, const QString& replace)
     {
         window.finds = {find};
@@ -75,12 +56,8 @@ class TestUndoStore : public QObject {
 private slots:
     void init()
     {
-        prompts.clear();
-        prompts.setApplicationTitle("Tallowmere");
-        window = FakeBatchRunWindow{};
+        reset();
         window.tab = 1;
-        dir = std::make_unique<QTemporaryDir>();
-        state = std::make_unique<QTemporaryDir>();
         run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
     }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }

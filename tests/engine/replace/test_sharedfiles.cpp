@@ -40,11 +40,6 @@ struct EngineRun {
     void single(const QString& source) { ReplaceTextInFile(source, "Berlin", "Hamburg", context); }
 };
 
-QStringList entriesOf(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 } // namespace
 
 class TestSharedFiles : public QObject {

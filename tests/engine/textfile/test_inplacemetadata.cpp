@@ -69,11 +69,6 @@ QByteArray aclGivingNobodyRead()
     return acl;
 }
 
-QStringList entriesOf(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 } // namespace
 
 class TestInPlaceMetadata : public QObject {

@@ -206,6 +206,20 @@ private slots:
         QCOMPARE(ReadFileLines(file("caf\xC3\xA9\n")).lines, QStringList{QString::fromUtf8("caf\xC3\xA9")});
     }
 
+    void unmarkedBytesForAsciiSearchAreTakenUncheckedButMarkedOnesAreNot()
+    {
+        const QByteArray bytes = QByteArray("caf\xE9 ") + QString(40000, QChar(0xE9)).toUtf8() + "\x80\xC3";
+        MemorySource source(bytes);
+        ReadFileChunks reader(source, 3);
+        reader.readUnmarkedUnchecked();
+        QList<int> sizes;
+        QCOMPARE(allBytes(reader, sizes), bytes);
+        QCOMPARE(int(reader.encoding()), int(TextEncoding::Utf8));
+        ReadFileChunks marked(file("\xEF\xBB\xBF" "ok\xC0\x80"));
+        marked.readUnmarkedUnchecked();
+        QVERIFY_THROWS_EXCEPTION(Failure, allBytes(marked, sizes));
+    }
+
     void readFailingMidFileReportsItsText()
     {
         for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Utf16LE}) {
