@@ -89,7 +89,7 @@ int main(int argc, char** argv)
         else
             ReplaceTextInFileCombo(file, finds, replaces, context);
         if (commits.isFull())
-            commits.flush();
+            commits.send();
     }
     commits.flush();
     const double seconds = timer.nsecsElapsed() / 1e9;

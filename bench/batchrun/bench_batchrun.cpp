@@ -4,7 +4,7 @@
 // every box answered by a script), in both modes. Every run starts from fresh
 // copies of the given files. Prints wall and processor seconds and the ratios
 // window / engine.
-//   bench_batchrun [--rounds N] PAIRS_FILE FILE...
+//   bench_batchrun [--rounds N] [--only engine|window] [--tab 0|1] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
@@ -12,6 +12,7 @@
 #include "base/headlessprompts.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
+#include "engine/textfile/sparetemporaries.h"
 #include "pairs/widgets/setslist.h"
 #include "pairs/widgets/setspage.h"
 #include "window/tabcontrol.h"
@@ -96,9 +97,22 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int rounds = 3;
-    if (args.size() > 1 && args.first() == QLatin1String("--rounds")) {
-        args.removeFirst();
-        rounds = std::max(1, args.takeFirst().toInt());
+    // --only engine|window times one side (for a profiler); --tab 0|1 one mode.
+    QString only;
+    int onlyTab = -1;
+    for (;;) {
+        if (args.size() > 1 && args.first() == QLatin1String("--rounds")) {
+            args.removeFirst();
+            rounds = std::max(1, args.takeFirst().toInt());
+        } else if (args.size() > 1 && args.first() == QLatin1String("--only")) {
+            args.removeFirst();
+            only = args.takeFirst();
+        } else if (args.size() > 1 && args.first() == QLatin1String("--tab")) {
+            args.removeFirst();
+            onlyTab = args.takeFirst().toInt();
+        } else {
+            break;
+        }
     }
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: bench_batchrun [--rounds N] PAIRS_FILE FILE...\n");
@@ -144,6 +158,8 @@ int main(int argc, char* argv[])
                 "window cpu", "ratio");
     bool problems = false;
     for (const int tab : {1, 0}) {
+        if (onlyTab >= 0 && tab != onlyTab)
+            continue;
         // The engine alone yields where the window's run does: in single mode, before every pair.
         EngineContext context{reporter, [] { return Destination{false, true, {}}; },
                               [] { QCoreApplication::processEvents(); }, {}};
@@ -158,16 +174,19 @@ int main(int argc, char* argv[])
             // Results in place committed in groups, as the window's run does.
             CommitQueue commits;
             context.commits = &commits;
+            SpareTemporaries spares;
+            context.spares = &spares;
             for (const QString& file : files) {
                 if (tab == 0)
                     ReplaceTextInFile(file, findWhat, replaceWith, context);
                 else
                     ReplaceTextInFileCombo(file, pairs.finds, pairs.replaces, context);
                 if (commits.isFull())
-                    commits.flush();
+                    commits.send();
             }
             commits.flush();
             context.commits = nullptr;
+            context.spares = nullptr;
             engine = std::min(engine, timer.nsecsElapsed() / 1e9);
             engineCpu = std::min(engineCpu, cpuSecondsSince(cpu));
         };
@@ -186,9 +205,12 @@ int main(int argc, char* argv[])
         // quieter disk or the warmer cache.
         for (int round = 0; round < rounds; ++round) {
             for (int side = 0; side < 2; ++side) {
+                const bool engineSide = (round + side) % 2 == 0;
+                if (!only.isEmpty() && only != QLatin1String(engineSide ? "engine" : "window"))
+                    continue;
                 if (!restore(originals, files))
                     return 1;
-                ((round + side) % 2 == 0) ? timeEngine() : timeWindow();
+                engineSide ? timeEngine() : timeWindow();
             }
         }
         problems = reportProblems("engine", enginePrompts, {}) || problems;

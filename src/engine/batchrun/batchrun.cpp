@@ -5,6 +5,7 @@
 #include "engine/batchrun/filetests.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/targetclaims.h"
+#include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>
 #include <QScopedValueRollback>
@@ -151,6 +152,8 @@ void BatchRun::run(GuardedProcedure& proc)
             m_report.rows[row].outcome = {FileOutcome::Failed, 0, reason};
     });
     context.commits = &commits;
+    SpareTemporaries spares;
+    context.spares = &spares;
 
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
@@ -158,7 +161,7 @@ void BatchRun::run(GuardedProcedure& proc)
         context.commitTag = recorded;
         outcome = processRow(proc, row, context);
         if (commits.isFull())
-            commits.flush(context.keepAlive);
+            commits.send(context.keepAlive);
         if (outcome == RowOutcome::Next) {
             continue;
         }
@@ -169,6 +172,8 @@ void BatchRun::run(GuardedProcedure& proc)
     }
     // Whatever was finished takes its place before the run says it has ended.
     commits.flush(context.keepAlive);
+    if (m_undoReady)
+        m_undo.releaseDropped();
 
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())

@@ -196,9 +196,35 @@ void UndoStore::drop()
     m_kept = 0;
 }
 
+UndoStore::~UndoStore()
+{
+    waitForRelease();
+}
+
+void UndoStore::waitForRelease()
+{
+    if (m_release.joinable())
+        m_release.join();
+}
+
+QString UndoStore::droppedPattern() const
+{
+    return QFileInfo(m_folder).fileName() + QStringLiteral("-dropped-*");
+}
+
 void UndoStore::begin()
 {
-    drop();
+    waitForRelease();
+    const QFileInfo old(m_folder);
+    if (old.isDir() && !old.isSymLink()) {
+        const QString aside = m_folder + QStringLiteral("-dropped-")
+            + QString::number(QRandomGenerator::global()->generate(), 36);
+        if (!QDir().rename(m_folder, aside))
+            drop();
+        m_kept = 0;
+    } else {
+        drop();
+    }
     m_pending.clear();
     if (!QDir().mkpath(m_folder))
         throw Failure(QStringLiteral("Could not create the undo folder %1").arg(QDir::toNativeSeparators(m_folder)));
@@ -239,6 +265,23 @@ void UndoStore::replaced(const QString& target)
         writeRecord({entry}, true);
         return;
     }
+}
+
+void UndoStore::releaseDropped()
+{
+    waitForRelease();
+    const QFileInfo info(m_folder);
+    const QDir parent = info.absoluteDir();
+    const QStringList dropped = parent.entryList({droppedPattern()}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    if (dropped.isEmpty())
+        return;
+    QStringList paths;
+    for (const QString& name : dropped)
+        paths.append(parent.filePath(name));
+    m_release = std::thread([paths] {
+        for (const QString& path : paths)
+            QDir(path).removeRecursively();
+    });
 }
 
 int UndoStore::fileCount() const

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <thread>
 
 // What a file was when the run left it: a file that differs now has been
 // changed since, and undo leaves it alone.
@@ -35,10 +36,21 @@ class UndoStore {
 public:
     // folder: the private folder of the kept files; it is created by begin().
     explicit UndoStore(QString folder);
+    UndoStore(const UndoStore&) = delete;
+    UndoStore& operator=(const UndoStore&) = delete;
+    // Waits for the removal that releaseDropped() started.
+    ~UndoStore();
 
     const QString& folder() const { return m_folder; }
     // Drops the last run's data and starts an empty record. Throws Failure.
+    // The old data is only set aside here (it can no longer be undone): its
+    // removal frees as many files as the last run wrote, and a file system
+    // may look past every freshly freed file each time it creates one, so the
+    // removal waits for releaseDropped() once this run's results are in place.
     void begin();
+    // Removes what begin() set aside, and whatever an earlier program left
+    // set aside, on a thread of its own.
+    void releaseDropped();
     // Called just before `result` takes the place of `target`. Throws Failure:
     // then the target must stay as it is. Where the target file itself will be
     // overwritten, its old bytes are copied (a link would see the new ones) and
@@ -71,7 +83,11 @@ private:
     void writeRecord(const QList<Entry>& entries, bool append) const;
     UndoOutcome undoOne(const Entry& entry);
 
+    QString droppedPattern() const;
+    void waitForRelease();
+
     QString m_folder;
+    std::thread m_release;
     int m_kept = 0;
     QList<Entry> m_pending;
 };

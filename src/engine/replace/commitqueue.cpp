@@ -9,53 +9,73 @@
 #include <mutex>
 #include <thread>
 
-namespace {
-
 // Syncs side by side: the file system then writes its journal once for
 // several files instead of once for each.
-constexpr int syncThreads = 8;
+class CommitQueue::Group {
+public:
+    static constexpr int syncThreads = 8;
 
-void syncAll(std::vector<PendingResult>& pending, const std::function<void()>& waiting)
-{
-    const int threads = int(qMin<size_t>(syncThreads, pending.size()));
-    std::mutex mutex;
-    std::condition_variable ended;
-    int running = threads;
-    std::vector<std::thread> workers;
-    workers.reserve(size_t(threads));
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&, t] {
-            for (size_t i = size_t(t); i < pending.size(); i += size_t(threads))
-                pending[i].writer->syncData();
-            const std::lock_guard<std::mutex> lock(mutex);
-            --running;
-            ended.notify_one();
-        });
-    }
-    // The window goes on answering while the disk works; what it throws
-    // waits until the workers are done.
-    std::exception_ptr thrown;
+    explicit Group(std::vector<PendingResult> results) : m_results(std::move(results))
     {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (running > 0) {
-            if (ended.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout && waiting && !thrown) {
-                lock.unlock();
-                try {
-                    waiting();
-                } catch (...) {
-                    thrown = std::current_exception();
-                }
-                lock.lock();
-            }
+        const int threads = int(qMin<size_t>(syncThreads, m_results.size()));
+        m_running = threads;
+        m_workers.reserve(size_t(threads));
+        for (int t = 0; t < threads; ++t) {
+            m_workers.emplace_back([this, t, threads] {
+                for (size_t i = size_t(t); i < m_results.size(); i += size_t(threads))
+                    m_results[i].writer->syncData();
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                --m_running;
+                m_ended.notify_one();
+            });
         }
     }
-    for (std::thread& worker : workers)
-        worker.join();
-    if (thrown)
-        std::rethrow_exception(thrown);
-}
+    Group(const Group&) = delete;
+    Group& operator=(const Group&) = delete;
+    ~Group() { join(); }
 
-} // namespace
+    // The window goes on answering while the disk works; what it throws
+    // waits until the workers are done.
+    void wait(const std::function<void()>& waiting)
+    {
+        std::exception_ptr thrown;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            while (m_running > 0) {
+                if (m_ended.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout && waiting
+                    && !thrown) {
+                    lock.unlock();
+                    try {
+                        waiting();
+                    } catch (...) {
+                        thrown = std::current_exception();
+                    }
+                    lock.lock();
+                }
+            }
+        }
+        join();
+        if (thrown)
+            std::rethrow_exception(thrown);
+    }
+
+    std::vector<PendingResult>& results() { return m_results; }
+
+private:
+    void join()
+    {
+        for (std::thread& worker : m_workers) {
+            if (worker.joinable())
+                worker.join();
+        }
+    }
+
+    std::vector<PendingResult> m_results;
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    int m_running = 0;
+    std::vector<std::thread> m_workers;
+};
 
 CommitQueue::CommitQueue(std::function<void(qsizetype, const QString&)> failedTag, Limits limits)
     : m_failedTag(std::move(failedTag)), m_limits(limits)
@@ -75,23 +95,52 @@ bool CommitQueue::isFull() const
     return int(m_pending.size()) >= m_limits.files || m_bytes >= m_limits.bytes;
 }
 
+bool CommitQueue::isEmpty() const
+{
+    return m_pending.empty() && !m_sent;
+}
+
+void CommitQueue::send(const std::function<void()>& waiting)
+{
+    std::unique_ptr<Group> before = std::move(m_sent);
+    if (!m_pending.empty()) {
+        m_sent = std::make_unique<Group>(std::move(m_pending));
+        m_pending.clear();
+        m_bytes = 0;
+    }
+    if (before)
+        commit(*before, waiting);
+}
+
 void CommitQueue::flush(const std::function<void()>& waiting)
 {
-    if (m_pending.empty())
-        return;
-    std::vector<PendingResult> group;
-    group.swap(m_pending);
-    m_bytes = 0;
+    // The group sent before takes its places first, so that the files keep
+    // the order of the run; the last results follow even when waiting threw.
+    std::exception_ptr thrown;
+    for (int round = 0; round < 2; ++round) {
+        try {
+            send(thrown ? std::function<void()>() : waiting);
+        } catch (...) {
+            if (!thrown)
+                thrown = std::current_exception();
+        }
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+}
+
+void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
+{
     // The results are on the disk even when waiting threw: commit them first.
     std::exception_ptr thrown;
     try {
-        syncAll(group, waiting);
+        group.wait(waiting);
     } catch (...) {
         thrown = std::current_exception();
     }
     QSet<QString> folders;
     std::vector<ResultWriter*> committed;
-    for (PendingResult& result : group) {
+    for (PendingResult& result : group.results()) {
         QString failure;
         try {
             result.writer->commitInGroup();

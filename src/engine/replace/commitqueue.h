@@ -5,6 +5,9 @@
 // order, checked just before its rename as always, then each folder is synced
 // once. A stop or a failure never leaves a file torn: a pending result either
 // takes its file's place whole or is dropped, its file as it was.
+// A full group is sent on its way: its data goes to the disk on other threads
+// while the next files are worked on, and it takes its files' places when the
+// next group is sent or at the flush, on the owner's thread, in order.
 // The batch run holds one per run and flushes it before it says "Done." or
 // "Stopped."; the engine entries add to it when the run gives them one.
 #pragma once
@@ -30,7 +33,7 @@ struct PendingResult {
 class CommitQueue {
 public:
     // How much may wait: every pending result holds an open file, and its
-    // data the page cache.
+    // data the page cache. A sent group waits as well, so twice this at most.
     struct Limits {
         int files;
         qint64 bytes;
@@ -41,21 +44,29 @@ public:
                          Limits limits = defaultLimits);
     CommitQueue(const CommitQueue&) = delete;
     CommitQueue& operator=(const CommitQueue&) = delete;
-    // Drops whatever is still pending: those files stay as they were.
+    // Drops whatever is still pending or sent: those files stay as they were.
     ~CommitQueue();
 
     void add(PendingResult pending);
-    // The owner flushes when full, after it has taken note of the last file.
+    // The owner sends or flushes when full, after it has taken note of the last file.
     bool isFull() const;
-    bool isEmpty() const { return m_pending.empty(); }
-    // Commits every pending result; a failed one is reported and the others
-    // go on. waiting, when given, is called every 20 ms while the data goes
-    // to the disk (the window answers then). Throws only what waiting throws.
+    bool isEmpty() const;
+    // Commits the group sent before, once its data is on the disk, then sends
+    // the pending results: their data starts for the disk and this returns.
+    // waiting as for flush(). Throws only what waiting throws.
+    void send(const std::function<void()>& waiting = {});
+    // Commits every sent and pending result; a failed one is reported and the
+    // others go on. waiting, when given, is called every 20 ms while the data
+    // goes to the disk (the window answers then). Throws only what waiting throws.
     void flush(const std::function<void()>& waiting = {});
 
 private:
+    class Group;
+    void commit(Group& group, const std::function<void()>& waiting);
+
     std::function<void(qsizetype, const QString&)> m_failedTag;
     Limits m_limits;
     std::vector<PendingResult> m_pending;
     qint64 m_bytes = 0;
+    std::unique_ptr<Group> m_sent;
 };

@@ -121,8 +121,8 @@ void copyUnchanged(ByteSource& source, qint64 from, qint64 size, ResultWriter& w
 // The output side: bytes go out as they are, text through a strict encoder.
 class ResultSink {
 public:
-    ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source)
-        : m_writer(std::make_unique<ResultWriter>(target, encoding, source)), m_encoder(encoding, target)
+    ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source, SpareTemporaries* spares)
+        : m_writer(std::make_unique<ResultWriter>(target, encoding, source, spares)), m_encoder(encoding, target)
     {
     }
     ResultSink(const QString& target, TextEncoding encoding)
@@ -324,7 +324,7 @@ private:
     {
         // A source in memory (tests) has no place on disk to share with a target.
         const auto* file = dynamic_cast<const SourceFile*>(&source);
-        auto sink = file ? std::make_unique<ResultSink>(*m_target, encoding, *file)
+        auto sink = file ? std::make_unique<ResultSink>(*m_target, encoding, *file, m_context.spares)
                          : std::make_unique<ResultSink>(*m_target, encoding);
         if (m_context.claims && file)
             m_context.claims->check(*file, sink->writer());

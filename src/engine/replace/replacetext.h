@@ -22,6 +22,7 @@ struct Destination {
 };
 
 class CommitQueue;
+class SpareTemporaries;
 class TargetClaims;
 
 struct EngineContext {
@@ -52,6 +53,8 @@ struct EngineContext {
     // be committed with others, and its failure is reported then, with tag.
     CommitQueue* commits = nullptr;
     qsizetype commitTag = 0;
+    // May be null: temporary files made ahead for results in place.
+    SpareTemporaries* spares = nullptr;
     // For tests that race another program against the engine: as soon as the
     // source is open, and just before a result replaces its target.
     std::function<void(const QString&)> afterSourceOpen;

@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "engine/textfile/sourcefile.h"
+#include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -94,9 +95,10 @@ ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, boo
     open(targetPath, encoding, nullptr);
 }
 
-ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source)
+ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source,
+                           SpareTemporaries* spares)
 {
-    open(targetPath, encoding, &source);
+    open(targetPath, encoding, &source, spares);
 }
 
 ResultWriter::~ResultWriter()
@@ -111,7 +113,8 @@ ResultWriter::~ResultWriter()
 #endif
 }
 
-void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const SourceFile* source)
+void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const SourceFile* source,
+                        SpareTemporaries* spares)
 {
     m_place = locateFile(targetPath);
     const FileIdentity found = m_place.identity();
@@ -148,14 +151,24 @@ void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const 
             throwFileError(targetPath, EACCES);
 #endif
     }
-    createTemporary();
+    createTemporary(m_inPlace ? spares : nullptr);
     keepAttributes();
     m_buffer.reserve(blockSize + blockSize / 4);
     m_buffer.append(markOf(encoding));
 }
 
-void ResultWriter::createTemporary()
+void ResultWriter::createTemporary(SpareTemporaries* spares)
 {
+#ifdef Q_OS_UNIX
+    if (spares) {
+        m_temporary = spares->take(m_place.folder.get(), m_temporaryName);
+        if (m_temporary.isOpen())
+            return;
+        m_temporaryName.clear();
+    }
+#else
+    Q_UNUSED(spares);
+#endif
     // A few names: another writer may just have taken one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temporaryName = temporaryName(QFileInfo(m_place.path).fileName());

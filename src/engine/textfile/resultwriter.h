@@ -14,6 +14,7 @@
 #include <functional>
 
 class SourceFile;
+class SpareTemporaries;
 
 class ResultWriter {
 public:
@@ -27,7 +28,9 @@ public:
     ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable);
     // As above; when the target is the source's own file the result replaces
     // it in place, durably, and only while it is still what was read.
-    ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source);
+    // spares, when given, may hold a temporary file made ahead in the folder.
+    ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source,
+                 SpareTemporaries* spares = nullptr);
     ResultWriter(const ResultWriter&) = delete;
     ResultWriter& operator=(const ResultWriter&) = delete;
     ~ResultWriter();
@@ -77,8 +80,9 @@ public:
 
 private:
     void commitSteps();
-    void open(const QString& targetPath, TextEncoding encoding, const SourceFile* source);
-    void createTemporary();
+    void open(const QString& targetPath, TextEncoding encoding, const SourceFile* source,
+              SpareTemporaries* spares = nullptr);
+    void createTemporary(SpareTemporaries* spares);
     void keepAttributes();
     void flush();
     void writeFully(const char* data, qsizetype size);

@@ -38,6 +38,20 @@ class TestUndoStore : public QObject, BatchRunFixture {
         QCOMPARE(prompts.messageTexts().last(), QString("Done."));
     }
     void noLinks() { run->undoStore().makeLink = [](const QString&, const QString&) { return false; }; }
+    // Rows alternating between the folder and a subfolder, each file "a".
+    QStringList addFilesInTwoFolders(int count)
+    {
+        QDir().mkpath(path("sub"));
+        QStringList files;
+        for (int i = 0; i < count; ++i)
+            files << addFile(QString(i % 2 ? "sub/f%1.csv" : "f%1.csv").arg(i), "a");
+        return files;
+    }
+    QStringList leftovers() const
+    {
+        return QDir(dir->path()).entryList({"*tallowmere-tmp-*"}, QDir::Files | QDir::Hidden)
+            + QDir(path("sub")).entryList({"*tallowmere-tmp-*"}, QDir::Files | QDir::Hidden);
+    }
 
 private slots:
     void init()
@@ -219,6 +233,55 @@ private slots:
         QCOMPARE(readBytes(a), QByteArray("b"));
         QVERIFY2(prompts.lastDetails().contains("\nUndo is not available for this run: "),
                  qPrintable(prompts.lastDetails()));
+    }
+
+    // More files than one group of results in place: groups are committed
+    // while later files are worked on, in two folders, and every file still
+    // comes back; the run before it is set aside and then removed.
+    void groupedRunInTwoFoldersComesBackWhole()
+    {
+        window.where = {false, true, {}};
+        const QStringList files = addFilesInTwoFolders(150);
+        replaceRun("a", "b");
+        replaceRun("b", "c");
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), QByteArray("c"));
+        QCOMPARE(leftovers(), QStringList());
+        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        QCOMPARE(QDir(state->path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList({"runs", "undo"}));
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().mid(prompts.messageTexts().size() - 2),
+                 QStringList({"Undo the last run? 150 files will be restored.", "The last run is undone."}));
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), QByteArray("b"));
+    }
+
+    // A stop among groups: the files finished before it are wholly new and
+    // can go back, the others wholly old.
+    void stopAmongGroupsLeavesEachFileWhollyOldOrNew()
+    {
+        window.where = {false, true, {}};
+        const QStringList files = addFilesInTwoFolders(150);
+        int yields = 0;
+        services.yield = [&] {
+            if (++yields == 101)
+                run->askToStop();
+        };
+        window.finds = {"a"};
+        window.replaces = {"b"};
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->PushButton12_Click();
+        services.yield = [] {};
+        QCOMPARE(prompts.messageTexts(), QStringList({"Stop replacing?", "Stopped."}));
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(readBytes(files[i]), QByteArray(i < 100 ? "b" : "a"));
+        QCOMPARE(leftovers(), QStringList());
+        QCOMPARE(run->undoStore().fileCount(), 100);
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), QByteArray("a"));
     }
 };
 

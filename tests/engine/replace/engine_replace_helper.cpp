@@ -7,6 +7,7 @@
 #include "base/headlessprompts.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
+#include "engine/textfile/sparetemporaries.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -63,14 +64,18 @@ int main(int argc, char** argv)
     ErrorReporter reporter(prompts);
     EngineContext context{reporter, [&] { return destination; }, {}, {}, chunkSize};
     CommitQueue commits;
-    if (queued)
+    // Queued as the window's run does: temporary files made ahead as well.
+    SpareTemporaries spares;
+    if (queued) {
         context.commits = &commits;
+        context.spares = &spares;
+    }
     const QString find = args[args.size() - 2];
     const QString replace = args.last();
     for (const QString& source : args.mid(0, args.size() - 2)) {
         ReplaceTextInFileCombo(source, {find}, {replace}, context);
         if (commits.isFull())
-            commits.flush();
+            commits.send();
     }
     commits.flush();
     return 0;
