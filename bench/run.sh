@@ -212,6 +212,7 @@ run_pairs_cases() {
   printf '%s\n' "$twenty_pairs" >"$p/20.tsv"
   { printf '%s\n' "$twenty_pairs"; code_pairs 180 never 1; } >"$p/200.tsv"
   { printf '%s\n' "$twenty_pairs"; code_pairs 1980 never 2; } >"$p/2000-20.tsv"
+  { code_pairs 20 occurring 9; code_pairs 1980 never 2; } >"$p/2000-20codes.tsv"
   code_pairs 2000 occurring 3 >"$p/2000-all.tsv"
   { printf '%s\n' "$twenty_pairs"; code_pairs 9980 never 4; } >"$p/10000-20.tsv"
   code_pairs 10000 occurring 5 >"$p/10000-all.tsv"
@@ -220,7 +221,10 @@ run_pairs_cases() {
   echo "== many pairs: $((big_bytes / 1048576)) MiB to an output folder (engine/engine = how many times 1 pair's time)"
   engine_only "engine, 1 pair" "$big_bytes" - "$p/1.tsv" "$big"
   local one=$last_seconds
-  for name in 20 200 2000-20 2000-all 10000-20 10000-all; do
+  # 2000-20: the twenty pairs above, dense (millions of replacements), and
+  # 1,980 that never occur; 2000-20codes: a code table of which 20 codes
+  # occur, each a few times.
+  for name in 20 200 2000-20 2000-20codes 2000-all 10000-20 10000-all; do
     engine_only "engine, $name pairs" "$big_bytes" "$one" "$p/$name.tsv" "$big"
   done
   rm -rf "$work/out"
