@@ -11,6 +11,7 @@
 #include "base/headlessprompts.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/replacetext.h"
+#include "engine/textfile/sparetemporaries.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     bool single = false;
     bool commitEach = false;
+    bool spares = true;
     CommitQueue::Limits limits = CommitQueue::defaultLimits;
     Destination destination{false, true, {}};
     while (!args.isEmpty() && args.first().startsWith("--")) {
@@ -50,13 +52,15 @@ int main(int argc, char** argv)
             single = true;
         else if (option == "--commit-each")
             commitEach = true;
+        else if (option == "--no-spares")
+            spares = false;
         else if (option == "--group")
             limits.files = args.takeFirst().toInt();
         else if (option == "--out")
             destination = Destination{true, false, args.takeFirst()};
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_replace [--single] [--out FOLDER] PAIRS_FILE FILE...\n");
+        std::fprintf(stderr, "usage: bench_replace [--single] [--commit-each] [--group N] [--no-spares] [--out FOLDER] PAIRS_FILE FILE...\n");
         return 2;
     }
     QFile pairsFile(args.takeFirst());
@@ -78,6 +82,10 @@ int main(int argc, char** argv)
     CommitQueue commits({}, limits);
     if (!commitEach)
         context.commits = &commits;
+    // As a run does: temporary files in place are made ahead beside the work.
+    SpareTemporaries spareFiles;
+    if (spares)
+        context.spares = &spareFiles;
     const long long writtenBefore = writtenBytes();
     qint64 bytes = 0;
     QElapsedTimer timer;

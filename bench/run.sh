@@ -253,21 +253,33 @@ for case in "${cases[@]}"; do
     printf '%s\n' "$one_pair" >"$data/pairs.tsv"
     echo "== $file_count files of $((file_size / 1024)) KiB, one pair, in place"
     for tool in engine sed perl sd; do rm -rf "$work/$tool"; cp -r "$src" "$work/$tool"; done
+    rm -rf "$work/each"; cp -r "$src" "$work/each"
+    # A file system may pass over every recently freed inode when it creates
+    # a file (ext4 without a journal does, for up to about 35 s): so that no
+    # tool pays for the files another freed just before it, each starts after
+    # a pause.
+    settle() { sleep "${BENCH_SETTLE:-40}"; }
+    settle
     # In place each result is on the disk before it replaces its source; the
-    # engine commits them in groups, as a run does (--commit-each: one by one).
+    # engine commits them in groups and makes its temporary files ahead, as a
+    # run does (--commit-each: one by one).
     measure "engine" "$total" - "$engine" "$data/pairs.tsv" "$work"/engine/*.csv
     engine_seconds=$last_seconds
-    rm -rf "$work/each"; cp -r "$src" "$work/each"
+    settle
     measure "engine, commit each file" "$total" "$engine_seconds" "$engine" --commit-each "$data/pairs.tsv" "$work"/each/*.csv
     same "$work/engine" "$work/each"; rm -rf "$work/each"
     rm -rf "$work/engine-out"; mkdir -p "$work/engine-out"
+    settle
     measure "engine, to output folder" "$total" "$engine_seconds" "$engine" --out "$work/engine-out" \
       "$data/pairs.tsv" "$src"/*.csv
     same "$work/engine" "$work/engine-out"
+    settle
     measure "sed -i" "$total" "$engine_seconds" sed -i -f <(sed_script "$one_pair") "$work"/sed/*.csv
     same "$work/engine" "$work/sed"
+    settle
     measure "perl -pi" "$total" "$engine_seconds" perl -pi -e "$(perl_script "$one_pair")" "$work"/perl/*.csv
     same "$work/engine" "$work/perl"
+    settle
     measure "sd -s" "$total" "$engine_seconds" sd -s Berlin Hamburg "$work"/sd/*.csv
     same "$work/engine" "$work/sd"
     rm -rf "$work"/engine "$work"/engine-out "$work"/sed "$work"/perl "$work"/sd
