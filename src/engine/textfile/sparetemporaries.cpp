@@ -58,11 +58,16 @@ FileHandle SpareTemporaries::take(int folder, QByteArray& name)
     }
     if (key != m_folderKey) {
         dropAll(lock);
-        m_folderKey = key;
-        m_folder = FileHandle(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
-        lock.unlock();
-        m_wake.notify_all();
+        // Only a folder asked for twice in a row gets files made ahead: where
+        // every file lies in a folder of its own, they would all be thrown away.
+        if (key == m_lastAsked) {
+            m_folderKey = key;
+            m_folder = FileHandle(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+            lock.unlock();
+            m_wake.notify_all();
+        }
     }
+    m_lastAsked = key;
 #else
     Q_UNUSED(folder);
     Q_UNUSED(name);
