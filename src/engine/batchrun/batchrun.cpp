@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QScopedValueRollback>
+#include <optional>
 
 namespace {
 
@@ -152,8 +153,8 @@ void BatchRun::run(GuardedProcedure& proc)
             m_report.rows[row].outcome = {FileOutcome::Failed, 0, reason};
     });
     context.commits = &commits;
-    SpareTemporaries spares;
-    context.spares = &spares;
+    std::optional<SpareTemporaries> spares(std::in_place);
+    context.spares = &*spares;
 
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
@@ -172,6 +173,9 @@ void BatchRun::run(GuardedProcedure& proc)
     }
     // Whatever was finished takes its place before the run says it has ended.
     commits.flush(context.keepAlive);
+    // None of them is left behind while the closing box waits.
+    context.spares = nullptr;
+    spares.reset();
     if (m_undoReady)
         m_undo.releaseDropped();
 

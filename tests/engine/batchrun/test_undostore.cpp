@@ -235,6 +235,22 @@ private slots:
                  qPrintable(prompts.lastDetails()));
     }
 
+    // Temporary files made ahead for a folder of many results in place are
+    // gone by the time the run says it has ended, not when the box closes.
+    void noTemporaryIsLeftWhileTheClosingBoxWaits()
+    {
+        window.where = {false, true, {}};
+        for (int i = 0; i < 40; ++i)
+            addFile(QString("f%1.csv").arg(i), "a");
+        window.finds = {"a"};
+        window.replaces = {"b"};
+        QStringList during{"not looked at"};
+        prompts.answerMessage().duringLast([&] { during = leftovers(); });
+        run->PushButton12_Click();
+        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
+        QCOMPARE(during, QStringList());
+    }
+
     // More files than one group of results in place: groups are committed
     // while later files are worked on, in two folders, and every file still
     // comes back; the run before it is set aside and then removed.
