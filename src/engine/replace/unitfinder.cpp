@@ -4,6 +4,7 @@
 #include <QtAlgorithms>
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -275,7 +276,10 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
 }
 
 // Asked once; set up first, as this runs among the static constructors.
-const bool hasWide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
+// TALLOWMERE_NARROW_SEARCH keeps the sixteen-byte search, so that it can be
+// tested, and used, on processors that have the wide one.
+const bool hasWide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0)
+    && std::getenv("TALLOWMERE_NARROW_SEARCH") == nullptr;
 #endif
 
 template <class Unit>
