@@ -29,6 +29,18 @@ HelperRun runHelper(const QStringList& arguments)
     return run;
 }
 
+// Starts the helper and kills it after the given time; false when it did not start or end.
+bool killHelperAfter(const QStringList& arguments, unsigned long milliseconds)
+{
+    QProcess process;
+    process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
+    if (!process.waitForStarted())
+        return false;
+    QThread::msleep(milliseconds);
+    process.kill();
+    return process.waitForFinished(60000);
+}
+
 QByteArray csvRows(int rows)
 {
     QByteArray row = "1042,alpha,beta,gamma,2024-01-31,Berlin,open,42.50,x@example.org,note\r\n";
@@ -89,12 +101,7 @@ private slots:
         int sawNew = 0;
         for (int round = 0; round < 12; ++round) {
             writeBytes(source, old);
-            QProcess process;
-            process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
-            QVERIFY(process.waitForStarted());
-            QThread::msleep(random.bounded(int(fullRun + fullRun / 4)));
-            process.kill();
-            QVERIFY(process.waitForFinished(60000));
+            QVERIFY(killHelperAfter(arguments, random.bounded(int(fullRun + fullRun / 4))));
             const QByteArray now = readBytes(source);
             QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
             (now == old ? sawOld : sawNew)++;
@@ -145,12 +152,7 @@ private slots:
         for (int round = 0; round < 8; ++round) {
             for (const QString& file : files)
                 writeBytes(file, old);
-            QProcess process;
-            process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
-            QVERIFY(process.waitForStarted());
-            QThread::msleep(random.bounded(int(fullRun + fullRun / 4)));
-            process.kill();
-            QVERIFY(process.waitForFinished(60000));
+            QVERIFY(killHelperAfter(arguments, random.bounded(int(fullRun + fullRun / 4))));
             for (const QString& file : files) {
                 const QByteArray now = readBytes(file);
                 QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
