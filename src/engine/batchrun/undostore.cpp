@@ -215,16 +215,13 @@ QString UndoStore::droppedPattern() const
 void UndoStore::begin()
 {
     waitForRelease();
+    // Set aside for releaseDropped(); removed here only where it can't be moved.
     const QFileInfo old(m_folder);
-    if (old.isDir() && !old.isSymLink()) {
-        const QString aside = m_folder + QStringLiteral("-dropped-")
-            + QString::number(QRandomGenerator::global()->generate(), 36);
-        if (!QDir().rename(m_folder, aside))
-            drop();
-        m_kept = 0;
-    } else {
+    const QString aside = m_folder + QStringLiteral("-dropped-")
+        + QString::number(QRandomGenerator::global()->generate(), 36);
+    if (!old.isDir() || old.isSymLink() || !QDir().rename(m_folder, aside))
         drop();
-    }
+    m_kept = 0;
     m_pending.clear();
     if (!QDir().mkpath(m_folder))
         throw Failure(QStringLiteral("Could not create the undo folder %1").arg(QDir::toNativeSeparators(m_folder)));

@@ -213,10 +213,10 @@ private:
                     __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
                                                 _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
                     if (bySeconds && _mm_movemask_epi8(hits) != 0) {
-                        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 1));
-                        __m128i follows = _mm_cmpeq_epi8(after, nexts[0]);
+                        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 1));
+                        __m128i follows = _mm_cmpeq_epi8(next, nexts[0]);
                         for (int c = 1; c < seconds; ++c)
-                            follows = _mm_or_si128(follows, _mm_cmpeq_epi8(after, nexts[c]));
+                            follows = _mm_or_si128(follows, _mm_cmpeq_epi8(next, nexts[c]));
                         hits = _mm_and_si128(hits, follows);
                     }
                     for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {

@@ -135,6 +135,25 @@ inline bool skipOccurrence(size_t start, size_t length, size_t& i, size_t blockU
     return true;
 }
 
+// The last starts, too few for a block, one at a time.
+template <class Unit>
+size_t findInTail(const Unit* hay, size_t i, size_t lastStart, const Unit* needle, size_t length, size_t probe1,
+                  size_t probe2, std::vector<size_t>* sites)
+{
+    while (i <= lastStart) {
+        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
+            && matchesAt(hay + i, needle, length)) {
+            if (!sites)
+                return i;
+            sites->push_back(i);
+            i += length;
+        } else {
+            ++i;
+        }
+    }
+    return notFound;
+}
+
 // The first occurrence at from or later; or, given sites, every occurrence
 // from there, none overlapping the one before, appended to them.
 template <class Unit>
@@ -189,18 +208,7 @@ size_t findGeneric(const Unit* hay, size_t size, size_t from, const Unit* needle
             i += lanes;
     }
 #endif
-    while (i <= lastStart) {
-        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
-            && matchesAt(hay + i, needle, length)) {
-            if (!sites)
-                return i;
-            sites->push_back(i);
-            i += length;
-        } else {
-            ++i;
-        }
-    }
-    return notFound;
+    return findInTail(hay, i, lastStart, needle, length, probe1, probe2, sites);
 }
 
 #ifdef TALLOWMERE_AVX2_FINDER
@@ -261,18 +269,7 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
         if (more)
             i += lanes;
     }
-    while (i <= lastStart) {
-        if (hay[i + probe1] == needle[probe1] && hay[i + probe2] == needle[probe2]
-            && matchesAt(hay + i, needle, length)) {
-            if (!sites)
-                return i;
-            sites->push_back(i);
-            i += length;
-        } else {
-            ++i;
-        }
-    }
-    return notFound;
+    return findInTail(hay, i, lastStart, needle, length, probe1, probe2, sites);
 }
 
 // Asked once; set up first, as this runs among the static constructors.

@@ -290,10 +290,10 @@ void ResultWriter::commitInGroup()
 void ResultWriter::commitSteps()
 {
     flush();
-    if (m_synced && m_syncError != 0)
+    if (!m_synced)
+        syncData();
+    if (m_syncError != 0)
         throwFileError(m_place.path, m_syncError);
-    if ((m_durable || m_copyOver) && !m_synced)
-        syncTemporary();
     if (m_keepOld) {
         // A result that waited for its group may find its file changed: then
         // no way back is kept for a file this run does not replace.
@@ -318,17 +318,6 @@ void ResultWriter::finish()
     // that the wait for it before the rename is short.
     if (m_durable || m_copyOver)
         (void)::sync_file_range(m_temporary.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-}
-
-void ResultWriter::syncTemporary()
-{
-#ifdef Q_OS_UNIX
-    if (::fdatasync(m_temporary.get()) != 0)
-        throwFileError(m_place.path, errno);
-#elif defined(Q_OS_WIN)
-    if (::_commit(m_temporary.get()) != 0)
-        throwFileError(m_place.path, errno);
 #endif
 }
 

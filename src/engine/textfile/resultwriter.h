@@ -86,7 +86,6 @@ private:
     void keepAttributes();
     void flush();
     void writeFully(const char* data, qsizetype size);
-    void syncTemporary();
     void checkTargetUnchanged() const;
     void renameOver();
     void copyOver();
