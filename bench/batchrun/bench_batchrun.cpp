@@ -115,7 +115,7 @@ int main(int argc, char* argv[])
         }
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_batchrun [--rounds N] PAIRS_FILE FILE...\n");
+        std::fprintf(stderr, "usage: bench_batchrun [--rounds N] [--only engine|window] [--tab 0|1] PAIRS_FILE FILE...\n");
         return 2;
     }
     const Pairs pairs = readPairs(args.takeFirst());
