@@ -17,16 +17,25 @@
 // pairs occur, and each of those searches its share itself. Either way a
 // later find text can newly appear only where the text changed, so the index
 // looks again there and nowhere else.
+//
+// Pairs in a row that cannot affect one another (no find text can share text
+// with another's, or with the replace text of a pair before it) give the
+// result of running one after another when run together: their finds are
+// looked for in one pass and the text is rewritten once.
 #pragma once
 
+#include "engine/replace/multifinder.h"
 #include "engine/replace/patternindex.h"
 #include "engine/replace/unitfinder.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -42,7 +51,8 @@ public:
 
     void addPair(Buffer find, Buffer replace)
     {
-        m_pairs.push_back({std::move(find), std::move(replace), {}});
+        Buffer padded = replace + Buffer(slack, Unit(0));
+        m_pairs.push_back({std::move(find), std::move(replace), {}, std::move(padded)});
         m_marks.push_back(0);
     }
     size_t size() const { return m_pairs.size(); }
@@ -59,25 +69,24 @@ public:
     void take(View in, bool last)
     {
         prepare();
-        // The marks are distances from the end between rounds: dropping the
-        // text given from the front leaves them as they are.
-        const size_t given = m_gathering ? 0 : settledEnd();
+        m_ranThrough = 0;
+        // The marks are distances from the end of the last round's text:
+        // dropping the text given from the front leaves them as they are.
+        // Pieces gathered since then follow that text.
+        if (!m_gathering) {
+            m_text.erase(0, settledEnd());
+            m_roundEnd = m_text.size();
+        }
         const bool gather = m_index && (!m_keepPlaces || m_replacedNow.size() <= m_pairs.size() / fewReplacingPer);
-        if (gather && !last && m_waiting.size() + in.size() < m_gatherUpTo) {
-            m_text.erase(0, given);
-            m_waiting.append(in);
+        m_text.append(in);
+        if (gather && !last && m_text.size() - m_roundEnd < m_gatherUpTo) {
             m_gathering = true;
             return;
         }
         m_gathering = false;
-        const size_t before = m_text.size();
         // Back to positions: every pair ran in the last round.
         for (size_t& mark : m_marks)
-            mark = before - mark - given;
-        m_text.erase(0, given);
-        m_text.append(m_waiting);
-        m_text.append(in);
-        m_waiting.clear();
+            mark = m_roundEnd - mark;
         m_last = last;
         if (m_index)
             findInPiece();
@@ -87,11 +96,18 @@ public:
     // Pairs run in order, each once per piece.
     void runPair(size_t j)
     {
-        if (m_gathering)
+        if (m_gathering || j < m_ranThrough)
             return;
         Pair& pair = m_pairs[j];
         size_t end = j == 0 ? m_text.size() : m_text.size() - m_marks[j - 1];
         size_t from = m_marks[j];
+        if constexpr (std::is_same_v<Unit, char>) {
+            const size_t last = runsThrough(j);
+            if (last > j) {
+                runTogether(j, last, end);
+                return;
+            }
+        }
         if (m_index) {
             // A pair with no place found does not occur.
             if (m_pendingOf[j] != 0 && m_placesKept) {
@@ -120,7 +136,9 @@ private:
         Buffer find;
         Buffer replace;
         std::optional<UnitFinder<Unit>> finder; // keeps a view of find
+        Buffer padded; // replace, and slack units after it
     };
+    static constexpr size_t slack = 16 / sizeof(Unit);
     // Where, relative to a replacement, a later find may start.
     struct Start {
         ptrdiff_t offset;
@@ -170,6 +188,9 @@ private:
         }
         // The marks start as distances from the end of an empty text.
         std::fill(m_marks.begin(), m_marks.end(), 0);
+        if constexpr (std::is_same_v<Unit, char>)
+            m_together = MultiFinder::available();
+        m_canRunThrough.assign(m_pairs.size(), 0);
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
             m_pendingOf.assign(m_pairs.size(), 0);
@@ -177,6 +198,154 @@ private:
         }
     }
 
+    // The last of the pairs from j on that run together with it now, j where
+    // it runs alone: where the index tells which pairs occur, those in a row
+    // that do; where places are kept, each replaces at its own.
+    size_t runsThrough(size_t j)
+    {
+        if (!m_together || m_pairs[j].find.empty() || (m_index && (m_placesKept || m_pendingOf[j] == 0)))
+            return j;
+        const size_t most = canRunThrough(j);
+        size_t last = j;
+        while (last < most && (!m_index || m_pendingOf[last + 1] != 0))
+            ++last;
+        return last;
+    }
+
+    // The last pair up to which the pairs from j on could run together.
+    size_t canRunThrough(size_t j)
+    {
+        uint32_t& known = m_canRunThrough[j]; // the last one + 1, 0 before it is worked out
+        if (known == 0) {
+            size_t last = j;
+            while (last + 1 < m_pairs.size() && last + 1 - j < MultiFinder::most) {
+                bool fits = true;
+                for (size_t i = j; fits && i <= last; ++i)
+                    fits = cannotAffect(i, last + 1);
+                if (!fits)
+                    break;
+                ++last;
+            }
+            known = uint32_t(last + 1);
+        }
+        return known - 1;
+    }
+
+    // Whether pair a, before pair b, neither hides an occurrence of b's find
+    // text nor makes one: then b finds in a's result what it finds before it.
+    // An empty replace text could join any find text's two halves.
+    bool cannotAffect(size_t a, size_t b) const
+    {
+        const Pair& before = m_pairs[a];
+        const Pair& after = m_pairs[b];
+        return !before.find.empty() && !after.find.empty() && !before.replace.empty()
+            && !canMeet(View(before.find), View(after.find)) && !canMeet(View(after.find), View(before.replace));
+    }
+
+    // Pairs first to last replace what they find in one pass over the text
+    // up to end, each from its own mark, and settle it as one after another
+    // would: none can find what another hides or makes.
+    void runTogether(size_t first, size_t last, size_t end)
+    {
+        const size_t count = last - first + 1;
+        std::vector<std::string_view> finds;
+        size_t froms[MultiFinder::most];
+        for (size_t k = first; k <= last; ++k) {
+            finds.emplace_back(m_pairs[k].find);
+            froms[k - first] = m_marks[k];
+        }
+        m_runSites.clear();
+        MultiFinder(std::move(finds)).findAll(std::string_view(m_text.data(), end), froms, m_runSites);
+        for (const MultiFinder::Site& site : m_runSites)
+            froms[site.which] = site.at + m_pairs[first + site.which].find.size();
+        // Each holds back what it would have in the text it would have seen:
+        // the text as it came there, as no other's replacement can meet a
+        // beginning of its find text; and what each has settled ends where
+        // the one before it stopped.
+        size_t bound = end;
+        size_t settled[MultiFinder::most];
+        for (size_t k = 0; k < count; ++k) {
+            if (!m_last)
+                bound = keptBack(View(m_pairs[first + k].find), froms[k], bound);
+            settled[k] = bound;
+        }
+        if (!m_runSites.empty())
+            rewriteRun(first, settled, count);
+        for (size_t k = 0; k < count; ++k)
+            m_marks[first + k] = m_text.size() - settled[k];
+        m_ranThrough = last + 1;
+        if (!m_index)
+            return;
+        for (size_t k = first; k <= last; ++k) {
+            if (m_sitesOf[k - first].empty())
+                continue;
+            m_replacedNow.push_back(uint32_t(k));
+            m_roundSites += m_sitesOf[k - first].size();
+            m_sites.swap(m_sitesOf[k - first]);
+            lookAroundChanges(k, m_pairs[k].replace.size());
+        }
+    }
+
+    // Puts each pair's replace text in place of its find at m_runSites, in
+    // one copy of the text, and moves the places given with the text (none
+    // lies inside a replacement). Where the index is kept, m_sitesOf tells
+    // where each pair's replacements now stand.
+    void rewriteRun(size_t first, size_t* places, size_t count)
+    {
+        const auto growth = [&](const MultiFinder::Site& site) {
+            return m_pairs[first + site.which].replace.size() - m_pairs[first + site.which].find.size(); // wraps when shrinking
+        };
+        size_t grown = 0;
+        for (const MultiFinder::Site& site : m_runSites)
+            grown += growth(site);
+        // Places lie after all sites but a few at the end.
+        for (size_t k = 0; k < count; ++k) {
+            size_t moved = grown;
+            for (size_t s = m_runSites.size(); s-- > 0 && m_runSites[s].at >= places[k];)
+                moved -= growth(m_runSites[s]);
+            places[k] += moved;
+        }
+        for (std::vector<size_t>& sites : m_sitesOf)
+            sites.clear();
+        const size_t size = m_text.size() + grown;
+        // The spare keeps its size between runs, so that little of it is
+        // filled first; copies of short stretches may write up to slack
+        // units past their end, which what follows overwrites.
+        m_spare.resize(size + slack);
+        Unit* out = m_spare.data();
+        const Unit* in = m_text.data();
+        const size_t inSize = m_text.size();
+        size_t read = 0;
+        size_t write = 0;
+        for (const MultiFinder::Site& site : m_runSites) {
+            const Pair& pair = m_pairs[first + site.which];
+            copyShort(out + write, in + read, site.at - read, inSize - read);
+            write += site.at - read;
+            if (m_index)
+                m_sitesOf[site.which].push_back(write);
+            copyShort(out + write, pair.padded.data(), pair.replace.size(), pair.padded.size());
+            write += pair.replace.size();
+            read = site.at + pair.find.size();
+        }
+        std::memcpy(out + write, in + read, (inSize - read) * sizeof(Unit));
+        m_spare.resize(size);
+        m_text.swap(m_spare);
+        m_count += qint64(m_runSites.size());
+    }
+
+    // Copies n units, which are mostly few, in blocks of slack units where
+    // the source has them (it has `readable` from `in`).
+    static void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
+    {
+        if (n > 4 * slack || readable < n + slack) {
+            std::memcpy(out, in, n * sizeof(Unit));
+            return;
+        }
+        for (size_t c = 0; c < n; c += slack)
+            std::memcpy(out + c, in + c, slack * sizeof(Unit));
+    }
+
+    // Between rounds.
     size_t settledEnd() const { return m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back(); }
 
     // Replaces pair j's occurrences that start at from or later and end by
@@ -496,10 +665,17 @@ private:
     static constexpr size_t mostListed = 16;
     std::unordered_map<size_t, std::vector<Start>> m_startsNear;
     std::vector<ptrdiff_t> m_offsets;
-    Buffer m_waiting; // pieces gathered, not yet run
+    size_t m_roundEnd = 0; // where the last round's text ends, and the pieces gathered since begin
     bool m_gathering = false;
     size_t m_gatherUpTo = 262144;
     static constexpr size_t fewReplacingPer = 256; // pairs, of those that replaced in the last round
+    // Pairs run together (bytes only, where the processor can).
+    bool m_together = false;
+    std::vector<uint32_t> m_canRunThrough;
+    size_t m_ranThrough = 0; // in this round, the pairs before it have run
+    std::vector<MultiFinder::Site> m_runSites;
+    std::array<std::vector<size_t>, MultiFinder::most> m_sitesOf;
+    Buffer m_spare;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;

@@ -1,4 +1,5 @@
 #include "engine/replace/unitfinder.h"
+#include "engine/replace/needlehead.h"
 
 #include <QStringView>
 #include <QtAlgorithms>
@@ -48,56 +49,6 @@ constexpr int rankOf(unsigned unit)
 }
 
 constexpr size_t notFound = size_t(-1);
-
-// Needles are short and most candidates are real matches: an inline loop
-// beats a library call here.
-template <class Unit>
-bool matchesAt(const Unit* start, const Unit* needle, size_t length)
-{
-    if (length > 32)
-        return std::memcmp(start, needle, length * sizeof(Unit)) == 0;
-    for (size_t k = 0; k < length; ++k) {
-        if (start[k] != needle[k])
-            return false;
-    }
-    return true;
-}
-
-// The needle's first eight bytes, compared with one load where the haystack
-// has them: a dense text meets a candidate every few blocks, and a loop per
-// unit with a branch each costs more than the search around it.
-template <class Unit>
-class NeedleHead {
-public:
-    static constexpr size_t units = 8 / sizeof(Unit);
-
-    NeedleHead(const Unit* needle, size_t length)
-        : m_needle(needle), m_length(length)
-    {
-        const size_t bytes = std::min(units, length) * sizeof(Unit);
-        std::memcpy(&m_word, needle, bytes);
-        unsigned char mask[8] = {};
-        std::memset(mask, 0xFF, bytes);
-        std::memcpy(&m_mask, mask, 8);
-    }
-
-    bool matches(const Unit* hay, size_t size, size_t start) const
-    {
-        if (start + units > size)
-            return matchesAt(hay + start, m_needle, m_length);
-        uint64_t word;
-        std::memcpy(&word, hay + start, 8);
-        if (((word ^ m_word) & m_mask) != 0)
-            return false;
-        return m_length <= units || matchesAt(hay + start + units, m_needle + units, m_length - units);
-    }
-
-private:
-    const Unit* m_needle;
-    size_t m_length;
-    uint64_t m_word = 0;
-    uint64_t m_mask = 0;
-};
 
 #ifdef __SSE2__
 // Bit k of the result is set when start position k may hold the needle.
@@ -272,11 +223,6 @@ __attribute__((target("avx2"))) size_t findWide(const Unit* hay, size_t size, si
     return findInTail(hay, i, lastStart, needle, length, probe1, probe2, sites);
 }
 
-// Asked once; set up first, as this runs among the static constructors.
-// TALLOWMERE_NARROW_SEARCH keeps the sixteen-byte search, so that it can be
-// tested, and used, on processors that have the wide one.
-const bool hasWide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0)
-    && std::getenv("TALLOWMERE_NARROW_SEARCH") == nullptr;
 #endif
 
 template <class Unit>
@@ -284,13 +230,27 @@ size_t findAny(const Unit* hay, size_t size, size_t from, const Unit* needle, si
                size_t probe2, std::vector<size_t>* sites)
 {
 #ifdef TALLOWMERE_AVX2_FINDER
-    if (hasWide)
+    if (wideSearchUsed())
         return findWide(hay, size, from, needle, length, probe1, probe2, sites);
 #endif
     return findGeneric(hay, size, from, needle, length, probe1, probe2, sites);
 }
 
 } // namespace
+
+// TALLOWMERE_NARROW_SEARCH keeps the sixteen-byte search, so that it can be
+// tested, and used, on processors that have the wide one.
+bool wideSearchUsed()
+{
+#ifdef TALLOWMERE_AVX2_FINDER
+    // Worked out at the first call: other files ask while their statics are set up.
+    static const bool used = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0)
+        && std::getenv("TALLOWMERE_NARROW_SEARCH") == nullptr;
+    return used;
+#else
+    return false;
+#endif
+}
 
 int unitFrequencyRank(char16_t unit)
 {

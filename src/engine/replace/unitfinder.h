@@ -10,6 +10,9 @@
 #include <type_traits>
 #include <vector>
 
+// Whether the search compares thirty-two bytes at a time on this processor.
+bool wideSearchUsed();
+
 // How common a unit is in ordinary text and CSV data; higher is more common.
 int unitFrequencyRank(char16_t unit);
 
