@@ -1,13 +1,12 @@
 // Finds up to eight find texts in one pass over a text, where no two of them
 // can meet: a run of pairs that do not affect each other is then searched and
-// rewritten once instead of once per pair. Each byte position is tested for
-// the first three bytes of every find text at once, by the two halves of each
-// byte looked up in small tables (sixteen lookups in one instruction), and
-// the whole find text is compared only where they agree. Only for bytes, on
-// processors that have the 32-byte instructions for it.
+// rewritten once instead of once per pair. Places are picked by the find
+// texts' first three bytes, sixty-four at a time (NibbleTables, a group per
+// find text), and the find text that may start there is compared.
 #pragma once
 
 #include "engine/replace/needlehead.h"
+#include "engine/replace/nibbletables.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,9 +34,9 @@ bool canMeet(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b)
 
 class MultiFinder {
 public:
-    static constexpr size_t most = 8;
+    static constexpr size_t most = NibbleTables::groups;
     struct Site {
-        Site() {} // left unset, as the search makes room for a block's sites before it knows them
+        Site() {} // left unset: room is made for candidates before they are compared
         Site(size_t place, uint32_t find)
             : at(place), which(find)
         {
@@ -47,7 +46,7 @@ public:
     };
 
     // Whether this processor can; without it, nothing may be constructed.
-    static bool available();
+    static bool available() { return NibbleTables::available(); }
 
     // At most `most` find texts, none empty, no two of which can meet; the
     // views must stay valid while the finder is used.
@@ -58,24 +57,23 @@ public:
     // none overlapping the one before.
     void findAll(std::string_view text, const size_t* starts, std::vector<Site>& sites) const;
 
-    // What the search reads per byte position. Per byte of the find texts'
-    // first three: for each value of its low and its high half, a bit per
-    // find text that allows it there. Per find text of at most sixteen bytes
-    // that cannot overlap itself (most of them), those bytes and which of
-    // them count, compared at a candidate place without a branch.
+private:
+    // A find text's first sixteen bytes and which of them count.
     struct Head {
         uint64_t words[2] = {0, 0};
         uint64_t masks[2] = {0, 0};
     };
-    struct Tables {
-        alignas(32) uint8_t low[3][32] = {};
-        alignas(32) uint8_t high[3][32] = {};
-        Head heads[most];
-        unsigned quick = 0; // a bit per find text compared so
-    };
 
-private:
+    void confirm(std::string_view text, size_t start, unsigned candidates, size_t* next, Site* out,
+                 size_t& count) const;
+    void findWide(std::string_view text, size_t& i, size_t* next, std::vector<Site>& sites) const;
+
     std::vector<std::string_view> m_finds;
     std::vector<NeedleHead<char>> m_heads;
-    Tables m_tables;
+    NibbleTables m_tables;
+    // Find texts of at most sixteen bytes that cannot overlap themselves
+    // (most of them) are compared at a candidate place without a branch.
+    Head m_short[most];
+    unsigned m_quick = 0; // a bit per such find text
+    size_t m_shortest = size_t(-1);
 };

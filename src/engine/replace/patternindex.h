@@ -1,12 +1,17 @@
 // Finds where any of many find texts occur in a stretch of text, in one pass
 // over it: a position that a filter of the first two units lets through is
 // looked up in a hash table keyed by the first one, two or four units there,
-// and only the find texts filed under that key are compared. Where few bytes
-// begin a find, the positions are picked sixteen at a time first. Memory is
+// and only the find texts filed under that key are compared. In bytes, where
+// the processor can, the positions are picked by their first three bytes
+// thirty-two at a time first (NibbleTables, the find texts grouped by their
+// first byte); elsewhere, where few bytes begin a find, sixteen at a time by
+// those bytes and the ones that follow them. Memory is
 // a few bytes per find text and a filter of fixed size (about 300 KiB),
 // whatever the text's size. The replacement chain replaces at the places it
 // finds, or asks only which find texts occur.
 #pragma once
+
+#include "engine/replace/nibbletables.h"
 
 #include <QtAlgorithms>
 #include <QtGlobal>
@@ -60,6 +65,11 @@ public:
                 ++m_startingWith[firstByte(pattern)];
             }
         }
+        if constexpr (sizeof(Unit) == 1) {
+            m_byNibbles = NibbleTables::available();
+            if (m_byNibbles)
+                fillNibbles(m_allNibbles, [](size_t) { return true; });
+        }
     }
 
     size_t longest() const { return m_longest; }
@@ -73,6 +83,8 @@ public:
     {
         if (!m_tables[0].heads.empty())
             scanFrom<true>(m_filter.data(), text, from, to, after, found);
+        else if (to - std::min(to, from) >= widely && m_byNibbles)
+            scanByNibbles(m_filter.data(), text, from, to, after, found, [&]() { return &m_allNibbles; });
         else if (to - std::min(to, from) >= widely)
             scanByFirstBytes(m_filter.data(), text, from, to, after, found);
         else
@@ -105,10 +117,23 @@ public:
         };
         for (uint32_t k : assumed)
             mark(k);
-        if (!m_tables[0].heads.empty())
+        if (!m_tables[0].heads.empty()) {
             scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
-        else
+        } else if (m_byNibbles) {
+            // The tables are filled again once as many finds have been
+            // found as when they were last: the common ones drop out early.
+            size_t filledFor = size_t(-1);
+            const auto live = [&]() -> const NibbleTables* {
+                if (filledFor != size_t(-1) && m_given.size() < 2 * filledFor + 1)
+                    return &m_liveNibbles;
+                filledFor = m_given.size();
+                const bool any = fillNibbles(m_liveNibbles, [&](size_t k) { return occurs[k] == 0; });
+                return any ? &m_liveNibbles : nullptr;
+            };
+            scanByNibbles(m_live.data(), text, from, to, size_t(-1), found, live);
+        } else {
             scanByFirstBytes(m_live.data(), text, from, to, size_t(-1), found);
+        }
         for (size_t k : m_given) {
             ++m_sharing[filterBit(keyAt(m_patterns[k].data(), 2))];
             ++m_startingWith[firstByte(m_patterns[k])];
@@ -144,6 +169,55 @@ private:
         if constexpr (singles) {
             for (; i < end; ++i)
                 visit<1>(m_tables[0], units, size, i, after, found);
+        }
+    }
+
+    // Fills tables with the find texts of two units or more that `wanted`
+    // picks, grouped by their first byte; tells whether there were any.
+    template <class Wanted>
+    bool fillNibbles(NibbleTables& tables, Wanted&& wanted) const
+    {
+        tables.clear();
+        bool any = false;
+        for (size_t k = 0; k < m_patterns.size(); ++k) {
+            const View pattern = m_patterns[k];
+            if (pattern.size() < 2 || !wanted(k))
+                continue;
+            any = true;
+            const auto group = unsigned(firstByte(pattern) % NibbleTables::groups);
+            for (size_t p = 0; p < NibbleTables::offsets; ++p) {
+                if (p < pattern.size())
+                    tables.allow(group, p, static_cast<unsigned char>(pattern[p]));
+                else
+                    tables.allowAny(group, p);
+            }
+        }
+        return any;
+    }
+
+    // The positions that tables() lets through, a slice at a time, are
+    // looked up; it gives none when nothing is left to find.
+    template <class Found, class Tables>
+    void scanByNibbles(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found,
+                       Tables&& tables) const
+    {
+        const size_t size = text.size();
+        const char* units = reinterpret_cast<const char*>(text.data());
+        const size_t pairsEnd = size < 2 ? 0 : std::min(to, size - 1);
+        m_candidates.resize(slice);
+        for (size_t i = from; i < pairsEnd;) {
+            const NibbleTables* pick = tables();
+            if (!pick)
+                return;
+            const size_t sliceEnd = std::min(pairsEnd, i + slice);
+            size_t count = 0;
+            const size_t stop = pick->candidates(units, i, sliceEnd, size, m_candidates.data(), count);
+            for (size_t c = 0; c < count; ++c) {
+                const size_t start = size_t(m_candidates[c] >> 8);
+                scanFrom<false>(filter, text, start, start + 1, after, found);
+            }
+            scanFrom<false>(filter, text, stop, sliceEnd, after, found);
+            i = sliceEnd;
         }
     }
 
@@ -293,6 +367,11 @@ private:
     std::vector<size_t> m_given;       // find texts found while marking, which gave up their bits
     // Find texts of two units or more by their first byte (by its low byte for UTF-16).
     std::vector<uint32_t> m_startingWith = std::vector<uint32_t>(256, 0);
+    bool m_byNibbles = false;
+    NibbleTables m_allNibbles;  // every find text of two units or more
+    NibbleTables m_liveNibbles; // those not yet found while marking
+    mutable std::vector<uint64_t> m_candidates;
+    static constexpr size_t slice = 4096; // positions picked at a time
     Table m_tables[3];
     size_t m_longest = 0;
 };

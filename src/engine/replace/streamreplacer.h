@@ -138,7 +138,7 @@ private:
         std::optional<UnitFinder<Unit>> finder; // keeps a view of find
         Buffer padded; // replace, and slack units after it
     };
-    static constexpr size_t slack = 16 / sizeof(Unit);
+    static constexpr size_t slack = 32 / sizeof(Unit);
     // Where, relative to a replacement, a later find may start.
     struct Start {
         ptrdiff_t offset;
@@ -292,21 +292,35 @@ private:
     // where each pair's replacements now stand.
     void rewriteRun(size_t first, size_t* places, size_t count)
     {
-        const auto growth = [&](const MultiFinder::Site& site) {
-            return m_pairs[first + site.which].replace.size() - m_pairs[first + site.which].find.size(); // wraps when shrinking
-        };
+        // Per pair of the run: its find's length, its replace text, how
+        // much each replacement grows the text (wrapping where it shrinks)
+        // and how many it makes.
+        size_t findLength[MultiFinder::most];
+        const Buffer* replaceOf[MultiFinder::most];
+        size_t growth[MultiFinder::most];
+        size_t made[MultiFinder::most] = {};
+        for (size_t k = 0; k < count; ++k) {
+            findLength[k] = m_pairs[first + k].find.size();
+            replaceOf[k] = &m_pairs[first + k].padded;
+            growth[k] = m_pairs[first + k].replace.size() - findLength[k];
+        }
         size_t grown = 0;
-        for (const MultiFinder::Site& site : m_runSites)
-            grown += growth(site);
+        for (const MultiFinder::Site& site : m_runSites) {
+            grown += growth[site.which];
+            ++made[site.which];
+        }
         // Places lie after all sites but a few at the end.
         for (size_t k = 0; k < count; ++k) {
             size_t moved = grown;
             for (size_t s = m_runSites.size(); s-- > 0 && m_runSites[s].at >= places[k];)
-                moved -= growth(m_runSites[s]);
+                moved -= growth[m_runSites[s].which];
             places[k] += moved;
         }
-        for (std::vector<size_t>& sites : m_sitesOf)
-            sites.clear();
+        size_t* sitesOf[MultiFinder::most] = {};
+        for (size_t k = 0; k < MultiFinder::most; ++k) {
+            m_sitesOf[k].resize(m_index && k < count ? made[k] : 0);
+            sitesOf[k] = m_sitesOf[k].data();
+        }
         const size_t size = m_text.size() + grown;
         // The spare keeps its size between runs, so that little of it is
         // filled first; copies of short stretches may write up to slack
@@ -318,14 +332,15 @@ private:
         size_t read = 0;
         size_t write = 0;
         for (const MultiFinder::Site& site : m_runSites) {
-            const Pair& pair = m_pairs[first + site.which];
+            const size_t k = site.which;
             copyShort(out + write, in + read, site.at - read, inSize - read);
             write += site.at - read;
             if (m_index)
-                m_sitesOf[site.which].push_back(write);
-            copyShort(out + write, pair.padded.data(), pair.replace.size(), pair.padded.size());
-            write += pair.replace.size();
-            read = site.at + pair.find.size();
+                *sitesOf[k]++ = write;
+            const size_t replaced = findLength[k] + growth[k];
+            copyShort(out + write, replaceOf[k]->data(), replaced, replaced + slack);
+            write += replaced;
+            read = site.at + findLength[k];
         }
         std::memcpy(out + write, in + read, (inSize - read) * sizeof(Unit));
         m_spare.resize(size);
@@ -337,7 +352,7 @@ private:
     // the source has them (it has `readable` from `in`).
     static void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
     {
-        if (n > 4 * slack || readable < n + slack) {
+        if (n > 8 * slack || readable < n + slack) {
             std::memcpy(out, in, n * sizeof(Unit));
             return;
         }
