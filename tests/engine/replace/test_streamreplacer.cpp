@@ -1,5 +1,6 @@
 // The streaming replacement against replacing on the whole text, over many
 // chunk sizes and random texts with cascading pairs, a few or thousands.
+#include "engine/replace/multifinder.h"
 #include "engine/replace/streamreplacer.h"
 #include "engine/replace/unitfinder.h"
 
@@ -97,6 +98,26 @@ QList<Pair> manyRandomPairs(QRandomGenerator& random, int count)
         if (find.isEmpty())
             find = "a";
         pairs.append({find, randomText(random, "abcxyz", int(find.size()))});
+    }
+    return pairs;
+}
+
+// Pairs most of which cannot affect one another, so that runs of them are
+// replaced together: finds in lower case, most replace texts in upper case.
+// Some finds overlap themselves or are longer than sixteen units; a few
+// replace texts make finds, which ends a run.
+QList<Pair> pairsMostlyApart(QRandomGenerator& random, int count)
+{
+    QList<Pair> pairs;
+    for (int j = 0; j < count; ++j) {
+        QString find;
+        switch (random.bounded(6)) {
+        case 0: find = QString(1 + random.bounded(3), QChar('a' + random.bounded(8))); break; // "aaa"
+        case 1: find = randomText(random, "ijklmnop", 24) + "q"; break;                       // long ones
+        default: find = randomText(random, "abcdefghijklmnop", 5) + QChar('a' + random.bounded(16)); break;
+        }
+        const bool makes = random.bounded(10) == 0;
+        pairs.append({find, randomText(random, makes ? "abcdefgh" : "XYZ", 4) + (makes ? "" : "W")});
     }
     return pairs;
 }
@@ -333,6 +354,74 @@ private slots:
             compareChunkSizes(input, pairs, {100, 1000, 4096, 16384});
             if (QTest::currentTestFailed())
                 return;
+        }
+    }
+
+    void pairsThatCannotMeetEqualWholeText()
+    {
+        // A few pairs (each run searched at once from the first piece on)
+        // and enough for the index (runs of the pairs found in a piece),
+        // on texts long enough for many blocks, with finds planted in them.
+        QRandomGenerator random(20261213);
+        for (int round = 0; round < 24; ++round) {
+            const QList<Pair> pairs = pairsMostlyApart(random, round % 2 ? 12 : 40);
+            QString input;
+            while (input.size() < 3000) {
+                input += randomText(random, "abcdefghijklmnop,", 30);
+                input += pairs[random.bounded(int(pairs.size()))].find;
+            }
+            compareChunkSizes(input, pairs, {1, 7, 64, 1000, 65536});
+            if (QTest::currentTestFailed()) {
+                qWarning() << "input" << input;
+                for (const Pair& pair : pairs)
+                    qWarning() << "pair" << pair.find << pair.replace;
+                return;
+            }
+        }
+    }
+
+    void findTextsTogetherAsEachAlone()
+    {
+        QVERIFY(canMeet<char>("abc", "cde"));
+        QVERIFY(canMeet<char>("cde", "abc"));
+        QVERIFY(canMeet<char>("xbcy", "bc"));
+        QVERIFY(!canMeet<char>("abc", "xyz"));
+        QVERIFY(canMeet<char>("ab", "ba"));
+        if (!MultiFinder::available())
+            QSKIP("This processor searches for each find text alone.");
+        QRandomGenerator random(20261214);
+        for (int round = 0; round < 400; ++round) {
+            // Finds that cannot meet, each from its own start.
+            std::vector<std::string> finds;
+            for (int tries = 0; tries < 40 && finds.size() < MultiFinder::most; ++tries) {
+                const QList<Pair> one = pairsMostlyApart(random, 1);
+                const std::string find = one.front().find.toStdString();
+                if (std::none_of(finds.begin(), finds.end(),
+                                 [&](const std::string& other) { return canMeet<char>(find, other); }))
+                    finds.push_back(find);
+            }
+            std::string hay = randomText(random, "abcdefghijklmnop", 200).toStdString();
+            while (hay.size() < 2000)
+                hay += finds[size_t(random.bounded(int(finds.size())))] + randomText(random, "abcdefgh", 40).toStdString();
+            std::vector<std::string_view> views(finds.begin(), finds.end());
+            std::vector<size_t> starts;
+            for (size_t k = 0; k < finds.size(); ++k)
+                starts.push_back(size_t(random.bounded(100)));
+            const size_t end = hay.size() - size_t(random.bounded(50));
+            std::vector<MultiFinder::Site> together;
+            MultiFinder(views).findAll(std::string_view(hay).substr(0, end), starts.data(), together);
+            std::vector<std::pair<size_t, uint32_t>> expected;
+            for (size_t k = 0; k < finds.size(); ++k) {
+                std::vector<size_t> sites;
+                UnitFinder<char>(views[k]).findAll(std::string_view(hay).substr(0, end), starts[k], sites);
+                for (size_t site : sites)
+                    expected.push_back({site, uint32_t(k)});
+            }
+            std::sort(expected.begin(), expected.end());
+            std::vector<std::pair<size_t, uint32_t>> found;
+            for (const MultiFinder::Site& site : together)
+                found.push_back({site.at, site.which});
+            QCOMPARE(found, expected);
         }
     }
 
