@@ -258,6 +258,9 @@ private:
                 return Outcome::Finished;
             const bool last = reader.atEnd();
 
+            // Single mode yields before every pair of every chunk. Otherwise
+            // no pair runs while pieces are gathered, and the clock is read
+            // every few pairs, as most of thousands do no work.
             for (size_t j = 0; j < chain.size(); ++j) {
                 if (m_steps.yield != 0) {
                     m_proc.step(m_steps.yield, [&] {
@@ -266,7 +269,9 @@ private:
                     });
                     if (yieldedIntoStop())
                         return Outcome::Finished;
-                } else if (keptAliveIntoStop()) {
+                } else if (chain.gathering()) {
+                    break;
+                } else if (j % 16 == 0 && keptAliveIntoStop()) {
                     return Outcome::Finished;
                 }
                 if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))

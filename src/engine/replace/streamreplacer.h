@@ -126,6 +126,9 @@ public:
         m_marks[j] = m_text.size() - from;
     }
 
+    // Whether the piece taken waits for more before the pairs run.
+    bool gathering() const { return m_gathering; }
+
     // What every pair has settled: final text, valid until the next take().
     View settled() const { return m_gathering ? View() : View(m_text).substr(0, settledEnd()); }
 
