@@ -29,8 +29,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target bench_replace bench_generate >/dev/null
+cmake --build "$build" -j2 --target bench_replace bench_generate bench_batchrun >/dev/null
 engine=$build/bench/bench_replace
+batchrun=$build/bench/batchrun/bench_batchrun
 generate=$build/bench/bench_generate
 export LC_ALL=C
 
@@ -228,6 +229,18 @@ run_pairs_cases() {
     engine_only "engine, $name pairs" "$big_bytes" "$one" "$p/$name.tsv" "$big"
   done
   rm -rf "$work/out"
+
+  # As the user waits for it: the sets tab of an offscreen window, results in
+  # place (each run on a fresh copy, after sync), best of three.
+  echo "   through the window, sets tab, in place, from the click to \"Done.\" (window/window = how many times 1 pair's time)"
+  local window_one=
+  for name in 1 2000-20 2000-20codes; do
+    local seconds
+    seconds=$(QT_QPA_PLATFORM=offscreen "$batchrun" --rounds 3 --tab 1 "$p/$name.tsv" "$big" | awk '/^  sets/ { print $(NF-4) }')
+    [ -n "$window_one" ] || window_one=$seconds
+    printf '  %-28s %8.3f s   window/window %s\n' "window, $name pair(s)" "$seconds" \
+      "$(awk -v s="$seconds" -v o="$window_one" 'BEGIN { printf "%.2f", (o > 0 ? s / o : 0) }')"
+  done
 
   peers_on_slice "2,000 pairs, all occurring" "$p/2000-all.tsv"
   peers_on_slice "2,000 pairs, about 20 occurring" "$p/2000-20.tsv"
