@@ -312,7 +312,8 @@ private:
             grown += growth[site.which];
             ++made[site.which];
         }
-        // Places lie after all sites but a few at the end.
+        // A place moves with the sites before it: all of them, as a pair's
+        // held-back beginning cannot meet another's occurrence.
         for (size_t k = 0; k < count; ++k) {
             size_t moved = grown;
             for (size_t s = m_runSites.size(); s-- > 0 && m_runSites[s].at >= places[k];)
