@@ -51,8 +51,7 @@ public:
 
     void addPair(Buffer find, Buffer replace)
     {
-        Buffer padded = replace + Buffer(slack, Unit(0));
-        m_pairs.push_back({std::move(find), std::move(replace), {}, std::move(padded)});
+        m_pairs.push_back({std::move(find), std::move(replace), {}, 0});
         m_marks.push_back(0);
     }
     size_t size() const { return m_pairs.size(); }
@@ -139,7 +138,7 @@ private:
         Buffer find;
         Buffer replace;
         std::optional<UnitFinder<Unit>> finder; // keeps a view of find
-        Buffer padded; // replace, and slack units after it
+        size_t replaceAt; // where a copy of replace stands in m_replaces
     };
     static constexpr size_t slack = 32 / sizeof(Unit);
     // Where, relative to a replacement, a later find may start.
@@ -193,6 +192,15 @@ private:
         std::fill(m_marks.begin(), m_marks.end(), 0);
         if constexpr (std::is_same_v<Unit, char>)
             m_together = MultiFinder::available();
+        // The replace texts one after another, with slack units after the
+        // last, so that a short one is copied in blocks of slack units.
+        if (m_together) {
+            for (Pair& pair : m_pairs) {
+                pair.replaceAt = m_replaces.size();
+                m_replaces.append(pair.replace);
+            }
+            m_replaces.append(slack, Unit(0));
+        }
         m_canRunThrough.assign(m_pairs.size(), 0);
         if (m_pairs.size() >= indexFrom) {
             m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
@@ -299,12 +307,12 @@ private:
         // much each replacement grows the text (wrapping where it shrinks)
         // and how many it makes.
         size_t findLength[MultiFinder::most];
-        const Buffer* replaceOf[MultiFinder::most];
+        const Unit* replaceOf[MultiFinder::most];
         size_t growth[MultiFinder::most];
         size_t made[MultiFinder::most] = {};
         for (size_t k = 0; k < count; ++k) {
             findLength[k] = m_pairs[first + k].find.size();
-            replaceOf[k] = &m_pairs[first + k].padded;
+            replaceOf[k] = m_replaces.data() + m_pairs[first + k].replaceAt;
             growth[k] = m_pairs[first + k].replace.size() - findLength[k];
         }
         size_t grown = 0;
@@ -342,7 +350,7 @@ private:
             if (m_index)
                 *sitesOf[k]++ = write;
             const size_t replaced = findLength[k] + growth[k];
-            copyShort(out + write, replaceOf[k]->data(), replaced, replaced + slack);
+            copyShort(out + write, replaceOf[k], replaced, replaced + slack);
             write += replaced;
             read = site.at + findLength[k];
         }
@@ -695,6 +703,7 @@ private:
     std::vector<MultiFinder::Site> m_runSites;
     std::array<std::vector<size_t>, MultiFinder::most> m_sitesOf;
     Buffer m_spare;
+    Buffer m_replaces;
     qint64 m_count = 0;
     bool m_last = false;
     bool m_prepared = false;
