@@ -52,24 +52,6 @@ void NibbleTables::clear()
     std::memset(high, 0, sizeof high);
 }
 
-void NibbleTables::allow(unsigned group, size_t offset, unsigned char byte)
-{
-    const auto bit = uint8_t(1u << group);
-    for (size_t lane : {size_t(0), size_t(16)}) {
-        low[offset][lane + (byte & 0x0F)] |= bit;
-        high[offset][lane + (byte >> 4)] |= bit;
-    }
-}
-
-void NibbleTables::allowAny(unsigned group, size_t offset)
-{
-    const auto bit = uint8_t(1u << group);
-    for (size_t half = 0; half < 32; ++half) {
-        low[offset][half] |= bit;
-        high[offset][half] |= bit;
-    }
-}
-
 size_t NibbleTables::candidates(const char* text, size_t from, size_t to, size_t readable, uint64_t* out,
                                 size_t& count) const
 {

@@ -23,8 +23,21 @@ struct NibbleTables {
     static bool available();
 
     void clear();
-    void allow(unsigned group, size_t offset, unsigned char byte);
-    void allowAny(unsigned group, size_t offset);
+    void allow(unsigned group, size_t offset, unsigned char byte)
+    {
+        const auto bit = uint8_t(1u << group);
+        low[offset][byte & 0x0F] |= bit;
+        low[offset][16 + (byte & 0x0F)] |= bit;
+        high[offset][byte >> 4] |= bit;
+        high[offset][16 + (byte >> 4)] |= bit;
+    }
+    void allowAny(unsigned group, size_t offset)
+    {
+        for (size_t half = 0; half < 32; ++half) {
+            low[offset][half] |= uint8_t(1u << group);
+            high[offset][half] |= uint8_t(1u << group);
+        }
+    }
 
     // For each place in [from, to) at which some group passes, writes
     // place << 8 | (a bit per group that passes) at out[count++]; out needs

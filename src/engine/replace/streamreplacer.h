@@ -199,7 +199,7 @@ private:
                 pair.replaceAt = m_replaces.size();
                 m_replaces.append(pair.replace);
             }
-            m_replaces.append(slack, Unit(0));
+            m_replaces.append(4 * slack, Unit(0));
         }
         m_canRunThrough.assign(m_pairs.size(), 0);
         if (m_pairs.size() >= indexFrom) {
@@ -337,7 +337,7 @@ private:
         // The spare keeps its size between runs, so that little of it is
         // filled first; copies of short stretches may write up to slack
         // units past their end, which what follows overwrites.
-        m_spare.resize(size + slack);
+        m_spare.resize(size + 4 * slack);
         Unit* out = m_spare.data();
         const Unit* in = m_text.data();
         const size_t inSize = m_text.size();
@@ -350,7 +350,7 @@ private:
             if (m_index)
                 *sitesOf[k]++ = write;
             const size_t replaced = findLength[k] + growth[k];
-            copyShort(out + write, replaceOf[k], replaced, replaced + slack);
+            copyShort(out + write, replaceOf[k], replaced, replaced + 4 * slack);
             write += replaced;
             read = site.at + findLength[k];
         }
@@ -364,11 +364,14 @@ private:
     // the source has them (it has `readable` from `in`).
     static void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
     {
-        if (n > 8 * slack || readable < n + slack) {
+        if (n > 8 * slack || readable < 4 * slack) {
             std::memcpy(out, in, n * sizeof(Unit));
             return;
         }
-        for (size_t c = 0; c < n; c += slack)
+        // The first four blocks whatever n is: most stretches are shorter,
+        // and a copy costs less than a wrong guess of where a loop ends.
+        std::memcpy(out, in, 4 * slack * sizeof(Unit));
+        for (size_t c = 4 * slack; c < n; c += slack)
             std::memcpy(out + c, in + c, slack * sizeof(Unit));
     }
 
