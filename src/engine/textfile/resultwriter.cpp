@@ -270,6 +270,14 @@ void ResultWriter::writeFully(const char* data, qsizetype size)
         size -= written;
         m_written += written;
     }
+#ifdef Q_OS_LINUX
+    // A long result goes to the disk as it is written, not all at the sync
+    // before the rename: the wait there is then for the last stretch only.
+    if ((m_durable || m_copyOver) && m_written - m_writtenBack >= writebackStretch) {
+        (void)::sync_file_range(m_temporary.get(), m_writtenBack, m_written - m_writtenBack, SYNC_FILE_RANGE_WRITE);
+        m_writtenBack = m_written;
+    }
+#endif
 }
 
 // The steps in order: the whole result written and, where it replaces the

@@ -103,6 +103,8 @@ private:
     FileHandle m_temporary;
     QByteArray m_temporaryName;
     qint64 m_written = 0;
+    qint64 m_writtenBack = 0; // bytes the disk was asked to take before the sync
+    static constexpr qint64 writebackStretch = 32 * 1024 * 1024;
     QByteArray m_buffer;
     QString m_resultKey;
     std::function<void()> m_beforeReplace;
