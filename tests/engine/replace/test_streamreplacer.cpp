@@ -133,6 +133,17 @@ private:
         compareChunkSizes(input, pairs, chunkSizesFor(pairs));
     }
 
+    // After a failed comparison, shows what failed, for a case of its own.
+    static bool failedOn(const QString& input, const QList<Pair>& pairs)
+    {
+        if (!QTest::currentTestFailed())
+            return false;
+        qWarning() << "input" << input;
+        for (const Pair& pair : pairs)
+            qWarning() << "pair" << pair.find << pair.replace;
+        return true;
+    }
+
     void compareChunkSizes(const QString& input, const QList<Pair>& pairs, const QList<size_t>& sizes)
     {
         const QString expected = wholeText(input, pairs);
@@ -210,12 +221,8 @@ private slots:
                 pairs.append({find, randomText(random, alphabet, 4)});
             }
             compareAllChunkSizes(input, pairs);
-            if (QTest::currentTestFailed()) {
-                qWarning() << "input" << input;
-                for (const Pair& pair : pairs)
-                    qWarning() << "pair" << pair.find << pair.replace;
+            if (failedOn(input, pairs))
                 return;
-            }
         }
     }
 
@@ -371,12 +378,8 @@ private slots:
                 input += pairs[random.bounded(int(pairs.size()))].find;
             }
             compareChunkSizes(input, pairs, {1, 7, 64, 1000, 65536});
-            if (QTest::currentTestFailed()) {
-                qWarning() << "input" << input;
-                for (const Pair& pair : pairs)
-                    qWarning() << "pair" << pair.find << pair.replace;
+            if (failedOn(input, pairs))
                 return;
-            }
         }
     }
 
