@@ -364,7 +364,7 @@ private:
     // the source has them (it has `readable` from `in`).
     static void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
     {
-        if (n > 8 * slack || readable < 4 * slack) {
+        if (n > 8 * slack || readable < 4 * slack || (n > 4 * slack && readable < n + slack)) {
             std::memcpy(out, in, n * sizeof(Unit));
             return;
         }
