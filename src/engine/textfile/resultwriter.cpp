@@ -322,10 +322,10 @@ void ResultWriter::finish()
 {
     flush();
 #ifdef Q_OS_LINUX
-    // The disk starts on the result while the next files are worked on, so
-    // that the wait for it before the rename is short.
+    // The disk starts on the rest of the result while the next files are
+    // worked on, so that the wait for it before the rename is short.
     if (m_durable || m_copyOver)
-        (void)::sync_file_range(m_temporary.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        (void)::sync_file_range(m_temporary.get(), m_writtenBack, 0, SYNC_FILE_RANGE_WRITE);
 #endif
 }
 
