@@ -2,9 +2,11 @@
 #include "window/form1.h"
 #include "window/homepagecall.h"
 #include "base/widgets/qtprompts.h"
+#include "window/batchruncontrols.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -27,5 +29,7 @@ int main(int argc, char* argv[])
     prompts.setOwner(&form);
     form.Form_Load();
     form.show();
+    // Once the window is up: what a program that stopped hard left half written.
+    QTimer::singleShot(0, &form, [&form] { form.batchRunControls().batchRun().recoverAtStart(); });
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <optional>
 
@@ -26,10 +27,13 @@ QString filesText(qint64 n)
 QString undoLine(const UndoOutcome& outcome)
 {
     switch (outcome.kind) {
-    case UndoOutcome::Restored: return QStringLiteral("restored: ") + plainPath(outcome.target);
+    case UndoOutcome::Restored:
+        return QStringLiteral("restored") + (outcome.reason.isEmpty() ? QString() : QStringLiteral(", ") + outcome.reason)
+            + QStringLiteral(": ") + plainPath(outcome.target);
     case UndoOutcome::Removed: return QStringLiteral("removed: ") + plainPath(outcome.target);
     case UndoOutcome::ChangedSince:
-        return QStringLiteral("not touched, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target);
+        return QStringLiteral("not touched, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target)
+            + (outcome.keptAs.isEmpty() ? QString() : keptAsText(outcome.keptAs));
     case UndoOutcome::Failed:
         return QStringLiteral("failed, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target);
     }
@@ -44,7 +48,7 @@ BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntr
       m_services(services),
       m_entries(std::move(entries)),
       m_options(std::move(options)),
-      m_undo(m_options.stateFolder + QStringLiteral("/undo"))
+      m_undo(m_options.stateFolder)
 {
 }
 
@@ -106,13 +110,12 @@ void BatchRun::run(GuardedProcedure& proc)
     }
 
     const int rows = m_window.rowCount();
-    // A run that writes replaces the way back from the one before.
+    // A run that writes keeps its own way back, beside those of the runs before.
     QString undoProblem;
-    m_undoReady = false;
+    OldFileKeeper* keeper = nullptr;
     if (!m_countOnly) {
         try {
-            m_undo.begin();
-            m_undoReady = true;
+            keeper = &m_undo.begin();
         } catch (const Failure& failure) {
             undoProblem = failure.description();
         }
@@ -138,12 +141,7 @@ void BatchRun::run(GuardedProcedure& proc)
         if (total > 0 && m_fileTime.elapsed() >= m_options.percentAfterMs)
             showProgress(int(done * 100 / total));
     };
-    if (m_undoReady) {
-        context.keepBeforeReplace = [this](const QString& target, const QString& result, bool overwritesTarget) {
-            m_undo.keep(target, result, overwritesTarget);
-        };
-        context.afterReplace = [this](const QString& target) { m_undo.replaced(target); };
-    }
+    context.keeper = keeper;
     context.countOnly = m_countOnly;
     context.claims = &claims;
     // Results in place are committed in groups; a failed commit turns its
@@ -156,6 +154,12 @@ void BatchRun::run(GuardedProcedure& proc)
     std::optional<SpareTemporaries> spares(std::in_place);
     context.spares = &*spares;
 
+    // The run's way back is complete once its results are in place, however the run ends.
+    bool undoable = false;
+    const auto endUndo = qScopeGuard([&] {
+        if (keeper)
+            undoable = m_undo.end();
+    });
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
         const qsizetype recorded = m_report.rows.size();
@@ -176,8 +180,9 @@ void BatchRun::run(GuardedProcedure& proc)
     // None of them is left behind while the closing box waits.
     context.spares = nullptr;
     spares.reset();
-    if (m_undoReady)
-        m_undo.releaseDropped();
+    if (keeper)
+        undoable = m_undo.end();
+    keeper = nullptr;
 
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())
@@ -197,9 +202,9 @@ void BatchRun::run(GuardedProcedure& proc)
     if (m_services.isClosing())
         return;
     if (!m_countOnly) {
-        if (!m_undoReady)
+        if (!undoProblem.isEmpty())
             closing.append(QStringLiteral("Undo is not available for this run: ") + undoProblem);
-        else if (!m_undo.isEmpty())
+        else if (undoable)
             closing.append(QStringLiteral("Ctrl+Z undoes this run."));
     }
     const QString text = stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
@@ -303,25 +308,33 @@ void BatchRun::undoLastRun()
     GuardedProcedure proc(m_services.reporter, form1Location("UndoLastRun"));
     if (m_running)
         return;
-    const int files = m_undo.fileCount();
-    if (files == 0) {
-        proc.step(undoStep::nothingToUndo, [&] { m_services.prompts.message(QStringLiteral("There is no run to undo.")); });
+    const UndoStore::Candidate candidate = m_undo.findCandidate();
+    const QStringList recovered = m_undo.takeRecovered();
+    if (candidate.state != UndoStore::Candidate::Ready) {
+        QString text = QStringLiteral("There is no run to undo.");
+        if (candidate.state == UndoStore::Candidate::RunningElsewhere)
+            text = QStringLiteral("The last run is still going on in another window.");
+        else if (candidate.state == UndoStore::Candidate::Unavailable)
+            text = QStringLiteral("Undo is not available: ") + candidate.problem;
+        proc.step(undoStep::nothingToUndo, [&] { m_services.prompts.message(text, recovered.join(QLatin1Char('\n'))); });
         return;
     }
     Answer answer = Answer::No;
     proc.step(undoStep::ask, [&] {
-        answer = m_services.prompts.message(QStringLiteral("Undo the last run? ") + filesText(files)
+        answer = m_services.prompts.message(QStringLiteral("Undo the last run? ") + filesText(candidate.files)
                                                 + QStringLiteral(" will be restored."),
                                             StyleYesNo | StyleQuestion);
     });
-    if (answer != Answer::Yes)
+    if (answer != Answer::Yes) {
+        m_undo.dropCandidate();
         return;
+    }
     const QScopedValueRollback<bool> running(m_running, true);
     m_services.pointer.set(WindowPointer::Hourglass);
     QList<UndoOutcome> outcomes;
-    proc.step(undoStep::putBack, [&] { outcomes = m_undo.undo(); });
+    proc.step(undoStep::putBack, [&] { outcomes = m_undo.undoCandidate(); });
     m_services.pointer.set(WindowPointer::Default);
-    QStringList lines;
+    QStringList lines = recovered;
     int left = 0;
     for (const UndoOutcome& outcome : outcomes) {
         lines.append(undoLine(outcome));
@@ -332,6 +345,20 @@ void BatchRun::undoLastRun()
                                    : QStringLiteral("The last run is undone, except for ") + filesText(left)
             + QStringLiteral(" (see the details).");
     proc.step(undoStep::undone, [&] { m_services.prompts.message(text, lines.join(QLatin1Char('\n'))); });
+}
+
+// Labels of the steps below, as error reports give them.
+namespace recoverStep {
+constexpr int finish = 100, tell = 102;
+}
+
+void BatchRun::recoverAtStart()
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("RecoverAtStart"));
+    QStringList lines;
+    proc.step(recoverStep::finish, [&] { lines = m_undo.recoverAtStart(); });
+    if (!lines.isEmpty())
+        proc.step(recoverStep::tell, [&] { m_services.prompts.message(lines.join(QLatin1Char('\n'))); });
 }
 
 // Labels of the steps below, as error reports give them.

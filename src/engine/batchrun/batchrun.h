@@ -47,7 +47,7 @@ struct ReplaceEntries {
 };
 
 struct BatchRunOptions {
-    // Where the run reports ("runs/") and the undo data ("undo/") are kept.
+    // The private folder where the run reports ("runs/") and the undo data ("undo/") are kept.
     QString stateFolder;
     // A file that takes longer than this shows how far it has got.
     int percentAfterMs = 1000;
@@ -67,6 +67,9 @@ public:
     void askToStop();
     // Asks, then puts back every file the last run wrote.
     void undoLastRun();
+    // At the program's start: finishes what a program that stopped in the
+    // middle of writing a file left, and says which files.
+    void recoverAtStart();
     bool isRunning() const { return m_running; }
     UndoStore& undoStore() { return m_undo; }
 
@@ -98,7 +101,6 @@ private:
     bool m_asking = false;
     bool m_stopRequested = false;
     bool m_countOnly = false;
-    bool m_undoReady = false;
     RunReport m_report;
     QString m_caption;
     int m_row = 0;

@@ -1,199 +1,42 @@
 #include "engine/batchrun/undostore.h"
 
-#include "base/failure.h"
+#include "engine/textfile/privatefolder.h"
 
-#include <QDataStream>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
-#include <QSet>
-#include <cerrno>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-bool systemLink(const QString& existing, const QString& link)
+const QByteArray undoName = "undo";
+const QByteArray droppedPrefix = "dropped-";
+// What the program kept before it had a folder per run, set aside to be removed.
+const QByteArray oldDroppedPrefix = "undo-dropped-";
+
+// "20261208-111622-042-<pid>-<random>": made at that time (UTC).
+bool isRunName(const QByteArray& name)
 {
-#ifdef Q_OS_UNIX
-    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
-#else
-    Q_UNUSED(existing);
-    Q_UNUSED(link);
-    return false;
-#endif
+    static const QRegularExpression pattern(QStringLiteral("^\\d{8}-\\d{6}-\\d{3}-\\d+-[0-9a-z]+$"));
+    return pattern.match(QString::fromLatin1(name)).hasMatch();
 }
 
-// A copy that keeps the permission bits and the modification time, created
-// anew (never over an existing file). Throws Failure naming the file.
-void copyKeepingAttributes(const QString& from, const QString& to)
+QDateTime runTime(const QByteArray& name)
 {
-#ifdef Q_OS_UNIX
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        throwSystemError(errno);
-    struct stat info;
-    if (::fstat(in, &info) != 0) {
-        const int error = errno;
-        ::close(in);
-        throwSystemError(error);
-    }
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        throwSystemError(error);
-    }
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    int error = 0;
-    for (;;) {
-        const ssize_t got = ::read(in, block.data(), size_t(block.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
-        }
-        for (ssize_t done = 0; done < got && error == 0;) {
-            const ssize_t put = ::write(out, block.constData() + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                error = errno;
-            else if (put > 0)
-                done += put;
-        }
-        if (error != 0)
-            break;
-    }
-    if (error == 0 && ::fchmod(out, info.st_mode & 07777) != 0)
-        error = errno;
-    const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    (void)::futimens(out, times);
-    if (error == 0 && ::fsync(out) != 0)
-        error = errno;
-    ::close(in);
-    if (::close(out) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(QFile::encodeName(to).constData());
-        throwSystemError(error);
-    }
-#else
-    if (!QFile::copy(from, to))
-        throw Failure(QStringLiteral("Could not copy %1").arg(QDir::toNativeSeparators(from)));
-#endif
-}
-
-// Writes the kept bytes into the file itself, so that its other hard links,
-// owner and attributes stay as the run kept them; the times come back too.
-void copyIntoPlace(const QString& from, const QString& to)
-{
-#ifdef Q_OS_UNIX
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        throw Failure(in.errorString());
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (out < 0)
-        throwSystemError(errno);
-    int error = 0;
-    qint64 offset = 0;
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    while (error == 0) {
-        const qint64 got = in.read(block.data(), block.size());
-        if (got < 0)
-            error = EIO;
-        if (got <= 0)
-            break;
-        for (qint64 done = 0; done < got && error == 0;) {
-            const ssize_t put = ::pwrite(out, block.constData() + done, size_t(got - done), offset + done);
-            if (put < 0 && errno != EINTR)
-                error = errno;
-            else if (put > 0)
-                done += put;
-        }
-        offset += got;
-    }
-    struct stat info;
-    if (error == 0 && ::stat(QFile::encodeName(from).constData(), &info) == 0) {
-        const struct timespec times[2] = {info.st_atim, info.st_mtim};
-        if (::ftruncate(out, offset) != 0 || ::fsync(out) != 0)
-            error = errno;
-        (void)::futimens(out, times);
-    }
-    if (::close(out) != 0 && error == 0)
-        error = errno;
-    if (error != 0)
-        throwSystemError(error);
-#else
-    QFile::remove(to);
-    if (!QFile::copy(from, to))
-        throw Failure(QStringLiteral("Could not copy %1").arg(QDir::toNativeSeparators(from)));
-#endif
-}
-
-// A free name beside `target` for the file that will take its place.
-QString freeNameBeside(const QString& target)
-{
-    const QFileInfo info(target);
-    for (;;) {
-        const QString name = info.absolutePath() + QStringLiteral("/.") + info.fileName().left(64)
-            + QStringLiteral(".undo-") + QString::number(QRandomGenerator::global()->generate(), 36);
-        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
-            return name;
-    }
-}
-
-void renameOver(const QString& from, const QString& to)
-{
-#ifdef Q_OS_UNIX
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        throwSystemError(errno);
-#else
-    QFile::remove(to);
-    if (!QFile::rename(from, to))
-        throw Failure(QStringLiteral("Could not rename %1").arg(QDir::toNativeSeparators(from)));
-#endif
+    QDateTime time = QDateTime::fromString(QString::fromLatin1(name.left(19)), QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    time.setTimeSpec(Qt::UTC);
+    return time;
 }
 
 } // namespace
 
-FileStamp fileStamp(const QString& path)
+UndoStore::UndoStore(QString stateFolder)
+    : m_statePath(std::move(stateFolder)), m_undoPath(m_statePath + QStringLiteral("/undo"))
 {
-    FileStamp stamp;
-#ifdef Q_OS_UNIX
-    struct stat info;
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return stamp;
-    stamp.device = qint64(info.st_dev);
-    stamp.inode = qint64(info.st_ino);
-    stamp.size = qint64(info.st_size);
-    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-#else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return stamp;
-    stamp.size = info.size();
-    stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-#endif
-    return stamp;
-}
-
-UndoStore::UndoStore(QString folder) : makeLink(systemLink), m_folder(std::move(folder)) {}
-
-QString UndoStore::recordPath() const
-{
-    return m_folder + QStringLiteral("/record");
-}
-
-void UndoStore::drop()
-{
-    if (!m_folder.isEmpty())
-        QDir(m_folder).removeRecursively();
-    m_kept = 0;
 }
 
 UndoStore::~UndoStore()
@@ -207,176 +50,204 @@ void UndoStore::waitForRelease()
         m_release.join();
 }
 
-QString UndoStore::droppedPattern() const
+// Opened afresh each time: the folders above may have changed hands since.
+int UndoStore::undoFolder()
 {
-    return QFileInfo(m_folder).fileName() + QStringLiteral("-dropped-*");
+    m_stateFolder = openPrivateFolder(m_statePath);
+    m_undoFolder = openPrivateSubfolder(m_stateFolder.get(), undoName, m_undoPath);
+    return m_undoFolder.get();
 }
 
-void UndoStore::begin()
+QList<QByteArray> UndoStore::runNames()
+{
+    QList<QByteArray> names = folderEntries(m_undoFolder.get());
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QByteArray& name) { return !isRunName(name); }),
+                names.end());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+OldFileKeeper& UndoStore::begin()
 {
     waitForRelease();
-    // Set aside for releaseDropped(); removed here only where it can't be moved.
-    const QFileInfo old(m_folder);
-    const QString aside = m_folder + QStringLiteral("-dropped-")
-        + QString::number(QRandomGenerator::global()->generate(), 36);
-    if (!old.isDir() || old.isSymLink() || !QDir().rename(m_folder, aside))
-        drop();
-    m_kept = 0;
-    m_pending.clear();
-    if (!QDir().mkpath(m_folder))
-        throw Failure(QStringLiteral("Could not create the undo folder %1").arg(QDir::toNativeSeparators(m_folder)));
-    // Old versions of the user's files: for the user's eyes only.
-    QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    writeRecord({}, false);
+    m_current = UndoRun::create(undoFolder(), m_undoPath);
+    m_current->setLinking(m_linking);
+    return *m_current;
 }
 
-void UndoStore::keep(const QString& target, const QString& result, bool overwritesTarget)
+bool UndoStore::end()
 {
-    Entry entry;
-    entry.target = QFileInfo(target).absoluteFilePath();
-    entry.result = fileStamp(result);
-    entry.created = fileStamp(target).size < 0;
-    if (!entry.created) {
-        entry.kept = m_folder + QLatin1Char('/') + QString::number(++m_kept);
-        QFile::remove(entry.kept);
-        if (overwritesTarget || !makeLink(target, entry.kept))
-            copyKeepingAttributes(target, entry.kept);
+    if (!m_current)
+        return false;
+    if (m_current->keptNothing()) {
+        // Removed while still locked, so that no other window takes it meanwhile.
+        (void)removeTree(m_undoFolder.get(), m_current->name());
+        m_current.reset();
+        return false;
     }
-    if (overwritesTarget) {
-        entry.overwritten = true;
-        m_pending.append(entry);
-        return;
-    }
-    // The result's file becomes the target by the rename, so its stamp holds.
-    writeRecord({entry}, true);
+    m_current->finish();
+    m_own.push_back(std::move(m_current));
+    dropOld(keptRuns, 0);
+    return true;
 }
 
-void UndoStore::replaced(const QString& target)
+// The oldest runs beyond `keep`, and those older than `olderThanDays` (when
+// given), are set aside and removed on a thread of their own. A run another
+// program holds, one not finished, and one with a torn file pending are kept.
+void UndoStore::dropOld(int keep, qint64 olderThanDays)
 {
-    const QString path = QFileInfo(target).absoluteFilePath();
-    for (qsizetype i = 0; i < m_pending.size(); ++i) {
-        if (m_pending[i].target != path)
+    const QList<QByteArray> names = runNames();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const int folder = m_undoFolder.get();
+    bool dropped = false;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QByteArray& name = names[i];
+        const bool beyond = i < names.size() - keep;
+        const bool old = olderThanDays > 0 && runTime(name).daysTo(now) > olderThanDays;
+        if (!beyond && !old)
             continue;
-        Entry entry = m_pending.takeAt(i);
-        entry.result = fileStamp(path);
-        writeRecord({entry}, true);
-        return;
+        std::unique_ptr<UndoRun> run;
+        const auto own = std::find_if(m_own.begin(), m_own.end(), [&](const auto& r) { return r->name() == name; });
+        if (own != m_own.end()) {
+            run = std::move(*own);
+            m_own.erase(own);
+        } else {
+            run = UndoRun::claim(folder, name, m_undoPath);
+        }
+        if (!run)
+            continue;
+        const UndoRecord record = run->record();
+        if (!record.finished || record.hasOpenJournal())
+            continue;
+#ifdef Q_OS_UNIX
+        const QByteArray aside = droppedPrefix + name;
+        dropped = ::renameat(folder, name.constData(), folder, aside.constData()) == 0 || dropped;
+#endif
     }
+    if (dropped)
+        releaseDropped();
 }
 
 void UndoStore::releaseDropped()
 {
     waitForRelease();
-    const QFileInfo info(m_folder);
-    const QDir parent = info.absoluteDir();
-    const QStringList dropped = parent.entryList({droppedPattern()}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    if (dropped.isEmpty())
-        return;
-    QStringList paths;
-    for (const QString& name : dropped)
-        paths.append(parent.filePath(name));
-    m_release = std::thread([paths] {
-        for (const QString& path : paths)
-            QDir(path).removeRecursively();
+#ifdef Q_OS_UNIX
+    FileHandle folder(::dup(m_undoFolder.get()));
+    m_release = std::thread([folder = std::move(folder)] {
+        for (const QByteArray& name : folderEntries(folder.get())) {
+            if (name.startsWith(droppedPrefix))
+                (void)removeTree(folder.get(), name);
+        }
     });
+#endif
 }
 
-int UndoStore::fileCount() const
+UndoStore::Candidate UndoStore::findCandidate()
 {
-    QSet<QString> targets;
-    for (const Entry& entry : readRecord())
-        targets.insert(entry.target);
-    return int(targets.size());
+    m_candidate.reset();
+    m_chosen = nullptr;
+    for (auto it = m_own.rbegin(); it != m_own.rend(); ++it) {
+        const int files = (*it)->record().undoableCount();
+        if (files > 0) {
+            m_chosen = it->get();
+            return {Candidate::Ready, files, {}};
+        }
+    }
+    int folder = -1;
+    try {
+        folder = undoFolder();
+    } catch (const Failure& failure) {
+        return {Candidate::Unavailable, 0, failure.description()};
+    }
+    QList<QByteArray> names = runNames();
+    std::reverse(names.begin(), names.end());
+    for (const QByteArray& name : names) {
+        if (std::any_of(m_own.begin(), m_own.end(), [&](const auto& r) { return r->name() == name; }))
+            continue;
+        const UndoRecord record = UndoRun::peek(folder, name);
+        if (!record.valid || (record.finished && record.undoableCount() == 0 && !record.hasOpenJournal()))
+            continue;
+        std::unique_ptr<UndoRun> run = UndoRun::claim(folder, name, m_undoPath);
+        if (!run) {
+            if (!record.finished)
+                return {Candidate::RunningElsewhere, 0, {}};
+            continue; // another window's own
+        }
+        // A program that stopped since this one started left it: finish it first.
+        if (!record.finished || record.hasOpenJournal())
+            m_recovered += run->recover();
+        const int files = run->record().undoableCount();
+        if (files == 0)
+            continue;
+        run->setLinking(m_linking);
+        m_candidate = std::move(run);
+        m_chosen = m_candidate.get();
+        return {Candidate::Ready, files, {}};
+    }
+    return {};
 }
 
-QList<UndoOutcome> UndoStore::undo()
+NewerRestores UndoStore::restoresNewerThan(const QByteArray& name)
 {
-    const QList<Entry> entries = readRecord();
-    QList<UndoOutcome> outcomes;
-    QList<Entry> left;
-    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
-        UndoOutcome outcome;
-        try {
-            outcome = undoOne(*it);
-        } catch (const Failure& failure) {
-            outcome = {it->target, UndoOutcome::Failed, failure.description()};
-        }
-        if (outcome.kind == UndoOutcome::Failed)
-            left.prepend(*it);
-        outcomes.append(outcome);
-    }
-    if (left.isEmpty()) {
-        drop();
-    } else {
-        try {
-            writeRecord(left, false);
-        } catch (const Failure&) {
-            // The old record still lists them; a second undo finds the others changed.
+    NewerRestores newer;
+    for (const QByteArray& other : runNames()) {
+        if (other <= name)
+            continue;
+        for (const UndoEntry& entry : UndoRun::peek(m_undoFolder.get(), other).entries) {
+            if (entry.undone == UndoEntry::Restored)
+                newer.insert(entry.placeKey(), {entry.original, entry.restoredTo});
         }
     }
+    return newer;
+}
+
+QList<UndoOutcome> UndoStore::undoCandidate()
+{
+    if (!m_chosen)
+        return {};
+    const QList<UndoOutcome> outcomes = m_chosen->undo(restoresNewerThan(m_chosen->name()));
+    m_chosen = nullptr;
+    m_candidate.reset();
     return outcomes;
 }
 
-UndoOutcome UndoStore::undoOne(const Entry& entry)
+void UndoStore::dropCandidate()
 {
-    const FileStamp now = fileStamp(entry.target);
-    if (now.size < 0)
-        return {entry.target, UndoOutcome::ChangedSince, QStringLiteral("no longer there")};
-    if (now != entry.result)
-        return {entry.target, UndoOutcome::ChangedSince, QStringLiteral("changed since the run")};
-    if (entry.created) {
-        if (!QFile::remove(entry.target))
-            throw Failure(QStringLiteral("Could not remove it"));
-        return {entry.target, UndoOutcome::Removed, {}};
-    }
-    if (entry.overwritten) {
-        copyIntoPlace(entry.kept, entry.target);
-        QFile::remove(entry.kept);
-        return {entry.target, UndoOutcome::Restored, {}};
-    }
-    // The old file goes beside the target first, so that the target is
-    // replaced in one step and is never missing.
-    const QString beside = freeNameBeside(entry.target);
-    if (!makeLink(entry.kept, beside))
-        copyKeepingAttributes(entry.kept, beside);
+    m_chosen = nullptr;
+    m_candidate.reset();
+}
+
+QStringList UndoStore::takeRecovered()
+{
+    QStringList lines;
+    lines.swap(m_recovered);
+    return lines;
+}
+
+QStringList UndoStore::recoverAtStart()
+{
+    QStringList lines;
     try {
-        renameOver(beside, entry.target);
-    } catch (...) {
-        QFile::remove(beside);
-        throw;
+        undoFolder();
+    } catch (const Failure&) {
+        return lines; // nothing of ours can be trusted there
     }
-    QFile::remove(entry.kept);
-    return {entry.target, UndoOutcome::Restored, {}};
-}
-
-QList<UndoStore::Entry> UndoStore::readRecord() const
-{
-    QList<Entry> entries;
-    QFile file(recordPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    QDataStream in(&file);
-    while (!in.atEnd()) {
-        Entry entry;
-        in >> entry.created >> entry.target >> entry.kept >> entry.result.device >> entry.result.inode
-            >> entry.result.size >> entry.result.modifiedNs >> entry.overwritten;
-        if (in.status() != QDataStream::Ok)
-            break;
-        entries.append(entry);
+    const int folder = m_undoFolder.get();
+    for (const QByteArray& name : runNames()) {
+        const UndoRecord record = UndoRun::peek(folder, name);
+        if (!record.valid || (record.finished && !record.hasOpenJournal()))
+            continue;
+        if (std::unique_ptr<UndoRun> run = UndoRun::claim(folder, name, m_undoPath))
+            lines += run->recover();
     }
-    return entries;
-}
-
-void UndoStore::writeRecord(const QList<Entry>& entries, bool append) const
-{
-    QFile file(recordPath());
-    if (!file.open(append ? QIODevice::Append : (QIODevice::WriteOnly | QIODevice::Truncate)))
-        throw Failure(QStringLiteral("Could not record the old file for undo: %1").arg(file.errorString()));
-    QDataStream out(&file);
-    for (const Entry& entry : entries) {
-        out << entry.created << entry.target << entry.kept << entry.result.device << entry.result.inode
-            << entry.result.size << entry.result.modifiedNs << entry.overwritten;
+#ifdef Q_OS_UNIX
+    // Set aside by an older version of the program, to be removed.
+    for (const QByteArray& name : folderEntries(m_stateFolder.get())) {
+        if (name.startsWith(oldDroppedPrefix))
+            (void)removeTree(m_stateFolder.get(), name);
     }
-    if (out.status() != QDataStream::Ok || !file.flush())
-        throw Failure(QStringLiteral("Could not record the old file for undo: %1").arg(file.errorString()));
+#endif
+    dropOld(keptRuns, keptDays);
+    releaseDropped();
+    return lines;
 }

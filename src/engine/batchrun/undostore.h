@@ -1,96 +1,83 @@
-// The way back from the last run. Before a result replaces a file, the old
-// file is kept in a private folder: a hard link where the file system allows
-// (no copy, no extra space), a copy otherwise; a result that created a file is
-// recorded so that undo removes it. The record is kept on disk beside the kept
-// files, so it outlasts the program. The batch run owns one.
+// The way back from runs that wrote. Before a result replaces a file, the old
+// file is kept in the run's own folder under the private undo folder: a hard
+// link where the file system allows (no copy, no extra space), a copy
+// otherwise; a result that created a file is recorded so that undo removes
+// it. Each window's runs are locked while the window lives, so that another
+// window never undoes them; the last 10 runs' data is kept, none older than
+// 30 days. The batch run owns one.
 #pragma once
+
+#include "engine/batchrun/undorun.h"
 
 #include <QList>
 #include <QString>
-#include <functional>
+#include <QStringList>
+#include <memory>
 #include <thread>
-
-// What a file was when the run left it: a file that differs now has been
-// changed since, and undo leaves it alone.
-struct FileStamp {
-    qint64 device = 0;
-    qint64 inode = 0;
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-    bool operator==(const FileStamp& other) const
-    {
-        return device == other.device && inode == other.inode && size == other.size
-            && modifiedNs == other.modifiedNs;
-    }
-    bool operator!=(const FileStamp& other) const { return !(*this == other); }
-};
-
-struct UndoOutcome {
-    enum Kind { Restored, Removed, ChangedSince, Failed };
-    QString target;
-    Kind kind = Failed;
-    QString reason;
-};
+#include <vector>
 
 class UndoStore {
 public:
-    // folder: the private folder of the kept files; it is created by begin().
-    explicit UndoStore(QString folder);
+    static constexpr int keptRuns = 10;
+    static constexpr int keptDays = 30;
+
+    // stateFolder: the program's private folder; the undo data is in "undo" there.
+    explicit UndoStore(QString stateFolder);
     UndoStore(const UndoStore&) = delete;
     UndoStore& operator=(const UndoStore&) = delete;
-    // Waits for the removal that releaseDropped() started.
+    // Waits for the removal of dropped runs.
     ~UndoStore();
 
-    const QString& folder() const { return m_folder; }
-    // Drops the last run's data and starts an empty record. Throws Failure.
-    // The old data is only set aside here (it can no longer be undone): its
-    // removal frees as many files as the last run wrote, and a file system
-    // may look past every freshly freed file each time it creates one, so the
-    // removal waits for releaseDropped() once this run's results are in place.
-    void begin();
-    // Removes what begin() set aside, and whatever an earlier program left
-    // set aside, on a thread of its own.
-    void releaseDropped();
-    // Called just before `result` takes the place of `target`. Throws Failure:
-    // then the target must stay as it is. Where the target file itself will be
-    // overwritten, its old bytes are copied (a link would see the new ones) and
-    // the entry is recorded by replaced() once the result is in place.
-    void keep(const QString& target, const QString& result, bool overwritesTarget = false);
-    void replaced(const QString& target);
-    // The number of files that undo would give back or remove.
-    int fileCount() const;
-    bool isEmpty() const { return fileCount() == 0; }
-    // Puts every recorded file back, the latest first, each atomically. The
-    // data is dropped unless some file failed for a reason other than having
-    // been changed since; those stay recorded for another try.
-    QList<UndoOutcome> undo();
-    void drop();
+    QString folder() const { return m_undoPath; }
+    // A new run's keeper, locked until the window ends. Throws Failure, such
+    // as "<folder> is not private": the run then goes without a way back.
+    OldFileKeeper& begin();
+    // The run's results are in place: it may be undone. A run that kept
+    // nothing leaves no data; one that did drops the oldest beyond the last 10.
+    // True when the run kept something, so that it can be undone.
+    bool end();
+    // Old files may be kept as hard links (tests refuse them to take the copy path).
+    void setLinking(bool allowed) { m_linking = allowed; }
 
-    // Makes a hard link; false when the system refuses (another file system,
-    // no links there). Tests put a refusal here to take the copy path.
-    std::function<bool(const QString& existing, const QString& link)> makeLink;
+    // What Ctrl+Z would undo: the newest run of this window that is not
+    // undone, else the newest finished run that no running program holds.
+    struct Candidate {
+        enum State { None, Ready, RunningElsewhere, Unavailable };
+        State state = None;
+        int files = 0;
+        QString problem; // for Unavailable
+    };
+    Candidate findCandidate();
+    // Undoes the run findCandidate() found.
+    QList<UndoOutcome> undoCandidate();
+    // Lets go of the run findCandidate() found, for another window to take.
+    void dropCandidate();
+    // What findCandidate() finished of a run whose program had stopped.
+    QStringList takeRecovered();
+    // The number of files that undo would give back or remove.
+    int fileCount() { return findCandidate().files; }
+
+    // At a start: finishes what programs that stopped left half done, one
+    // line per file, and drops runs older than 30 days.
+    QStringList recoverAtStart();
 
 private:
-    struct Entry {
-        bool created = false;
-        bool overwritten = false; // the result was copied into the file itself
-        QString target;
-        QString kept;
-        FileStamp result;
-    };
-    QString recordPath() const;
-    QList<Entry> readRecord() const;
-    void writeRecord(const QList<Entry>& entries, bool append) const;
-    UndoOutcome undoOne(const Entry& entry);
-
-    QString droppedPattern() const;
+    int undoFolder();
+    QList<QByteArray> runNames();
+    NewerRestores restoresNewerThan(const QByteArray& name);
+    void dropOld(int keep, qint64 olderThanDays);
+    void releaseDropped();
     void waitForRelease();
 
-    QString m_folder;
+    QString m_statePath;
+    QString m_undoPath;
+    FileHandle m_stateFolder;
+    FileHandle m_undoFolder;
+    bool m_linking = true;
+    std::vector<std::unique_ptr<UndoRun>> m_own; // this window's runs, oldest first
+    std::unique_ptr<UndoRun> m_current;
+    std::unique_ptr<UndoRun> m_candidate;       // another window's run, taken for an undo
+    UndoRun* m_chosen = nullptr;
+    QStringList m_recovered;
     std::thread m_release;
-    int m_kept = 0;
-    QList<Entry> m_pending;
 };
-
-// The stamp of an existing file; size -1 when there is none.
-FileStamp fileStamp(const QString& path);

@@ -317,8 +317,6 @@ private:
                 sink->commit();
                 if (m_context.claims)
                     m_context.claims->recordWritten(sink->writer());
-                if (m_context.afterReplace)
-                    m_context.afterReplace(*m_target);
             });
             if (!written || last)
                 return Outcome::Finished;
@@ -337,8 +335,7 @@ private:
             // It may run after this file's work, with the queue's commit.
             sink->writer().setBeforeReplace([target = *m_target, hook = m_context.beforeReplace] { hook(target); });
         }
-        if (m_context.keepBeforeReplace)
-            sink->writer().setKeepOld(m_context.keepBeforeReplace);
+        sink->writer().setKeeper(m_context.keeper);
         return sink;
     }
 
@@ -350,12 +347,9 @@ private:
             m_context.claims->recordPending(*writer);
         PendingResult pending;
         pending.writer = std::move(writer);
-        pending.committed = [claims = m_context.claims, after = m_context.afterReplace,
-                             target = *m_target](const ResultWriter& written) {
+        pending.committed = [claims = m_context.claims](const ResultWriter& written) {
             if (claims)
                 claims->recordWritten(written);
-            if (after)
-                after(target);
         };
         pending.failed = [&reporter = m_proc.reporter(), location = m_proc.location(),
                           line = m_steps.write](const QString& description) {

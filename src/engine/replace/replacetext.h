@@ -22,6 +22,7 @@ struct Destination {
 };
 
 class CommitQueue;
+class OldFileKeeper;
 class SpareTemporaries;
 class TargetClaims;
 
@@ -39,13 +40,9 @@ struct EngineContext {
     int keepAliveMs = 20;
     // May be empty: how much of the current source has been read, in bytes.
     std::function<void(qint64 done, qint64 total)> progress;
-    // May be empty: keeps the way back. Called with the final target and the
-    // finished result just before the result takes the target's place, with
-    // whether the target file itself will be overwritten (it then has to be
-    // copied, not linked); throwing leaves the target as it was. afterReplace
-    // follows once the result is in place.
-    std::function<void(const QString& target, const QString& result, bool overwritesTarget)> keepBeforeReplace;
-    std::function<void(const QString& target)> afterReplace;
+    // May be null: keeps the way back, told by each result writer as its
+    // result takes the target's place; when it refuses, the target stays.
+    OldFileKeeper* keeper = nullptr;
     // Reads and counts, writes nothing.
     bool countOnly = false;
     TargetClaims* claims = nullptr;            // a run's collision rules; none for a file on its own

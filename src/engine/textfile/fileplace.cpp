@@ -26,8 +26,12 @@ FileIdentity identityFromStat(const struct stat& st)
     id.inode = st.st_ino;
     id.size = st.st_size;
     id.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     id.links = st.st_nlink;
     id.regular = S_ISREG(st.st_mode);
+    id.owner = st.st_uid;
+    id.group = st.st_gid;
+    id.mode = st.st_mode & 07777;
     return id;
 }
 
@@ -95,6 +99,19 @@ FileIdentity identityOfHandle(int fd)
     if (::fstat(fd, &st) != 0)
         return {};
     return identityFromStat(st);
+}
+
+FileIdentity identityAt(int folder, const QByteArray& name)
+{
+    struct stat st;
+    if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    return identityFromStat(st);
+}
+
+FileIdentity FilePlace::folderIdentity() const
+{
+    return identityOfHandle(folder.get());
 }
 
 FileIdentity FilePlace::identity() const
@@ -165,6 +182,16 @@ FilePlace locateFile(const QString& path)
 #else
 
 FileIdentity identityOfHandle(int)
+{
+    return {};
+}
+
+FileIdentity identityAt(int, const QByteArray&)
+{
+    return {};
+}
+
+FileIdentity FilePlace::folderIdentity() const
 {
     return {};
 }

@@ -10,15 +10,20 @@
 #include <QString>
 #include <QtGlobal>
 
-// A file's device and inode and, for telling a change, its size and time.
+// A file's device and inode and, for telling a change, its size and times;
+// who owns it and its permission bits, for putting an old file back as it was.
 struct FileIdentity {
     bool exists = false;
     quint64 device = 0;
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modified = 0; // nanoseconds
+    qint64 changed = 0;  // nanoseconds: also moves with owner, bits, links and attributes
     quint64 links = 0;
     bool regular = false;
+    quint32 owner = 0;
+    quint32 group = 0;
+    quint32 mode = 0; // permission bits
 
     bool sameFile(const FileIdentity& other) const
     {
@@ -28,6 +33,13 @@ struct FileIdentity {
     bool sameState(const FileIdentity& other) const
     {
         return sameFile(other) && size == other.size && modified == other.modified;
+    }
+    // The same file, not written nor touched in any other way since: also
+    // its owner, bits, links and attributes are as they were. A stricter test
+    // than sameState(), for files this program did not just write itself.
+    bool untouchedSince(const FileIdentity& other) const
+    {
+        return sameState(other) && changed == other.changed;
     }
     // "device:inode", the key of the run's collision rules; empty when missing.
     QString key() const;
@@ -67,6 +79,8 @@ struct FilePlace {
     FileIdentity identity() const;
     // The folder's key and the name: a key for a file that does not exist yet.
     QString placeKey() const;
+    // What the folder is, to tell it from a folder put in its place later.
+    FileIdentity folderIdentity() const;
 };
 
 // Follows the path to the file it names, which need not exist. Throws Failure
@@ -75,6 +89,9 @@ FilePlace locateFile(const QString& path);
 
 // What an open file is now.
 FileIdentity identityOfHandle(int fd);
+// What a name in an open folder is now, links not followed; exists is false
+// when there is no such name.
+FileIdentity identityAt(int folder, const QByteArray& name);
 
 // "<path>: <system's text>".
 [[noreturn]] void throwFileError(const QString& path, int errnoValue);

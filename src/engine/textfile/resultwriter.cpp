@@ -1,19 +1,21 @@
 #include "engine/textfile/resultwriter.h"
 
 #include "base/failure.h"
+#include "engine/textfile/fileattributes.h"
+#include "engine/textfile/filecopy.h"
+#include "engine/textfile/oldfilekeeper.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/sparetemporaries.h"
+#include "engine/textfile/temporaryname.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
@@ -28,23 +30,6 @@ namespace {
 // Output is gathered into blocks of this size before it goes to the file.
 constexpr qsizetype blockSize = 1 << 20;
 constexpr qsizetype directWriteSize = 1 << 16;
-// The temporary file's name holds at most this much of the target's name, so
-// that a target whose name is as long as names may be still gets one.
-constexpr qsizetype temporaryNameChars = 64;
-// What tells a temporary file of ours, for instance one left by a hard kill.
-const QString temporaryMarker = QStringLiteral(".tallowmere-tmp-");
-
-QByteArray temporaryName(const QString& targetName)
-{
-    QString name = targetName;
-    if (name.size() > temporaryNameChars)
-        name.truncate(name.at(temporaryNameChars - 1).isHighSurrogate() ? temporaryNameChars - 1 : temporaryNameChars);
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString tail;
-    for (int i = 0; i < 6; ++i)
-        tail += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
-    return QFile::encodeName(QLatin1Char('.') + name + temporaryMarker + tail);
-}
 
 // A write cut short sets no error of its own: the disk is full.
 qint64 writeSome(int fd, const char* data, qsizetype size)
@@ -58,34 +43,6 @@ qint64 writeSome(int fd, const char* data, qsizetype size)
         errno = ENOSPC;
     return written;
 }
-
-#ifdef Q_OS_UNIX
-// Every extended attribute, ACLs included (they are system.posix_acl_*).
-// False when one of them could not be read or set.
-bool copyExtendedAttributes(int from, int to)
-{
-    ssize_t size = ::flistxattr(from, nullptr, 0);
-    if (size < 0)
-        return errno == ENOTSUP;
-    QByteArray names(size, '\0');
-    size = ::flistxattr(from, names.data(), size_t(names.size()));
-    if (size < 0)
-        return false;
-    names.truncate(size);
-    for (const QByteArray& name : names.split('\0')) {
-        if (name.isEmpty())
-            continue;
-        const ssize_t valueSize = ::fgetxattr(from, name.constData(), nullptr, 0);
-        if (valueSize < 0)
-            return false;
-        QByteArray value(valueSize, '\0');
-        const ssize_t got = ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
-        if (got < 0 || ::fsetxattr(to, name.constData(), value.constData(), size_t(got), 0) != 0)
-            return false;
-    }
-    return true;
-}
-#endif
 
 } // namespace
 
@@ -169,16 +126,15 @@ void ResultWriter::createTemporary(SpareTemporaries* spares)
 #else
     Q_UNUSED(spares);
 #endif
+#ifdef Q_OS_UNIX
+    m_temporary = createTemporaryIn(m_place.folder.get(), QFileInfo(m_place.path).fileName(), m_place.path,
+                                    m_temporaryName);
+#else
     // A few names: another writer may just have taken one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temporaryName = temporaryName(QFileInfo(m_place.path).fileName());
-#ifdef Q_OS_UNIX
-        const int fd = ::openat(m_place.folder.get(), m_temporaryName.constData(),
-                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-#else
         const int fd = ::_wopen(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporaryPath()).utf16()),
                                 _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#endif
         if (fd >= 0) {
             m_temporary = FileHandle(fd);
             return;
@@ -189,9 +145,9 @@ void ResultWriter::createTemporary(SpareTemporaries* spares)
             throwFileError(m_place.path, error);
         }
     }
-    const QByteArray name = m_temporaryName;
     m_temporaryName.clear();
-    throwFileError(QFile::decodeName(name), EEXIST);
+    throwFileError(m_place.path, EEXIST);
+#endif
 }
 
 // The result gets what belongs to the file it replaces: owner, group,
@@ -203,25 +159,17 @@ void ResultWriter::keepAttributes()
 {
 #ifdef Q_OS_UNIX
     const int temporary = m_temporary.get();
-    struct stat existing;
-    if (::fstatat(m_place.folder.get(), m_place.name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
+    const FileIdentity existing = m_place.identity();
+    if (!existing.exists) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         (void)::fchmod(temporary, 0666 & ~mask);
         return;
     }
-    bool kept = existing.st_nlink == 1;
-    // Owner first, as a change of owner may clear set-ID bits.
-    if (::fchown(temporary, existing.st_uid, existing.st_gid) != 0)
-        kept = false;
-    // The bits as they are: Qt's permission flags would fold the running
-    // user's own rights into the owner's.
-    (void)::fchmod(temporary, existing.st_mode & 07777);
     const FileHandle original(::openat(m_place.folder.get(), m_place.name.constData(),
                                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!original.isOpen() || !copyExtendedAttributes(original.get(), temporary))
-        kept = false;
-    m_copyOver = !kept;
+    const bool kept = giveAttributes(temporary, existing, original.get()).isEmpty() && original.isOpen();
+    m_copyOver = !kept || existing.links != 1;
 #else
     if (m_expected.exists)
         QFile::setPermissions(temporaryPath(), QFileInfo(m_place.path).permissions());
@@ -302,20 +250,33 @@ void ResultWriter::commitSteps()
         syncData();
     if (m_syncError != 0)
         throwFileError(m_place.path, m_syncError);
-    if (m_keepOld) {
-        // A result that waited for its group may find its file changed: then
-        // no way back is kept for a file this run does not replace.
+    keepOld();
+    try {
+        if (m_beforeReplace)
+            m_beforeReplace();
         checkTargetUnchanged();
-        m_keepOld(m_place.path, temporaryPath(), m_copyOver);
+        if (m_copyOver)
+            copyOver();
+        else
+            renameOver();
+    } catch (...) {
+        if (m_keeper && !m_keepTemporary)
+            m_keeper->notReplaced(m_ticket);
+        throw;
     }
-    if (m_beforeReplace)
-        m_beforeReplace();
-    checkTargetUnchanged();
-    if (m_copyOver)
-        copyOver();
-    else
-        renameOver();
+    if (m_keeper)
+        m_keeper->replaced(m_ticket, m_resultIdentity);
     m_done = true;
+}
+
+void ResultWriter::keepOld()
+{
+    if (!m_keeper)
+        return;
+    // A result that waited for its group may find its file changed: then
+    // no way back is kept for a file this run does not replace.
+    checkTargetUnchanged();
+    m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
 }
 
 void ResultWriter::finish()
@@ -375,6 +336,8 @@ void ResultWriter::renameOver()
         result = ::renameat(folder, m_temporaryName.constData(), folder, m_place.name.constData());
     if (result != 0)
         throwFileError(m_place.path, errno);
+    // What the file is now that it has its name: the rename moved its change time.
+    m_resultIdentity = identityOfHandle(m_temporary.get());
     m_temporary.reset();
 #else
     m_temporary.reset();
@@ -399,32 +362,22 @@ void ResultWriter::copyOver()
         throwFileError(m_place.path, errno);
     if (!identityOfHandle(target.get()).sameState(m_expected))
         throwChangedDuringRun(m_place.path);
-    const int reserved = ::posix_fallocate(target.get(), 0, qMax<qint64>(m_written, 1));
-    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+    if (const int reserved = reserveSpace(target.get(), m_written))
         throwFileError(m_place.path, reserved);
 
     m_keepTemporary = true;
-    auto fail = [this](int error) {
+    if (m_keeper)
+        m_keeper->copyOverBegins(m_ticket, m_temporaryName, identityOfHandle(m_temporary.get()));
+    int error = copyFileData(m_temporary.get(), target.get(), m_written, m_copyProgress);
+    if (error == 0 && ::fsync(target.get()) != 0)
+        error = errno;
+    if (error != 0) {
         throwFileFailure(m_place.path, systemErrorText(error) + QStringLiteral("; the whole result is kept in ")
-                                           + temporaryPath());
-    };
-    QByteArray block(blockSize, Qt::Uninitialized);
-    for (qint64 offset = 0; offset < m_written;) {
-        const ssize_t got = ::pread(m_temporary.get(), block.data(), size_t(qMin<qint64>(blockSize, m_written - offset)), offset);
-        if (got <= 0)
-            fail(got < 0 ? errno : EIO);
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::pwrite(target.get(), block.constData() + done, size_t(got - done), offset + done);
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                fail(put < 0 ? errno : ENOSPC);
-            done += put;
-        }
-        offset += got;
+                             + temporaryPath());
     }
-    if (::ftruncate(target.get(), m_written) != 0 || ::fsync(target.get()) != 0)
-        fail(errno);
+    m_resultIdentity = identityOfHandle(target.get());
+    if (m_keeper)
+        m_keeper->copyOverEnded(m_ticket);
     m_resultKey = m_expected.key();
     m_keepTemporary = false;
     m_temporary.reset();

@@ -13,6 +13,7 @@
 #include <QString>
 #include <functional>
 
+class OldFileKeeper;
 class SourceFile;
 class SpareTemporaries;
 
@@ -47,11 +48,12 @@ public:
     QString replacedKey() const { return m_copyOver ? QString() : m_expected.key(); }
     // Runs in commit() just before the target is replaced (tests race it).
     void setBeforeReplace(std::function<void()> hook) { m_beforeReplace = std::move(hook); }
-    // Runs in commit() once the result is complete, before the check and the
-    // replacement, with the target, the finished result and whether the
-    // target file itself will be overwritten; when it throws, the target stays.
-    using KeepOld = std::function<void(const QString& target, const QString& result, bool overwritesTarget)>;
-    void setKeepOld(KeepOld keep) { m_keepOld = std::move(keep); }
+    // Told in commit() once the result is complete, before the check and the
+    // replacement; when its keep() throws, the target stays. Not owned.
+    void setKeeper(OldFileKeeper* keeper) { m_keeper = keeper; }
+    // Told the bytes copied so far during a copy over the file itself (tests
+    // stop the program there).
+    void setCopyProgress(std::function<void(qint64)> progress) { m_copyProgress = std::move(progress); }
 
     // Bytes already in the target's encoding. Throws Failure.
     void write(const char* data, qsizetype size);
@@ -87,6 +89,7 @@ private:
     void flush();
     void writeFully(const char* data, qsizetype size);
     void checkTargetUnchanged() const;
+    void keepOld();
     void renameOver();
     void copyOver();
     QString temporaryPath() const;
@@ -108,5 +111,8 @@ private:
     QByteArray m_buffer;
     QString m_resultKey;
     std::function<void()> m_beforeReplace;
-    KeepOld m_keepOld;
+    OldFileKeeper* m_keeper = nullptr;
+    FileIdentity m_resultIdentity;
+    qint64 m_ticket = -1;
+    std::function<void(qint64)> m_copyProgress;
 };

@@ -1,6 +1,7 @@
 #include "engine/textfile/sparetemporaries.h"
 
-#include <QRandomGenerator>
+#include "engine/textfile/temporaryname.h"
+
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -9,19 +10,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-// The marker that tells a temporary file of ours, as the result writer's own.
-QByteArray spareName()
-{
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name(".tallowmere-tmp-");
-    for (int i = 0; i < 8; ++i)
-        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-    return name;
-}
-
-} // namespace
 
 SpareTemporaries::SpareTemporaries(int ahead) : m_ahead(size_t(qMax(1, ahead)))
 {
@@ -105,7 +93,7 @@ void SpareTemporaries::work()
         FileHandle made;
         QByteArray name;
         for (int attempt = 0; attempt < 10 && folder >= 0 && !made.isOpen(); ++attempt) {
-            name = spareName();
+            name = temporaryName(QString());
             made = FileHandle(::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                        0600));
             if (!made.isOpen() && errno != EEXIST)

@@ -37,7 +37,19 @@ class TestUndoStore : public QObject, BatchRunFixture {
         run->PushButton12_Click();
         QCOMPARE(prompts.messageTexts().last(), QString("Done."));
     }
-    void noLinks() { run->undoStore().makeLink = [](const QString&, const QString&) { return false; }; }
+    void noLinks() { run->undoStore().setLinking(false); }
+    // The old files kept in every run's undo folder.
+    QStringList keptFiles() const
+    {
+        QStringList files;
+        const QDir undo(state->filePath("undo"));
+        for (const QString& runFolder : undo.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            for (const QString& name : QDir(undo.filePath(runFolder)).entryList(QDir::Files | QDir::Hidden))
+                if (name != "record")
+                    files << runFolder + "/" + name;
+        }
+        return files;
+    }
     // Rows alternating between the folder and a subfolder, each file "a".
     QStringList addFilesInTwoFolders(int count)
     {
@@ -113,8 +125,8 @@ private slots:
             QCOMPARE(statOf(a).st_ino, before.st_ino);
         }
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
-        // The data is gone with a successful undo.
-        QVERIFY(!undoFolder.exists());
+        // The old files are gone with a successful undo.
+        QCOMPARE(keptFiles(), QStringList());
         prompts.answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().last(), QString("There is no run to undo."));

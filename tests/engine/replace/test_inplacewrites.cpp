@@ -6,6 +6,7 @@
 #include "engine/replace/targetclaims.h"
 #include "support/chunkcompare.h"
 #include "support/enginetestfiles.h"
+#include "support/recordingkeeper.h"
 #include "support/scriptedprompts.h"
 
 #include <QDir>
@@ -182,13 +183,10 @@ private slots:
         QList<QPair<qsizetype, QString>> failedTags;
         CommitQueue queue([&](qsizetype tag, const QString& reason) { failedTags.append({tag, reason}); });
         harness.context.commits = &queue;
-        QStringList kept;
-        QStringList replaced;
-        harness.context.keepBeforeReplace = [&](const QString& target, const QString& result, bool) {
-            QVERIFY(QFileInfo::exists(result));
-            kept << target;
-        };
-        harness.context.afterReplace = [&](const QString& target) { replaced << target; };
+        RecordingKeeper keeper;
+        const QStringList& kept = keeper.kept;
+        const QStringList& replaced = keeper.replacedTargets;
+        harness.context.keeper = &keeper;
         QStringList files;
         for (int i = 0; i < 5; ++i) {
             files << path(QString("f%1.csv").arg(i));

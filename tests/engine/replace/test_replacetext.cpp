@@ -2,6 +2,7 @@
 // and every failure reported once with the target left as it was.
 #include "support/chunkcompare.h"
 #include "support/enginetestfiles.h"
+#include "support/recordingkeeper.h"
 #include "engine/replace/replacetext.h"
 #include "support/scriptedprompts.h"
 #include "support/specialfiles.h"
@@ -553,27 +554,28 @@ private slots:
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
     }
 
-    // The hook runs after the whole result is written, before it takes the
-    // target's place; a hook that throws leaves the target as it was.
-    void keepBeforeReplaceSeesFinishedResultAndCanKeepTargetUnchanged()
+    // The keeper is told after the whole result is written, before it takes
+    // the target's place; a keeper that throws leaves the target as it was.
+    void keeperSeesFinishedResultAndCanKeepTargetUnchanged()
     {
         writeBytes(path("a.csv"), "a");
         Harness harness;
         QString seenTarget;
         QByteArray seenResult;
-        harness.context.keepBeforeReplace = [&](const QString& target, const QString& result, bool overwrites) {
-            QVERIFY(!overwrites);
+        RecordingKeeper keeper;
+        keeper.onKeep = [&](const QString& target, const QByteArray& result) {
             seenTarget = target;
-            seenResult = readBytes(result);
+            seenResult = result;
             QCOMPARE(readBytes(target), QByteArray("a"));
         };
+        harness.context.keeper = &keeper;
         QCOMPARE(ReplaceTextInFile(path("a.csv"), "a", "b", harness.context).kind, FileOutcome::Changed);
+        QCOMPARE(keeper.copiedOver, QList<bool>{false});
+        QCOMPARE(keeper.replacedTargets, QStringList{seenTarget});
         QCOMPARE(QFileInfo(seenTarget).canonicalFilePath(), QFileInfo(path("a.csv")).canonicalFilePath());
         QCOMPARE(seenResult, QByteArray("b"));
 
-        harness.context.keepBeforeReplace = [](const QString&, const QString&, bool) {
-            throw Failure("No space left");
-        };
+        keeper.onKeep = [](const QString&, const QByteArray&) { throw Failure("No space left"); };
         harness.prompts.answerMessage();
         const FileOutcome failed = ReplaceTextInFile(path("a.csv"), "b", "c", harness.context);
         QCOMPARE(failed.kind, FileOutcome::Failed);

@@ -1,0 +1,30 @@
+// What a result writer tells the keeper of the way back (the undo) as it puts
+// a result in a file's place, through the handles it holds. Every call but
+// keep() must not throw.
+#pragma once
+
+#include "engine/textfile/fileplace.h"
+
+#include <QByteArray>
+
+class OldFileKeeper {
+public:
+    virtual ~OldFileKeeper() = default;
+
+    // Just before the result takes the target's place: keeps the file found
+    // there (`found`; none when it does not exist) and returns a ticket for
+    // the calls below. `copyOver`: the target file itself will be overwritten,
+    // so the old bytes must be copied, not linked. `result` is the finished,
+    // synced result. Throws Failure: then the target stays as it is.
+    virtual qint64 keep(const FilePlace& target, const FileIdentity& found, int result, bool copyOver) = 0;
+    // Copy-over only: the first byte of the target is about to change, the
+    // whole result being in `temporaryName` beside it; and then the target is
+    // whole again and synced. A copy that failed between the two leaves the
+    // target torn: it is never ended, so that it can be finished later.
+    virtual void copyOverBegins(qint64 ticket, const QByteArray& temporaryName, const FileIdentity& temporary) = 0;
+    virtual void copyOverEnded(qint64 ticket) = 0;
+    // The result is in place: the file the target's name gives now.
+    virtual void replaced(qint64 ticket, const FileIdentity& result) = 0;
+    // The result did not take the place: the target is as it was.
+    virtual void notReplaced(qint64 ticket) = 0;
+};
