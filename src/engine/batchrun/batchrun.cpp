@@ -35,7 +35,8 @@ QString undoLine(const UndoOutcome& outcome)
         return QStringLiteral("not touched, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target)
             + (outcome.keptAs.isEmpty() ? QString() : keptAsText(outcome.keptAs));
     case UndoOutcome::Failed:
-        return QStringLiteral("failed, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target);
+        return QStringLiteral("failed, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target)
+            + (outcome.keptAs.isEmpty() ? QString() : keptAsText(outcome.keptAs));
     }
     return {};
 }
@@ -192,7 +193,7 @@ void BatchRun::run(GuardedProcedure& proc)
 
     QStringList closing;
     try {
-        const QString report = writeRunReport(m_options.stateFolder + QStringLiteral("/runs"), m_report,
+        const QString report = writeRunReport(m_options.stateFolder, m_report,
                                               QDateTime::currentDateTime());
         closing.append(QStringLiteral("This report is saved as ") + plainPath(report));
     } catch (const Failure& failure) {

@@ -1,10 +1,12 @@
 #include "engine/batchrun/runreport.h"
 
 #include "base/failure.h"
+#include "engine/textfile/privatefolder.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QSaveFile>
+#include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -23,6 +25,9 @@ QString kindWord(FileOutcome::Kind kind, bool countOnly)
 QByteArray csvField(const QString& text)
 {
     QByteArray bytes = text.toUtf8();
+    // A spreadsheet would run such a field as a formula: it is kept as text.
+    if (!bytes.isEmpty() && QByteArrayView("=+-@\t\r").contains(bytes.front()))
+        bytes.prepend('\'');
     if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
         bytes.replace("\"", "\"\"");
         bytes = '"' + bytes + '"';
@@ -110,23 +115,28 @@ QByteArray csvText(const RunReport& report)
     return csv;
 }
 
-QString writeRunReport(const QString& folder, const RunReport& report, const QDateTime& when, int keep)
+QString writeRunReport(const QString& stateFolder, const RunReport& report, const QDateTime& when, int keep)
 {
-    if (!QDir().mkpath(folder))
-        throw Failure(QStringLiteral("Could not create the folder %1").arg(QDir::toNativeSeparators(folder)));
+    const QString folderPath = stateFolder + QStringLiteral("/runs");
+    const FileHandle state = openPrivateFolder(stateFolder);
+    const FileHandle folder = openPrivateSubfolder(state.get(), "runs", folderPath);
     const QString stem = reportPrefix + when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
         + (report.countOnly ? QStringLiteral("-count") : QString());
-    QString path = folder + QLatin1Char('/') + stem + reportSuffix;
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder + QLatin1Char('/') + stem + QLatin1Char('-') + QString::number(n) + reportSuffix;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csvText(report)) < 0 || !file.commit())
-        throw Failure(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    QString name = stem + reportSuffix;
+    for (int n = 2; identityAt(folder.get(), QFile::encodeName(name)).exists; ++n)
+        name = stem + QLatin1Char('-') + QString::number(n) + reportSuffix;
+    const QString path = QDir::toNativeSeparators(folderPath + QLatin1Char('/') + name);
+    writePrivateFile(folder.get(), QFile::encodeName(name), csvText(report), path);
 
     // Newest first; older reports than the newest `keep` go.
-    const QFileInfoList reports = QDir(folder).entryInfoList({reportPrefix + QStringLiteral("*") + reportSuffix},
-                                                             QDir::Files, QDir::Time);
+    QList<QPair<qint64, QByteArray>> reports;
+    for (const QByteArray& entry : folderEntries(folder.get())) {
+        const FileIdentity id = identityAt(folder.get(), entry);
+        if (id.regular && entry.startsWith(reportPrefix.toLatin1()) && entry.endsWith(reportSuffix.toLatin1()))
+            reports.append({id.modified, entry});
+    }
+    std::sort(reports.begin(), reports.end(), [](const auto& a, const auto& b) { return a > b; });
     for (qsizetype i = keep; i < reports.size(); ++i)
-        QFile::remove(reports[i].filePath());
+        removeTree(folder.get(), reports[i].second);
     return path;
 }

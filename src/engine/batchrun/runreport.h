@@ -29,13 +29,16 @@ QString summaryLine(const RunReport& report);
 QString rowLine(const RunRow& row, bool countOnly);
 // The box's details: the summary, one line per row, then `closing` lines.
 QString detailsText(const RunReport& report, const QStringList& closing);
-// path,outcome,replacements,reason with one header row; fields quoted as CSV needs.
+// path,outcome,replacements,reason with one header row; fields quoted as CSV
+// needs, and a field that a spreadsheet would take for a formula (beginning
+// with =, +, -, @, tab or carriage return) begun with an apostrophe.
 QByteArray csvText(const RunReport& report);
 
-// Writes the CSV into `folder` (created when missing) under a name made of
-// the time, removes all but the newest `keep` reports and returns the path.
-// Throws Failure.
-QString writeRunReport(const QString& folder, const RunReport& report, const QDateTime& when, int keep = 20);
+// Writes the CSV into "runs" in the private state folder (created when
+// missing; 0700, the report 0600) under a name made of the time, removes all
+// but the newest `keep` reports and returns the path. Throws Failure naming
+// the path once.
+QString writeRunReport(const QString& stateFolder, const RunReport& report, const QDateTime& when, int keep = 20);
 
 // 1283 as "1,283".
 QString groupedNumber(qint64 n);

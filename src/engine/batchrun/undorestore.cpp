@@ -76,12 +76,12 @@ QList<UndoOutcome> UndoRun::undo(const NewerRestores& newer)
         } catch (const Failure& failure) {
             outcome = failed(entry, failure.description());
         }
+        // The old file stays with this run's data, for the user to take.
+        if (outcome.kind != UndoOutcome::Restored && outcome.kind != UndoOutcome::Removed && !entry.kept.isEmpty())
+            outcome.keptAs = keptPath(entry);
         if (outcome.kind == UndoOutcome::Failed) {
             allDone = false;
         } else if (outcome.kind == UndoOutcome::ChangedSince) {
-            // The old file stays with this run's data, for the user to take.
-            if (!entry.kept.isEmpty())
-                outcome.keptAs = keptPath(entry);
             try {
                 append(undoneLine(entry.index, UndoEntry::LeftAlone, {}));
             } catch (const Failure&) {
@@ -226,10 +226,12 @@ UndoOutcome UndoRun::copyBack(const UndoEntry& entry, const FilePlace& place, co
     const FileHandle kept(::openat(m_folder.get(), entry.kept.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!kept.isOpen())
         throwFileError(keptPath(entry), errno);
-    if (const int reserved = reserveSpace(target.get(), entry.keptFile.size))
-        throwFileError(entry.target, reserved);
+    // Even a reservation that fails may move the file's times: from here on
+    // the file counts as ours to finish, by the next undo or the next start.
     if (!entry.journalOpen)
         append(journalLine(entry.index, 'u', {}, entry.keptFile), true);
+    if (const int reserved = reserveSpace(target.get(), entry.keptFile.size))
+        throwFileError(entry.target, reserved);
     int error = copyFileData(kept.get(), target.get(), entry.keptFile.size, m_copyProgress);
     if (error == 0) {
         setModified(target.get(), entry.original);
@@ -238,7 +240,8 @@ UndoOutcome UndoRun::copyBack(const UndoEntry& entry, const FilePlace& place, co
     }
     if (error != 0) {
         // Torn: the journal entry stays, and the kept copy with it.
-        throwFileFailure(entry.target, systemErrorText(error) + keptAsText(keptPath(entry)));
+        throwFileFailure(entry.target, systemErrorText(error)
+                             + QStringLiteral("; it is incomplete until the undo is done again"));
     }
     append(undoneLine(entry.index, UndoEntry::Restored, identityOfHandle(target.get())));
     append(journalEndLine(entry.index), true);

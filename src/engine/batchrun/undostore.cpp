@@ -205,6 +205,7 @@ QList<UndoOutcome> UndoStore::undoCandidate()
 {
     if (!m_chosen)
         return {};
+    m_chosen->setCopyProgress(m_copyProgress);
     const QList<UndoOutcome> outcomes = m_chosen->undo(restoresNewerThan(m_chosen->name()));
     m_chosen = nullptr;
     m_candidate.reset();

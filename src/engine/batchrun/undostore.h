@@ -38,6 +38,8 @@ public:
     bool end();
     // Old files may be kept as hard links (tests refuse them to take the copy path).
     void setLinking(bool allowed) { m_linking = allowed; }
+    // Tests stop the program in the middle of an undo's copy.
+    void setCopyProgress(std::function<void(qint64)> progress) { m_copyProgress = std::move(progress); }
 
     // What Ctrl+Z would undo: the newest run of this window that is not
     // undone, else the newest finished run that no running program holds.
@@ -74,6 +76,7 @@ private:
     FileHandle m_stateFolder;
     FileHandle m_undoFolder;
     bool m_linking = true;
+    std::function<void(qint64)> m_copyProgress;
     std::vector<std::unique_ptr<UndoRun>> m_own; // this window's runs, oldest first
     std::unique_ptr<UndoRun> m_current;
     std::unique_ptr<UndoRun> m_candidate;       // another window's run, taken for an undo

@@ -336,6 +336,8 @@ private:
             sink->writer().setBeforeReplace([target = *m_target, hook = m_context.beforeReplace] { hook(target); });
         }
         sink->writer().setKeeper(m_context.keeper);
+        if (m_context.copyProgress)
+            sink->writer().setCopyProgress(m_context.copyProgress);
         return sink;
     }
 

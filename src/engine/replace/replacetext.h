@@ -56,6 +56,9 @@ struct EngineContext {
     // source is open, and just before a result replaces its target.
     std::function<void(const QString&)> afterSourceOpen;
     std::function<void(const QString&)> beforeReplace;
+    // For tests that stop the program in the middle of a copy over a file
+    // itself: the bytes copied so far.
+    std::function<void(qint64)> copyProgress;
     // Opens a source's bytes; empty for the file itself. Throws Failure.
     std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
 };
