@@ -113,8 +113,8 @@ QString UndoRun::finishRestoreByRename(const UndoEntry& entry)
         if (temporary.sameFile(entry.journalTemporaryFile)) {
             (void)::unlinkat(place.folder.get(), entry.journalTemporary.constData(), 0);
         } else if (place.identity().sameFile(entry.journalTemporaryFile)) {
-            append(undoneLine(entry.index, UndoEntry::Restored, place.identity()));
             dropKept(entry);
+            append(undoneLine(entry.index, UndoEntry::Restored, place.identity()));
             line = restoredLine(entry.target, QStringLiteral("it has been restored."));
         }
     }

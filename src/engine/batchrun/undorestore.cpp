@@ -205,9 +205,11 @@ UndoOutcome UndoRun::restoreByRename(const UndoEntry& entry, const FilePlace& pl
     }
     const FileHandle folderToSync(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     (void)::fsync(folderToSync.get());
+    // The kept link goes first: its removal moves the file's change time,
+    // and a later undo of the run before compares with what is recorded here.
+    dropKept(entry);
     append(undoneLine(entry.index, UndoEntry::Restored, identityOfHandle(file.get())));
     append(journalEndLine(entry.index), true);
-    dropKept(entry);
     return {entry.target, UndoOutcome::Restored, attributesText(missing)};
 }
 

@@ -108,6 +108,33 @@ private slots:
                      + path("comma, \"\"quoted\"\".csv").toUtf8() + "\",unchanged,0,\r\n");
     }
 
+    // A spreadsheet runs a field beginning with =, +, -, @, tab or CR as a
+    // formula: the report begins it with an apostrophe. Only the user reads it.
+    void csvFieldsThatASpreadsheetWouldRunAreKeptAsTextInAPrivateFile()
+    {
+        RunReport report;
+        for (const char* start : {"=", "+", "-", "@", "\t", "\r"})
+            report.rows.append(RunRow{QString(start) + "1+1", {FileOutcome::Failed, 0, QString(start) + "cmd"}});
+        report.rows.append(RunRow{"/data/a=b.csv", {}});
+        const QList<QByteArray> lines = csvText(report).split('\n');
+        QCOMPARE(lines[1], QByteArray("'=1+1,failed,0,'=cmd\r"));
+        QCOMPARE(lines[4], QByteArray("'@1+1,failed,0,'@cmd\r"));
+        QCOMPARE(lines[5], QByteArray("'\t1+1,failed,0,'\tcmd\r"));
+        QCOMPARE(lines[6], QByteArray("\"'\r1+1\",failed,0,\"'\rcmd\"\r"));
+        QCOMPARE(lines[7], QByteArray("/data/a=b.csv,not reached,0,\r"));
+#if defined(Q_OS_UNIX)
+        ::chmod(QFile::encodeName(state->path()).constData(), 0755);
+        const QString written = writeRunReport(state->path(), report, QDateTime::currentDateTime());
+        struct stat info {};
+        ::stat(QFile::encodeName(written).constData(), &info);
+        QCOMPARE(int(info.st_mode & 0777), 0600);
+        ::stat(QFile::encodeName(state->filePath("runs")).constData(), &info);
+        QCOMPARE(int(info.st_mode & 0777), 0700);
+        ::stat(QFile::encodeName(state->path()).constData(), &info);
+        QCOMPARE(int(info.st_mode & 0777), 0700);
+#endif
+    }
+
     void onlyTheLastTwentyReportsAreKept()
     {
         window.tab = 1;
