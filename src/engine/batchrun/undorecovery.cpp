@@ -153,4 +153,16 @@ QStringList UndoRun::recover()
     return {};
 }
 
+QString UndoRun::finishForward(const UndoEntry&)
+{
+    return {};
+}
+
+QString UndoRun::finishRestoreByRename(const UndoEntry&)
+{
+    return {};
+}
+
+void UndoRun::settleUnfinished(const UndoEntry&) {}
+
 #endif

@@ -258,4 +258,14 @@ UndoOutcome UndoRun::restore(const UndoEntry& entry, const NewerRestores&, bool)
     return failed(entry, QStringLiteral("undo is not available on this system"));
 }
 
+UndoOutcome UndoRun::restoreByRename(const UndoEntry& entry, const FilePlace&, const FileIdentity&)
+{
+    return failed(entry, QStringLiteral("undo is not available on this system"));
+}
+
+UndoOutcome UndoRun::copyBack(const UndoEntry& entry, const FilePlace&, const FileIdentity&)
+{
+    return failed(entry, QStringLiteral("undo is not available on this system"));
+}
+
 #endif

@@ -284,6 +284,8 @@ bool UndoRun::keptIsIntact(const UndoEntry& entry) const
 
 #else
 
+// The way back needs folder handles and file locks: elsewhere a run goes
+// without one, and says so.
 std::unique_ptr<UndoRun> UndoRun::create(int, const QString&)
 {
     throw Failure(QStringLiteral("undo is not available on this system"));
@@ -297,6 +299,35 @@ std::unique_ptr<UndoRun> UndoRun::claim(int, const QByteArray&, const QString&)
 UndoRecord UndoRun::peek(int, const QByteArray&)
 {
     return {};
+}
+
+UndoRecord UndoRun::record() const
+{
+    return {};
+}
+
+void UndoRun::append(const QByteArray&, bool) {}
+void UndoRun::finish() {}
+
+bool UndoRun::keptNothing() const
+{
+    return true;
+}
+
+qint64 UndoRun::keep(const FilePlace&, const FileIdentity&, int, bool)
+{
+    throw Failure(QStringLiteral("undo is not available on this system"));
+}
+
+void UndoRun::copyOverBegins(qint64, const QByteArray&, const FileIdentity&) {}
+void UndoRun::copyOverEnded(qint64) {}
+void UndoRun::replaced(qint64, const FileIdentity&) {}
+void UndoRun::notReplaced(qint64) {}
+void UndoRun::dropKept(const UndoEntry&) {}
+
+bool UndoRun::keptIsIntact(const UndoEntry&) const
+{
+    return false;
 }
 
 #endif

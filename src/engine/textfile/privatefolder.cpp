@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -219,11 +220,45 @@ QString folderPath(int folder, const QString& fallback)
 
 #else
 
+// Elsewhere the folders are reached by path: the user's own profile folder
+// is private there by the system's own rules.
 FileHandle openPrivateFolder(const QString& path)
 {
     if (!QDir().mkpath(path))
         throw Failure(QStringLiteral("Could not create the folder %1").arg(QDir::toNativeSeparators(path)));
     return {};
+}
+
+FileHandle openPrivateSubfolder(int, const QByteArray&, const QString& path)
+{
+    return openPrivateFolder(path);
+}
+
+bool isOwnEntry(int, const QByteArray&)
+{
+    return false;
+}
+
+QList<QByteArray> folderEntries(int)
+{
+    return {};
+}
+
+bool removeTree(int, const QByteArray&)
+{
+    return false;
+}
+
+void writePrivateFile(int, const QByteArray&, const QByteArray& bytes, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throwFileFailure(path, file.errorString());
+}
+
+QString folderPath(int, const QString& fallback)
+{
+    return fallback;
 }
 
 #endif
