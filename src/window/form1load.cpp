@@ -59,6 +59,7 @@ void Form1::Form_Load()
         proc.step(loadStep::loadHand, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
 
     proc.step(loadStep::homePageCall, [&] {
+        // Nobody asked for this page: a failure to open it is not told.
         if (m_environment.drawOneToHundred && m_environment.drawOneToHundred() == 7)
             m_prompts.openWithDesktop(AppInfo::homePage);
     });

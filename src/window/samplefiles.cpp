@@ -56,5 +56,5 @@ void LoadSampleFiles(FileListModel& list, WindowServices& services)
                                                 "them)?"),
                                  StyleYesNo)
         == Answer::Yes)
-        services.prompts.openWithDesktop(sampleFolder(services.programFolder));
+        services.prompts.openForUser(sampleFolder(services.programFolder));
 }

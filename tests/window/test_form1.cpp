@@ -217,6 +217,9 @@ private slots:
         f->prompts.expectDesktop();
         f->open();
         QCOMPARE(f->prompts.shown().last().text, QString("https://www.pellworth.example/"));
+        // Nobody asked for the page: that no program opens it is not told.
+        f->prompts.expectDesktop(false);
+        f->open();
     }
 
     void helpMessage()

@@ -102,6 +102,19 @@ private slots:
         QCOMPARE(GetSetting("Snapshot", ""), recorded);
     }
 
+    // Yes used to do nothing at all where no program opens folders.
+    void openingTheSampleFolderWithoutAProgramSaysSo()
+    {
+        QDir(f->programDir.path()).mkdir("Samples");
+        addSample("a.csv");
+        f->open();
+        f->prompts.answerMessage(Answer::Yes).expectDesktop(false).answerMessage();
+        f->form->PushButton8->click();
+        QCOMPARE(f->prompts.shown().last().text, "No program was found to open " + samples() + ".");
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 2);
+        QCOMPARE(rows(), QStringList{samples() + "a.csv"});
+    }
+
     void rowDifferingInCaseIsNotTheSample()
     {
         QDir(f->programDir.path()).mkdir("Samples");

@@ -129,7 +129,7 @@ void QtPrompts::prepareMessageBox(QMessageBox& box, const QString& text, int sty
         if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
             label->setOpenExternalLinks(false);
             label->setTextInteractionFlags(Qt::TextBrowserInteraction);
-            QObject::connect(label, &QLabel::linkActivated, &box, [this](const QString& link) { openWithDesktop(link); });
+            QObject::connect(label, &QLabel::linkActivated, &box, [this](const QString& link) { openForUser(link); });
         }
     } else {
         box.setTextFormat(Qt::PlainText);
@@ -223,8 +223,10 @@ QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFo
     return QDir::toNativeSeparators(folder);
 }
 
-void QtPrompts::showWithDesktop(const QString& pathOrUrl)
+bool QtPrompts::showWithDesktop(const QString& pathOrUrl)
 {
     const QUrl url = pathOrUrl.contains(QLatin1String("://")) ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
-    QDesktopServices::openUrl(url);
+    // False when no launcher could be started (no xdg-open or the like); what
+    // the launcher makes of the address later is not waited for.
+    return QDesktopServices::openUrl(url);
 }

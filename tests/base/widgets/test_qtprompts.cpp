@@ -97,7 +97,11 @@ public:
     QStringList opened;
 
 protected:
-    void showWithDesktop(const QString& pathOrUrl) override { opened.append(pathOrUrl); }
+    bool showWithDesktop(const QString& pathOrUrl) override
+    {
+        opened.append(pathOrUrl);
+        return true;
+    }
 };
 
 class TestQtPrompts : public QObject {
