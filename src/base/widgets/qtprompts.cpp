@@ -85,25 +85,38 @@ const QRegularExpression& webAddress()
     return address;
 }
 
-// The plain text as rich text with every web address as a link.
-QString textWithLinks(const QString& plain)
+// One line of plain text as rich text with every web address as a link.
+QString lineWithLinks(const QString& line)
 {
     QString html;
     qsizetype done = 0;
-    QRegularExpressionMatchIterator it = webAddress().globalMatch(plain);
+    QRegularExpressionMatchIterator it = webAddress().globalMatch(line);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
-        html += plain.mid(done, match.capturedStart() - done).toHtmlEscaped();
+        html += line.mid(done, match.capturedStart() - done).toHtmlEscaped();
         const QString address = match.captured().toHtmlEscaped();
-        // An address broken at a "/" reads as two: a word joiner after each keeps it on one line.
-        QString shown = address;
-        shown.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
-        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown);
+        html += QStringLiteral("<a href=\"%1\">%1</a>").arg(address);
         done = match.capturedEnd();
     }
-    html += plain.mid(done).toHtmlEscaped();
-    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + html + QStringLiteral("</p>");
+    return html + line.mid(done).toHtmlEscaped();
+}
+
+// The plain text as rich text, one paragraph a line, that reads back as the
+// same text. A line holding an address is not wrapped: an address broken at a
+// "/" reads as two.
+QString textWithLinks(const QString& plain)
+{
+    QString html;
+    for (const QString& line : plain.split(QLatin1Char('\n'))) {
+        if (line.isEmpty()) {
+            html += QStringLiteral("<p style=\"margin:0; -qt-paragraph-type:empty\"></p>");
+            continue;
+        }
+        const bool holdsAddress = line.contains(webAddress());
+        html += QStringLiteral("<p style=\"margin:0; white-space:%1\">%2</p>")
+                    .arg(holdsAddress ? QStringLiteral("pre") : QStringLiteral("pre-wrap"), lineWithLinks(line));
+    }
+    return html;
 }
 
 // Title bars often show their caption in bold; measure it so, to be safe.
