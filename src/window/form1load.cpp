@@ -64,10 +64,7 @@ void Form1::Form_Load()
             m_prompts.openWithDesktop(AppInfo::homePage);
     });
 
-    proc.step(loadStep::recordSamples, [&] {
-        if (SampleRecordingNeeded(folder, m_services.yield))
-            m_samples->recordSampleFiles();
-    });
+    proc.step(loadStep::recordSamples, [&] { m_samples->recordSampleFilesWhenNeeded(); });
 
     // Caption, icon and application title: three statements on one line, so
     // a failure in one leaves the others done.
