@@ -81,7 +81,8 @@ QString QtPrompts::displayText(const QString& text)
 namespace {
 const QRegularExpression& webAddress()
 {
-    static const QRegularExpression address(QStringLiteral(R"(https?://[^\s"<>]+)"));
+    // A full stop or comma after an address ends the sentence, not the address.
+    static const QRegularExpression address(QStringLiteral(R"(https?://[^\s"<>]*[^\s"<>.,;:!?)])"));
     return address;
 }
 

@@ -209,6 +209,10 @@ private slots:
         QVERIFY(!label->openExternalLinks());
         emit label->linkActivated("https://example.org/contact/");
         QCOMPARE(prompts.opened, QStringList{"https://example.org/contact/"});
+
+        QMessageBox sentence;
+        prompts.prepareMessageBox(sentence, "No program was found to open https://example.org/a/b.", StyleOkOnly, "T");
+        QVERIFY(sentence.text().contains("<a href=\"https://example.org/a/b\">https://example.org/a/b</a>.</p>"));
     }
 
     void boxesOpenOverTheOpenModalDialog()
