@@ -48,7 +48,8 @@ void SetFilesCommands::PushButton2_Click()
             continue;
         proc.step(saveSetsStep::unsavableSet, [&] {
             m_services.prompts.message(unsavableSetMessage(finds[i], replaces.value(i), problem)
-                                       + QStringLiteral(" The sets were not saved."));
+                                       + QStringLiteral(" The sets were not saved: remove this set with \"Remove "
+                                                        "Selected Set\" to save the others."));
         });
         return;
     }

@@ -252,7 +252,7 @@ private slots:
         f->prompts.answerMessage();
         form.PushButton2->click();
         const QString refusal = f->prompts.shown().last().text;
-        QVERIFY2(refusal.contains(named) && refusal.endsWith("The sets were not saved."), qPrintable(refusal));
+        QVERIFY2(refusal.contains(named) && refusal.contains("The sets were not saved"), qPrintable(refusal));
         QCOMPARE(form.Combo1->count(), 2);
     }
 
