@@ -39,7 +39,7 @@ protected:
     QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
     QString showSaveFile(const FileDialogRequest&) override { return {}; }
     QString showBrowseFolder(const QString&, const QString&) override { return folder; }
-    void showWithDesktop(const QString&) override {}
+    bool showWithDesktop(const QString&) override { return false; }
 };
 
 void makeFiles(const QString& folder)

@@ -25,7 +25,7 @@ protected:
     QStringList showOpenFiles(const FileDialogRequest&) override { return {}; }
     QString showSaveFile(const FileDialogRequest&) override { return {}; }
     QString showBrowseFolder(const QString&, const QString&) override { return {}; }
-    void showWithDesktop(const QString&) override {}
+    bool showWithDesktop(const QString&) override { return false; }
 
 private:
     std::function<void(const QString& text)> m_onMessage;

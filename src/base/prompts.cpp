@@ -35,7 +35,13 @@ QString Prompts::browseFolder(const QString& title, const QString& startFolder)
     return showBrowseFolder(title, startFolder);
 }
 
-void Prompts::openWithDesktop(const QString& pathOrUrl)
+bool Prompts::openWithDesktop(const QString& pathOrUrl)
 {
-    showWithDesktop(pathOrUrl);
+    return showWithDesktop(pathOrUrl);
+}
+
+void Prompts::openForUser(const QString& pathOrUrl)
+{
+    if (!openWithDesktop(pathOrUrl))
+        message(QStringLiteral("No program was found to open ") + pathOrUrl + QStringLiteral("."));
 }

@@ -44,8 +44,11 @@ public:
     QString saveFile(const FileDialogRequest& request);
     // The chosen folder, or "" when cancelled.
     QString browseFolder(const QString& title, const QString& startFolder);
-    // Opens a folder path or a URL with the desktop's default handler; never waits.
-    void openWithDesktop(const QString& pathOrUrl);
+    // Opens a folder path or a URL with the desktop's default handler; never
+    // waits. False when no program could be started to open it.
+    bool openWithDesktop(const QString& pathOrUrl);
+    // The same for what the user asked to see: a failure is told in one message.
+    void openForUser(const QString& pathOrUrl);
 
 protected:
     virtual Answer showMessage(const QString& text, int style, const QString& title) = 0;
@@ -59,7 +62,7 @@ protected:
     virtual QStringList showOpenFiles(const FileDialogRequest& request) = 0;
     virtual QString showSaveFile(const FileDialogRequest& request) = 0;
     virtual QString showBrowseFolder(const QString& title, const QString& startFolder) = 0;
-    virtual void showWithDesktop(const QString& pathOrUrl) = 0;
+    virtual bool showWithDesktop(const QString& pathOrUrl) = 0;
 
 private:
     QString titleOrDefault(const QString& title) const;

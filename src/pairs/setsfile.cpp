@@ -50,3 +50,30 @@ bool cutSetLine(const QString& line, const QString& separator, SetLine& set)
     set.replace = line.mid(afterFirst, second < 0 ? -1 : second - afterFirst);
     return true;
 }
+
+QString setSaveProblem(const QString& find, const QString& replace)
+{
+    const QString separator = QStringLiteral("::");
+    if (find.contains(separator))
+        return QStringLiteral("its find text holds \"::\", which ends the find text in a set file");
+    if (find.endsWith(QLatin1Char(':')))
+        return QStringLiteral("its find text ends with \":\", which joins the \"::\" after it in a set file");
+    if (replace.contains(separator))
+        return QStringLiteral("its replace text holds \"::\", which ends the replace text in a set file");
+    if (find.contains(QLatin1Char('\n')) || replace.contains(QLatin1Char('\n')))
+        return QStringLiteral("it holds a line break, which ends the set's line in a set file");
+    // A lone surrogate has no UTF-8 form.
+    if (!find.isValidUtf16() || !replace.isValidUtf16())
+        return QStringLiteral("it holds a broken character that a set file cannot store");
+    // Saved first, it would read as the file's byte-order mark and be dropped.
+    if (find.startsWith(QChar(0xFEFF)))
+        return QStringLiteral("its find text begins with an invisible byte-order mark (U+FEFF)");
+    return {};
+}
+
+QString unsavableSetMessage(const QString& find, const QString& replace, const QString& problem)
+{
+    return QStringLiteral("The set with find text \"") + find + QStringLiteral("\" and replace text \"") + replace
+        + QStringLiteral("\" cannot be kept in a set file: ") + problem
+        + QStringLiteral(", so it would load back as another set.");
+}

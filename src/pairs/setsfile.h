@@ -21,3 +21,11 @@ struct SetLine {
     QString replace;
 };
 bool cutSetLine(const QString& line, const QString& separator, SetLine& set);
+
+// Why a set would load back from a set file as another set, or "" when it
+// loads back as itself: the line is cut at its first "::" and at line feeds,
+// and a file that starts with U+FEFF starts with a byte-order mark.
+QString setSaveProblem(const QString& find, const QString& replace);
+
+// The refusal of a set that a set file cannot hold, naming the set.
+QString unsavableSetMessage(const QString& find, const QString& replace, const QString& problem);

@@ -59,14 +59,12 @@ void Form1::Form_Load()
         proc.step(loadStep::loadHand, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
 
     proc.step(loadStep::homePageCall, [&] {
+        // Nobody asked for this page: a failure to open it is not told.
         if (m_environment.drawOneToHundred && m_environment.drawOneToHundred() == 7)
             m_prompts.openWithDesktop(AppInfo::homePage);
     });
 
-    proc.step(loadStep::recordSamples, [&] {
-        if (SampleRecordingNeeded(folder, m_services.yield))
-            m_samples->recordSampleFiles();
-    });
+    proc.step(loadStep::recordSamples, [&] { m_samples->recordSampleFilesWhenNeeded(); });
 
     // Caption, icon and application title: three statements on one line, so
     // a failure in one leaves the others done.

@@ -6,17 +6,22 @@
 #include "window/scramble.h"
 #include "base/settings.h"
 
+#include <algorithm>
+
 QString sampleFolder(const QString& programFolder)
 {
     return programFolder + QStringLiteral("Samples") + nativePathSeparator;
 }
 
-void RecordSampleFiles(const QString& programFolder, const FolderListing& listFiles,
-                       const std::function<void()>& yield)
+QStringList sampleNames(const QString& programFolder, const FolderListing& listFiles)
+{
+    return listFiles(programFolder + QStringLiteral("Samples"), QStringLiteral("*.*"));
+}
+
+void RecordSampleFiles(const QString& programFolder, const QStringList& names, const std::function<void()>& yield)
 {
     const QString folder = sampleFolder(programFolder);
     QStringList paths;
-    const QStringList names = listFiles(programFolder + QStringLiteral("Samples"), QStringLiteral("*.*"));
     for (const QString& name : names)
         paths.append(folder + name);
     SaveSetting(QStringLiteral("Snapshot"), ScrambleText(paths.join(QLatin1Char('|')), sampleListKey, yield));
@@ -30,18 +35,16 @@ QStringList recordedSamples(const QString& fallback, const std::function<void()>
 }
 } // namespace
 
-bool SampleRecordingNeeded(const QString& programFolder, const std::function<void()>& yield)
+bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples,
+                           const std::function<void()>& yield)
 {
     if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
         return true;
+    if (!folderHoldsSamples)
+        return false;
     const QString folder = sampleFolder(programFolder);
     const QStringList paths = recordedSamples(QString(), yield);
-    for (const QString& path : paths) {
-        // Samples the user deleted from this very folder stay deleted.
-        if (FileExists(path) || path.startsWith(folder))
-            return false;
-    }
-    return true;
+    return std::any_of(paths.cbegin(), paths.cend(), [&](const QString& path) { return !path.startsWith(folder); });
 }
 
 void LoadSampleFiles(FileListModel& list, WindowServices& services)
@@ -56,5 +59,5 @@ void LoadSampleFiles(FileListModel& list, WindowServices& services)
                                                 "them)?"),
                                  StyleYesNo)
         == Answer::Yes)
-        services.prompts.openWithDesktop(sampleFolder(services.programFolder));
+        services.prompts.openForUser(sampleFolder(services.programFolder));
 }

@@ -16,14 +16,18 @@ using FolderListing = std::function<QStringList(const QString& folder, const QSt
 // The sample folder with a trailing separator.
 QString sampleFolder(const QString& programFolder);
 
-// Stores the scrambled "|"-joined full paths of the sample files in "Snapshot".
-void RecordSampleFiles(const QString& programFolder, const FolderListing& listFiles,
-                       const std::function<void()>& yield);
+// The names of the files in the sample folder now.
+QStringList sampleNames(const QString& programFolder, const FolderListing& listFiles);
 
-// True when "Snapshot" must be recorded (again): it is empty, or the program
-// was moved or installed elsewhere, so that no recorded sample exists any more
-// and the recording names another folder than the one beside the program.
-bool SampleRecordingNeeded(const QString& programFolder, const std::function<void()>& yield);
+// Stores the scrambled "|"-joined full paths of the named samples in "Snapshot".
+void RecordSampleFiles(const QString& programFolder, const QStringList& names, const std::function<void()>& yield);
+
+// True when "Snapshot" must be recorded (again): it is empty; or it names
+// files outside the sample folder beside the running program (which was moved
+// or installed elsewhere) while that folder holds samples. Samples deleted
+// from that very folder are not recorded again.
+bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples,
+                           const std::function<void()>& yield);
 
 // Appends every recorded sample that exists and is not listed yet, then
 // offers to open the sample folder.

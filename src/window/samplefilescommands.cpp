@@ -12,9 +12,11 @@ SampleFilesCommands::SampleFilesCommands(const Controls& controls, WindowService
     connect(m_controls.PushButton8, &QPushButton::clicked, this, &SampleFilesCommands::PushButton8_Click);
 }
 
-void SampleFilesCommands::recordSampleFiles()
+void SampleFilesCommands::recordSampleFilesWhenNeeded()
 {
-    RecordSampleFiles(m_services.programFolder, m_listFiles, m_services.yield);
+    const QStringList names = sampleNames(m_services.programFolder, m_listFiles);
+    if (SampleRecordingNeeded(m_services.programFolder, !names.isEmpty(), m_services.yield))
+        RecordSampleFiles(m_services.programFolder, names, m_services.yield);
 }
 
 // Labels of the steps below, as error reports give them.

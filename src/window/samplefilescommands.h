@@ -29,8 +29,9 @@ public:
                         QObject* parent);
 
     void PushButton8_Click();
-    // Stores the paths of the samples found now, for later loading.
-    void recordSampleFiles();
+    // Stores the paths of the samples found now, for later loading, when the
+    // recording is missing or names another folder than this program's.
+    void recordSampleFilesWhenNeeded();
 
 private:
     Controls m_controls;

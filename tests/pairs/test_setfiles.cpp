@@ -3,6 +3,7 @@
 #include "support/scriptedprompts.h"
 #include "base/settings.h"
 #include "pairs/setsfile.h"
+#include "engine/textfile/textfilereader.h"
 #include "support/temporarysettings.h"
 #include "support/testfiles.h"
 
@@ -157,6 +158,47 @@ private slots:
         QVERIFY(load(path("saved.txt"), "::"));
         QCOMPARE(m_appended[0], qMakePair(QString("a"), QString("b")));
         QCOMPARE(m_appended[1], qMakePair(QString::fromUtf8("café"), QString::fromUtf8("日本")));
+    }
+
+    // Every short text over the characters that matter to a set file: the
+    // refusal names a problem exactly when the saved line loads back as
+    // another set (or none).
+    void saveProblemNamedExactlyWhenTheSetDoesNotLoadBack()
+    {
+        const QList<QChar> alphabet{':', 'a', '\r', '\n', QChar(0xFEFF), QChar(0xD800)};
+        QStringList texts{QString()};
+        for (int length = 1, from = 0; length <= 3; ++length) {
+            const int to = texts.size();
+            for (int i = from; i < to; ++i)
+                for (QChar c : alphabet)
+                    texts.append(texts[i] + c);
+            from = to;
+        }
+        QList<SetLine> sets;
+        for (const QString& text : texts) {
+            sets.append({text, QStringLiteral("r")});
+            sets.append({QStringLiteral("f"), text});
+        }
+        sets.append({QString::fromUtf8("caf\u00e9 \U0001D11E"), QString::fromUtf8("\u65e5\u672c:")});
+        sets.append({QString(QChar(0)), QString::fromUtf8("\u00e9:")});
+        int refused = 0;
+        for (const SetLine& set : sets) {
+            WriteSetsFile(path("one.txt"), {set.find}, {set.replace}, *m_prompts);
+            QList<SetLine> back;
+            for (const QString& line : ReadFileLines(path("one.txt")).lines) {
+                SetLine read;
+                if (cutSetLine(line, "::", read))
+                    back.append(read);
+            }
+            const bool same = back.size() == 1 && back[0].find == set.find && back[0].replace == set.replace;
+            const QString problem = setSaveProblem(set.find, set.replace);
+            QVERIFY2(same == problem.isEmpty(), qPrintable(QString("%1 / %2: %3")
+                                                               .arg(set.find.toUtf8().toPercentEncoding(),
+                                                                    set.replace.toUtf8().toPercentEncoding(), problem)));
+            refused += !same;
+            QFile::remove(path("one.txt"));
+        }
+        QVERIFY(refused > 0 && refused < sets.size());
     }
 
     void commaFileWithEachSeparator()

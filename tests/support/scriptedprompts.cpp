@@ -55,9 +55,11 @@ ScriptedPrompts& ScriptedPrompts::answerBrowseFolder(const QString& path)
     return *this;
 }
 
-ScriptedPrompts& ScriptedPrompts::expectDesktop()
+ScriptedPrompts& ScriptedPrompts::expectDesktop(bool opened)
 {
-    m_script.append(Step{ShownPrompt::Desktop});
+    Step step{ShownPrompt::Desktop};
+    step.answer = opened ? Answer::Ok : Answer::No;
+    m_script.append(step);
     return *this;
 }
 
@@ -168,8 +170,8 @@ QString ScriptedPrompts::showBrowseFolder(const QString& title, const QString& s
     return take({ShownPrompt::BrowseFolder, title, {}, 0, startFolder}, step) ? step.text : QString();
 }
 
-void ScriptedPrompts::showWithDesktop(const QString& pathOrUrl)
+bool ScriptedPrompts::showWithDesktop(const QString& pathOrUrl)
 {
     Step step;
-    take({ShownPrompt::Desktop, pathOrUrl, {}, 0, {}}, step);
+    return take({ShownPrompt::Desktop, pathOrUrl, {}, 0, {}}, step) && step.answer == Answer::Ok;
 }

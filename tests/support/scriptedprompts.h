@@ -28,7 +28,8 @@ public:
     ScriptedPrompts& answerOpenFiles(const QStringList& paths);
     ScriptedPrompts& answerSaveFile(const QString& path);
     ScriptedPrompts& answerBrowseFolder(const QString& path);
-    ScriptedPrompts& expectDesktop();
+    // opened: whether a program could be started to open it.
+    ScriptedPrompts& expectDesktop(bool opened = true);
     // Runs while the prompt is "open", as a user could act on the window then.
     ScriptedPrompts& duringLast(std::function<void()> action);
 
@@ -49,7 +50,7 @@ protected:
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;
     QString showBrowseFolder(const QString& title, const QString& startFolder) override;
-    void showWithDesktop(const QString& pathOrUrl) override;
+    bool showWithDesktop(const QString& pathOrUrl) override;
 
 private:
     struct Step {

@@ -18,6 +18,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -118,6 +119,33 @@ private slots:
         QCOMPARE(readBytes(source), QByteArray("a"));
         QCOMPARE(QDir(outFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
         QCOMPARE(form->pointer().value(), int(WindowPointer::Default));
+    }
+
+    // Each file used to raise its own box after the run had started.
+    void option1UnwritableOutputFolderSaysWhyOnceAndStartsNothing()
+    {
+#ifdef Q_OS_UNIX
+        const QString a = addFile("a.txt", "a");
+        const QString b = addFile("b.txt", "a");
+        const QString c = addFile("c.txt", "a");
+        singlePairs("a", "b");
+        QVERIFY(chmod(QFile::encodeName(dir->path()).constData(), 0755) == 0);
+        QVERIFY(chmod(QFile::encodeName(outFolder()).constData(), 0555) == 0);
+        f->prompts.answerMessage();
+        // Root writes anywhere: the run is started as another user then.
+        const bool asOther = geteuid() == 0;
+        QVERIFY(!asOther || seteuid(65534) == 0);
+        start();
+        QVERIFY(!asOther || seteuid(0) == 0);
+        chmod(QFile::encodeName(outFolder()).constData(), 0755);
+        QCOMPARE(f->prompts.messageTexts(),
+                 QStringList{"Folder " + outFolder() + " cannot be written to (Permission denied). Please select "
+                             "another folder."});
+        for (const QString& source : {a, b, c})
+            QCOMPARE(readBytes(source), QByteArray("a"));
+        QCOMPARE(QDir(outFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QCOMPARE(form->pointer().value(), int(WindowPointer::Default));
+#endif
     }
 
     void option2IgnoresOutputFolderAndReplacesInPlace()

@@ -1,4 +1,5 @@
 #include "base/desktopfolder.h"
+#include "base/widgets/qtprompts.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
 #include "support/window/form1testcase.h"
@@ -10,13 +11,43 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <functional>
+
+namespace {
+// The real prompts for the Help box, with a desktop that opens nothing; a box
+// raised over the open box is recorded instead of shown.
+class HelpBoxPrompts : public QtPrompts {
+public:
+    QStringList opened, told;
+
+protected:
+    Answer showMessage(const QString& text, int style, const QString& title) override
+    {
+        if (QApplication::activeModalWidget()) {
+            told.append(text);
+            return Answer::Ok;
+        }
+        return QtPrompts::showMessage(text, style, title);
+    }
+    bool showWithDesktop(const QString& pathOrUrl) override
+    {
+        opened.append(pathOrUrl);
+        return false;
+    }
+};
+} // namespace
 
 class TestForm1 : public Form1TestCase {
     Q_OBJECT
@@ -217,6 +248,9 @@ private slots:
         f->prompts.expectDesktop();
         f->open();
         QCOMPARE(f->prompts.shown().last().text, QString("https://www.pellworth.example/"));
+        // Nobody asked for the page: that no program opens it is not told.
+        f->prompts.expectDesktop(false);
+        f->open();
     }
 
     void helpMessage()
@@ -231,6 +265,47 @@ private slots:
                                     "https://www.pellworth.example/contact/"));
         QCOMPARE(help.style, int(StyleOkOnly));
         QCOMPARE(help.title, QString("Tallowmere"));
+    }
+
+    // The real box: what it shows reads back as the help text itself (an
+    // invisible U+2060 used to follow every "/" of the address), the address
+    // stays on one line, and a link that no program opens says so once.
+    void helpBoxReadsBackExactlyAndItsLinkSaysWhenNothingOpensIt()
+    {
+        HelpBoxPrompts prompts;
+        prompts.setApplicationTitle("Tallowmere");
+        Form1 form(prompts, Form1Environment{f->programFolder(), [] { return 1; }});
+        form.Form_Load();
+        prompts.setOwner(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QString shown, addressLine;
+        int addressWidth = 0, labelWidth = 0;
+        std::function<void()> actOnBox = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, &form, actOnBox);
+                return;
+            }
+            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            QTextDocument document;
+            document.setHtml(label->text());
+            shown = document.toPlainText();
+            addressLine = document.findBlock(document.toPlainText().indexOf("https")).text();
+            addressWidth = QFontMetrics(label->font()).horizontalAdvance(addressLine);
+            labelWidth = label->contentsRect().width();
+            emit label->linkActivated("https://www.pellworth.example/contact/");
+            box->accept();
+        };
+        QTimer::singleShot(0, &form, actOnBox);
+        form.PushButton10->click();
+        QCOMPARE(shown, QString("This software is not intended to be used on non-text-based files such as media "
+                                "files, executables, etc.\n\nQuestions? Please contact Team Pellworth at "
+                                "https://www.pellworth.example/contact/"));
+        QVERIFY2(labelWidth >= addressWidth, qPrintable(QString("%1 < %2").arg(labelWidth).arg(addressWidth)));
+        QCOMPARE(prompts.opened, QStringList{"https://www.pellworth.example/contact/"});
+        QCOMPARE(prompts.told,
+                 QStringList{"No program was found to open https://www.pellworth.example/contact/."});
     }
 
     void childrenGoBeforeTheServicesTheyUse()

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestSamples : public Form1TestCase {
@@ -100,6 +101,42 @@ private slots:
         addSample("later.csv");
         f->open();
         QCOMPARE(GetSetting("Snapshot", ""), recorded);
+    }
+
+    // The old samples still existing used to keep the old recording for good.
+    void movedProgramWhoseOldSamplesStillExistRecordsItsOwn()
+    {
+        QTemporaryDir oldProgram;
+        const QString old = QDir::toNativeSeparators(oldProgram.path()) + "/Samples/";
+        QVERIFY(QDir().mkpath(old));
+        QFile oldSample(old + "a.csv");
+        QVERIFY(oldSample.open(QIODevice::WriteOnly));
+        oldSample.close();
+        SaveSetting("Snapshot", ScrambleText(old + "a.csv", sampleListKey));
+        // Without samples of its own the program keeps what it has.
+        f->open();
+        QCOMPARE(UnscrambleText(GetSetting("Snapshot", ""), sampleListKey), old + "a.csv");
+
+        QDir(f->programDir.path()).mkdir("Samples");
+        addSample("b.csv");
+        f->open();
+        QCOMPARE(UnscrambleText(GetSetting("Snapshot", ""), sampleListKey), samples() + "b.csv");
+        f->prompts.answerMessage(Answer::No);
+        f->form->PushButton8->click();
+        QCOMPARE(rows(), QStringList{samples() + "b.csv"});
+    }
+
+    // Yes used to do nothing at all where no program opens folders.
+    void openingTheSampleFolderWithoutAProgramSaysSo()
+    {
+        QDir(f->programDir.path()).mkdir("Samples");
+        addSample("a.csv");
+        f->open();
+        f->prompts.answerMessage(Answer::Yes).expectDesktop(false).answerMessage();
+        f->form->PushButton8->click();
+        QCOMPARE(f->prompts.shown().last().text, "No program was found to open " + samples() + ".");
+        QCOMPARE(f->prompts.count(ShownPrompt::Message), 2);
+        QCOMPARE(rows(), QStringList{samples() + "a.csv"});
     }
 
     void rowDifferingInCaseIsNotTheSample()

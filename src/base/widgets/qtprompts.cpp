@@ -81,29 +81,43 @@ QString QtPrompts::displayText(const QString& text)
 namespace {
 const QRegularExpression& webAddress()
 {
-    static const QRegularExpression address(QStringLiteral(R"(https?://[^\s"<>]+)"));
+    // A full stop or comma after an address ends the sentence, not the address.
+    static const QRegularExpression address(QStringLiteral(R"(https?://[^\s"<>]*[^\s"<>.,;:!?)])"));
     return address;
 }
 
-// The plain text as rich text with every web address as a link.
-QString textWithLinks(const QString& plain)
+// One line of plain text as rich text with every web address as a link.
+QString lineWithLinks(const QString& line)
 {
     QString html;
     qsizetype done = 0;
-    QRegularExpressionMatchIterator it = webAddress().globalMatch(plain);
+    QRegularExpressionMatchIterator it = webAddress().globalMatch(line);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
-        html += plain.mid(done, match.capturedStart() - done).toHtmlEscaped();
+        html += line.mid(done, match.capturedStart() - done).toHtmlEscaped();
         const QString address = match.captured().toHtmlEscaped();
-        // An address broken at a "/" reads as two: a word joiner after each keeps it on one line.
-        QString shown = address;
-        shown.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
-        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(address, shown);
+        html += QStringLiteral("<a href=\"%1\">%1</a>").arg(address);
         done = match.capturedEnd();
     }
-    html += plain.mid(done).toHtmlEscaped();
-    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + html + QStringLiteral("</p>");
+    return html + line.mid(done).toHtmlEscaped();
+}
+
+// The plain text as rich text, one paragraph a line, that reads back as the
+// same text. A line holding an address is not wrapped: an address broken at a
+// "/" reads as two.
+QString textWithLinks(const QString& plain)
+{
+    QString html;
+    for (const QString& line : plain.split(QLatin1Char('\n'))) {
+        if (line.isEmpty()) {
+            html += QStringLiteral("<p style=\"margin:0; -qt-paragraph-type:empty\"></p>");
+            continue;
+        }
+        const bool holdsAddress = line.contains(webAddress());
+        html += QStringLiteral("<p style=\"margin:0; white-space:%1\">%2</p>")
+                    .arg(holdsAddress ? QStringLiteral("pre") : QStringLiteral("pre-wrap"), lineWithLinks(line));
+    }
+    return html;
 }
 
 // Title bars often show their caption in bold; measure it so, to be safe.
@@ -129,7 +143,7 @@ void QtPrompts::prepareMessageBox(QMessageBox& box, const QString& text, int sty
         if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
             label->setOpenExternalLinks(false);
             label->setTextInteractionFlags(Qt::TextBrowserInteraction);
-            QObject::connect(label, &QLabel::linkActivated, &box, [this](const QString& link) { openWithDesktop(link); });
+            QObject::connect(label, &QLabel::linkActivated, &box, [this](const QString& link) { openForUser(link); });
         }
     } else {
         box.setTextFormat(Qt::PlainText);
@@ -223,8 +237,10 @@ QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFo
     return QDir::toNativeSeparators(folder);
 }
 
-void QtPrompts::showWithDesktop(const QString& pathOrUrl)
+bool QtPrompts::showWithDesktop(const QString& pathOrUrl)
 {
     const QUrl url = pathOrUrl.contains(QLatin1String("://")) ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
-    QDesktopServices::openUrl(url);
+    // False when no launcher could be started (no xdg-open or the like); what
+    // the launcher makes of the address later is not waited for.
+    return QDesktopServices::openUrl(url);
 }

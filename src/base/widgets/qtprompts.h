@@ -28,7 +28,7 @@ public:
     // Boxes break lines at CR LF or a lone CR, as the program's texts do.
     static QString displayText(const QString& text);
     // Text, icon, buttons and title of a message box; an address in the text
-    // becomes a link that opens through openWithDesktop, and the box is wide
+    // becomes a link that opens through openForUser, and the box is wide
     // enough to show its whole title.
     void prepareMessageBox(QMessageBox& box, const QString& text, int style, const QString& title);
 
@@ -40,7 +40,7 @@ protected:
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;
     QString showBrowseFolder(const QString& title, const QString& startFolder) override;
-    void showWithDesktop(const QString& pathOrUrl) override;
+    bool showWithDesktop(const QString& pathOrUrl) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -94,7 +94,7 @@ void BatchRun::start(bool countOnly)
 
 // Labels of the steps below, as error reports give them.
 namespace runStep {
-constexpr int pointerBack = 152, done = 156, outputFolderMissing = 158, noFiles = 160;
+constexpr int pointerBack = 152, done = 156, outputFolderMissing = 158, noFiles = 160, outputFolderUnwritable = 164;
 }
 
 void BatchRun::run(GuardedProcedure& proc)
@@ -108,6 +108,17 @@ void BatchRun::run(GuardedProcedure& proc)
     if (!destination.option2 && !FolderExists(destination.outputFolder)) {
         say(proc, runStep::outputFolderMissing, QStringLiteral("Folder does not exist. Please select another folder."));
         return;
+    }
+    // Found here, not once per file after the run has started; a count writes nothing.
+    if (!destination.option2 && !m_countOnly) {
+        const QString problem = folderWriteProblem(destination.outputFolder);
+        if (!problem.isEmpty()) {
+            say(proc, runStep::outputFolderUnwritable,
+                QStringLiteral("Folder ") + plainPath(destination.outputFolder)
+                    + QStringLiteral(" cannot be written to (") + problem
+                    + QStringLiteral("). Please select another folder."));
+            return;
+        }
     }
 
     const int rows = m_window.rowCount();

@@ -8,6 +8,10 @@
 // empty path and any failure.
 bool FolderExists(const QString& path);
 
+// Why no result can be made in this existing folder: the system's reason
+// ("Permission denied", "Read-only file system"), or "" when one can.
+QString folderWriteProblem(const QString& folder);
+
 // The size of a regular file that can be opened for reading, all 64 bits of
 // it; -1 for anything else.
 qint64 FileSize2(const QString& path);

@@ -32,12 +32,27 @@ void SetFilesCommands::PushButton1_Click()
 
 // Labels of the steps below, as error reports give them.
 namespace saveSetsStep {
-constexpr int pick = 100, write = 114;
+constexpr int pick = 100, write = 114, unsavableSet = 116;
 }
 
 void SetFilesCommands::PushButton2_Click()
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton2_Click"));
+    // Before the dialog: a set that would load back as another one is not
+    // saved, and nor are the others, so that the file never misleads.
+    const QStringList finds = m_controls.sets.findItems();
+    const QStringList replaces = m_controls.sets.replaceItems();
+    for (int i = 0; i < finds.size(); ++i) {
+        const QString problem = setSaveProblem(finds[i], replaces.value(i));
+        if (problem.isEmpty())
+            continue;
+        proc.step(saveSetsStep::unsavableSet, [&] {
+            m_services.prompts.message(unsavableSetMessage(finds[i], replaces.value(i), problem)
+                                       + QStringLiteral(" The sets were not saved: remove this set with \"Remove "
+                                                        "Selected Set\" to save the others."));
+        });
+        return;
+    }
     QString path;
     proc.step(saveSetsStep::pick, [&] {
         path = m_services.prompts.saveFile(
@@ -46,6 +61,6 @@ void SetFilesCommands::PushButton2_Click()
     if (path.isEmpty())
         return;
     proc.step(saveSetsStep::write, [&] {
-        WriteSetsFile(path, m_controls.sets.findItems(), m_controls.sets.replaceItems(), m_services.prompts);
+        WriteSetsFile(path, finds, replaces, m_services.prompts);
     });
 }

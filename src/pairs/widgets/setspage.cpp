@@ -25,7 +25,7 @@ SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* 
 
 // Labels of the steps below, as error reports give them.
 namespace addSetStep {
-constexpr int ask = 100, cutSet = 106, appendFind = 108, appendReplace = 110, noSeparator = 112;
+constexpr int ask = 100, cutSet = 106, appendFind = 108, appendReplace = 110, noSeparator = 112, unsavableSet = 114;
 }
 
 void SetsPage::PushButton7_Click()
@@ -49,6 +49,15 @@ void SetsPage::PushButton7_Click()
     SetLine set;
     if (!proc.step(addSetStep::cutSet, [&] { cutSetLine(answer, setSeparator, set); }))
         return;
+    // A set typed as a set file's line is one that such a file can hold.
+    const QString problem = setSaveProblem(set.find, set.replace);
+    if (!problem.isEmpty()) {
+        proc.step(addSetStep::unsavableSet, [&] {
+            m_services.prompts.message(unsavableSetMessage(set.find, set.replace, problem)
+                                       + QStringLiteral(" The set was not added."));
+        });
+        return;
+    }
     proc.step(addSetStep::appendFind, [&] { SetsList::appendItem(*m_controls.Combo1, set.find); });
     proc.step(addSetStep::appendReplace, [&] { SetsList::appendItem(*m_controls.Combo2, set.replace); });
 }
