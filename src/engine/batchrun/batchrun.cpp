@@ -88,6 +88,7 @@ void BatchRun::start(bool countOnly)
     m_countOnly = countOnly;
     m_stopRequested = false;
     m_report = RunReport{};
+    m_listedRows.clear();
     m_report.countOnly = countOnly;
     run(proc);
 }
@@ -243,6 +244,17 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     m_row = row;
     showProgress(-1);
     m_fileTime.start();
+
+    // A file listed twice is worked on once: again it would only meet its own result.
+    const QStringList keys = fileKeys(path);
+    for (const QString& key : keys) {
+        if (const int first = m_listedRows.value(key)) {
+            record(path, {FileOutcome::Skipped, 0, QStringLiteral("listed before (row %1)").arg(first)});
+            return stopping() ? RowOutcome::Closing : RowOutcome::Next;
+        }
+    }
+    for (const QString& key : keys)
+        m_listedRows.insert(key, row);
 
     const int tab = m_window.selectedTab();
     if (tab == 0) {

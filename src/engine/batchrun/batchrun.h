@@ -12,6 +12,7 @@
 #include "engine/replace/replacetext.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -102,6 +103,7 @@ private:
     bool m_stopRequested = false;
     bool m_countOnly = false;
     RunReport m_report;
+    QHash<QString, int> m_listedRows; // the first row of each file, by its keys
     QString m_caption;
     int m_row = 0;
     int m_rows = 0;

@@ -3,6 +3,7 @@
 #include "base/failure.h"
 #include "engine/textfile/sourcefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -55,4 +56,18 @@ QString skipReason(const QString& path)
             return QStringLiteral("not a regular file");
         return QStringLiteral("not readable: ") + failure.description();
     }
+}
+
+QStringList fileKeys(const QString& path)
+{
+    QStringList keys{QStringLiteral("path:") + QDir::cleanPath(QFileInfo(path).absoluteFilePath())};
+    try {
+        const FilePlace place = locateFile(path);
+        const FileIdentity identity = place.identity();
+        if (identity.exists)
+            keys << QStringLiteral("file:") + identity.key();
+    } catch (const Failure&) {
+        // Not there: the path alone tells it.
+    }
+    return keys;
 }

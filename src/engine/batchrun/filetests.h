@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // True when the path names an existing folder; false for a file, a missing or
 // empty path and any failure.
@@ -19,3 +20,7 @@ qint64 FileSize2(const QString& path);
 // Why a row that FileSize2 refuses is skipped: "empty", "missing", "a folder",
 // "not a regular file", or "not readable: " and the system's reason.
 QString skipReason(const QString& path);
+
+// What tells the file a row names from the files of other rows: its device
+// and inode where it can be found, and its path made absolute and clean.
+QStringList fileKeys(const QString& path);

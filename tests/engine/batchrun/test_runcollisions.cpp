@@ -121,17 +121,33 @@ private slots:
         QCOMPARE(entriesOf(path("out")), QStringList{"a.csv"});
     }
 
-    void fileListedTwiceInPlaceIsReplacedOnce()
+    // Listed again by the same path, by another path to it, or by another
+    // hard link: worked on once, without a box, in both destinations.
+    void fileListedTwiceIsWorkedOnOnceWithoutABox_data()
     {
-        window.rows << file("a.csv", "Berlin\n");
-        window.rows << window.rows.first();
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("in place") << true;
+        QTest::newRow("to an output folder") << false;
+    }
+    void fileListedTwiceIsWorkedOnOnceWithoutABox()
+    {
+        QFETCH(bool, inPlace);
+        if (!inPlace)
+            window.where = {true, false, path("out")};
+        const QString a = file("a.csv", "Berlin\n");
+        QVERIFY(QDir().mkpath(path("sub")));
+        QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(path("a-hard.csv")).constData()) == 0);
+        window.rows << a << file("b.csv", "Berlin\n") << a << path("sub/../a.csv") << path("a-hard.csv");
         window.replace = "Berlin Berlin";
-        prompts.answerMessage().answerMessage();
+        prompts.answerMessage();
         run();
-        QCOMPARE(reports().size(), 1);
-        QVERIFY2(reports()[0].startsWith(path("a.csv") + ": the result of " + path("a.csv")), qPrintable(reports()[0]));
-        QCOMPARE(readBytes(path("a.csv")), QByteArray("Berlin Berlin\n"));
-        QCOMPARE(entriesOf(dir->path()), QStringList({"a.csv", "out"}));
+        QCOMPARE(prompts.messageTexts(), QStringList{"Done."});
+        const QString details = prompts.lastDetails();
+        QVERIFY2(details.startsWith("2 files changed (2 replacements), 0 unchanged, 3 skipped, 0 failed"), qPrintable(details));
+        for (const QString& again : {a, path("sub/../a.csv"), path("a-hard.csv")})
+            QVERIFY2(details.contains("\nskipped, listed before (row 1): " + again + "\n"), qPrintable(details));
+        QCOMPARE(readBytes(inPlace ? a : path("out/a.csv")), QByteArray("Berlin Berlin\n"));
+        QCOMPARE(entriesOf(path("out")), inPlace ? QStringList() : QStringList({"a.csv", "b.csv"}));
     }
 
     void filesOfTwoGiBAndMoreAreNotSkippedOnTheSingleTab_data()

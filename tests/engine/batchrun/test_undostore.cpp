@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(readBytes(b), QByteArray("edited by hand"));
     }
 
-    void nextRunDropsTheWayBackAndCountOnlyKeepsIt()
+    void countOnlyKeepsTheWayBackAndEachRunHasItsOwn()
     {
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
@@ -178,6 +178,29 @@ private slots:
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
         QCOMPARE(readBytes(a), QByteArray("b"));
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(readBytes(a), QByteArray("a"));
+    }
+
+    // A start refused by an input check and a run that writes nothing
+    // leave the last run's way back as it was.
+    void refusedStartAndRunThatWritesNothingKeepTheWayBack()
+    {
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        window.tab = 0;
+        prompts.answerMessage();
+        run->PushButton12_Click();
+        QCOMPARE(prompts.messageTexts().last(), QString("You forgot to input find what."));
+        window.tab = 1;
+        replaceRun("nowhere", "z");
+        QVERIFY(!prompts.lastDetails().contains("Ctrl+Z"));
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().mid(prompts.messageTexts().size() - 2),
+                 QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
+        QCOMPARE(readBytes(a), QByteArray("a"));
     }
 
     void answeringNoKeepsTheRunAndItsWayBack()
