@@ -3,12 +3,13 @@
 #include "base/fileexists.h"
 #include "filelist/filelistmodel.h"
 #include "base/pathseparator.h"
+#include "base/programfiles.h"
 #include "window/scramble.h"
 #include "base/settings.h"
 
 QString sampleFolder(const QString& programFolder)
 {
-    return programFolder + QStringLiteral("Samples") + nativePathSeparator;
+    return programFile(programFolder, QStringLiteral("Samples")) + nativePathSeparator;
 }
 
 void RecordSampleFiles(const QString& programFolder, const FolderListing& listFiles,
@@ -16,7 +17,7 @@ void RecordSampleFiles(const QString& programFolder, const FolderListing& listFi
 {
     const QString folder = sampleFolder(programFolder);
     QStringList paths;
-    const QStringList names = listFiles(programFolder + QStringLiteral("Samples"), QStringLiteral("*.*"));
+    const QStringList names = listFiles(programFile(programFolder, QStringLiteral("Samples")), QStringLiteral("*.*"));
     for (const QString& name : names)
         paths.append(folder + name);
     SaveSetting(QStringLiteral("Snapshot"), ScrambleText(paths.join(QLatin1Char('|')), sampleListKey, yield));

@@ -9,6 +9,7 @@
 #include "filelist/listfile.h"
 #include "filelist/listfilters.h"
 #include "base/pathseparator.h"
+#include "base/programfiles.h"
 #include "base/settings.h"
 #include "base/windowservices.h"
 
@@ -19,7 +20,7 @@ FileListCommands::FileListCommands(const Controls& controls, WindowServices& ser
 {
     FileListView* view = m_controls.ListView1;
     view->setWindowPointer(&m_services.pointer);
-    view->setDragCursor(loadCursorFile(m_services.programFolder + QStringLiteral("drag.ico")));
+    view->setDragCursor(loadCursorFile(programFile(m_services.programFolder, QStringLiteral("drag.ico"))));
 
     connect(m_controls.PushButton13, &QPushButton::clicked, this, &FileListCommands::PushButton13_Click);
     connect(m_controls.PushButton9, &QPushButton::clicked, this, &FileListCommands::PushButton9_Click);

@@ -4,6 +4,7 @@
 #include "engine/textfile/textfilereader.h"
 #include "base/widgets/facecolour.h"
 #include "base/fileexists.h"
+#include "base/programfiles.h"
 #include "base/widgets/pointerfeedback.h"
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
@@ -98,11 +99,11 @@ void LoadSetsDialog::Form_Load()
     proc.step(form2LoadStep::faceColour, [&] { SetFaceColour(this); });
     proc.step(form2LoadStep::icon, [&] { setWindowIcon(programIcon()); });
     bool haveHand = false;
-    proc.step(form2LoadStep::findHand,
-              [&] { haveHand = FileExists(m_services.programFolder + QStringLiteral("HAND-M.CUR")); });
+    const QString handFile = programFile(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
+    proc.step(form2LoadStep::findHand, [&] { haveHand = FileExists(handFile); });
     if (haveHand) {
         proc.step(form2LoadStep::loadHand, [&] {
-            const auto hand = loadCursorFile(m_services.programFolder + QStringLiteral("HAND-M.CUR"));
+            const auto hand = loadCursorFile(handFile);
             m_pointer.onChange([this, hand](int value) {
                 if (value == WindowPointer::Custom && hand)
                     setCursor(*hand);
