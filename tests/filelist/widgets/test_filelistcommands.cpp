@@ -4,6 +4,7 @@
 #include "support/scantree.h"
 #include "support/testfiles.h"
 #include "base/settings.h"
+#include "base/windowpointer.h"
 
 #include <QDropEvent>
 #include <QFile>
@@ -356,6 +357,33 @@ private slots:
         QCOMPARE(rows(form), QStringList({loose.path("~loose.png"), first.path("one.csv"), first.path("picture.png"),
                                           first.path("deeper/two"), second.path("three.csv"), "/no/such/file"}));
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
+        QCOMPARE(f->prompts.shown().size(), 0);
+    }
+
+    // Files named on the command line go in as given, like a drop; a folder
+    // adds the files with the extension the folder scan last used.
+    void startFilesAreRowsAndFoldersTakeTheRememberedExtension()
+    {
+        Form1& form = f->open();
+        ScanTree tree;
+        tree.file("a.csv");
+        tree.file("b.txt");
+        tree.file("~c.txt");
+        tree.file("sub/d.txt");
+        ScanTree loose;
+        loose.file("picked.png");
+
+        // Before any scan was made, a folder gives its CSV files.
+        form.AddStartFiles({tree.root()});
+        QCOMPARE(rows(form), QStringList({tree.path("a.csv")}));
+
+        form.ListView1->fileList()->Clear();
+        SaveSetting("Extension", "txt");
+        form.AddStartFiles({loose.path("picked.png"), tree.root(), "/no/such/file.csv"});
+        QCOMPARE(rows(form), QStringList({loose.path("picked.png"), tree.path("b.txt"), tree.path("sub/d.txt"),
+                                          "/no/such/file.csv"}));
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
+        QCOMPARE(GetSetting("Extension", QString()), QString("txt"));
         QCOMPARE(f->prompts.shown().size(), 0);
     }
 
