@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "base/windowpointer.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -385,6 +386,28 @@ private slots:
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QCOMPARE(GetSetting("Extension", QString()), QString("txt"));
         QCOMPARE(f->prompts.shown().size(), 0);
+    }
+
+    // Rows that arrive in the focused list mark the first one as where the
+    // keys start, without selecting it: Delete still removes nothing.
+    void rowsArrivingInTheListMarkTheFirstRow()
+    {
+        Form1& form = f->open();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        FileListView* view = form.ListView1;
+        QCOMPARE(QApplication::focusWidget(), view);
+        QVERIFY(!view->currentIndex().isValid());
+
+        form.AddStartFiles({"/data/one.csv", "/data/two.csv"});
+        view->fileList()->publishPending();
+        QCOMPARE(view->currentIndex().row(), 0);
+        QCOMPARE(view->SelectedIndex(), 0);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(view->fileList()->Count(), 2);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->SelectedIndex(), 2);
     }
 
     void dragsOfOtherDataAreRefused()
