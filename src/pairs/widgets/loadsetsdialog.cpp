@@ -9,6 +9,7 @@
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
 #include "pairs/setsfile.h"
+#include "pairs/setsfolder.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -214,7 +215,7 @@ void LoadSetsDialog::PushButton3_Click()
 
 // Labels of the steps below, as error reports give them.
 namespace pickFileStep {
-constexpr int pick = 100, show = 110;
+constexpr int pick = 100, rememberFolder = 108, show = 110;
 }
 
 void LoadSetsDialog::PushButton16_Click()
@@ -223,9 +224,11 @@ void LoadSetsDialog::PushButton16_Click()
     QString chosen;
     proc.step(pickFileStep::pick, [&] {
         chosen = m_services.prompts.openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"),
-                                               false, QString()})
+                                               false, setsStartFolder()})
                      .value(0);
     });
-    if (!chosen.isEmpty())
-        proc.step(pickFileStep::show, [&] { Text1->setText(chosen); });
+    if (chosen.isEmpty())
+        return;
+    proc.step(pickFileStep::rememberFolder, [&] { rememberSetsFolder(chosen); });
+    proc.step(pickFileStep::show, [&] { Text1->setText(chosen); });
 }
