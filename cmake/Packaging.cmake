@@ -3,17 +3,23 @@
 # dpkg-shlibdeps (package dpkg-dev) when it is there, otherwise from the list
 # of the Qt 6 runtime packages of Debian 12 below.
 # Packaging and installing take what is built: tools/package.sh builds the
-# program alone first, not the tests.
+# program alone first, not the tests, with the distribution's hardening flags.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 set(CPACK_PACKAGE_NAME tallowmere)
 set(CPACK_PACKAGE_VENDOR "Team Pellworth")
 set(CPACK_PACKAGE_CONTACT "Team Pellworth <support@pellworth.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find and replace text in many CSV and text files at once")
-set(CPACK_PACKAGE_DESCRIPTION "Tallowmere finds and replaces text in many text files in one batch, aimed at CSV
-files but treating every file as plain text. Each file keeps its encoding, and a result takes a file's place
-only when it is completely written.")
+# Debian shows the description as it is: lines within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION "Tallowmere finds and replaces text in many text files in one batch. It is
+aimed at CSV files but treats every file as plain text. Each file keeps its
+encoding, and a result takes a file's place only when it is completely
+written.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.pellworth.example/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The install then sees its final prefix (/usr), which the program folder's
+# pointer to the data folder names.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -14,8 +14,8 @@ struct WindowServices {
     Prompts& prompts;
     ErrorReporter& reporter;
     WindowPointer& pointer;
-    // The folder the program reads "x/o.cjs", "HAND-M.CUR", "drag.ico" and
-    // "Samples" from, with a trailing separator.
+    // The executable's folder, with a trailing separator: programFile() finds
+    // "x/o.cjs", "HAND-M.CUR", "drag.ico" and "Samples" from it.
     QString programFolder;
     // Lets pending window events run (QCoreApplication::processEvents).
     std::function<void()> yield;

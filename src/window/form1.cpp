@@ -168,8 +168,8 @@ void Form1::connectShell()
 
 void Form1::attachSubsystems()
 {
-    new FileListCommands({ListView1, PushButton13, PushButton3, PushButton9, PushButton5, PushButton17, PushButton11},
-                         m_services, this);
+    m_fileList = new FileListCommands(
+        {ListView1, PushButton13, PushButton3, PushButton9, PushButton5, PushButton17, PushButton11}, m_services, this);
     // Pairs: Text1/Text2 are read by the batch run; the sets page owns Combo1/Combo2 and the sets buttons.
     m_setsPage = new SetsPage({Combo1, Combo2, PushButton7, PushButton6, PushButton4}, m_services, this);
     new SetFilesCommands({PushButton1, PushButton2, m_setsPage->sets()}, m_services, this);
@@ -181,6 +181,11 @@ void Form1::attachSubsystems()
     m_samples = new SampleFilesCommands({PushButton8, ListView1->fileList(), Text1, Text2, TabControl1}, m_services,
                                         ListFilesInFolder, this);
     new HelpCommand({PushButton10}, m_services, this);
+}
+
+void Form1::AddStartFiles(const QStringList& paths)
+{
+    m_fileList->AddStartFiles(paths);
 }
 
 void Form1::showPointer(int value)

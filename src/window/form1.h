@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class FileListCommands;
 class FileListView;
 class QComboBox;
 class QGroupBox;
@@ -43,6 +44,8 @@ public:
     ~Form1() override;
 
     void Form_Load();
+    // Adds the files and folders named on the command line; after Form_Load.
+    void AddStartFiles(const QStringList& paths);
 
     WindowServices& services() { return m_services; }
     WindowPointer& pointer() { return m_pointer; }
@@ -108,6 +111,7 @@ private:
     ErrorReporter m_reporter;
     WindowServices m_services;
     PointerFeedback* m_feedback = nullptr;
+    FileListCommands* m_fileList = nullptr;
     SetsPage* m_setsPage = nullptr;
     DestinationControls* m_destination = nullptr;
     BatchRunControls* m_batchRun = nullptr;

@@ -7,6 +7,7 @@
 #include "base/desktopfolder.h"
 #include "base/widgets/facecolour.h"
 #include "base/fileexists.h"
+#include "base/programfiles.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
 #include "base/widgets/programicon.h"
@@ -54,9 +55,10 @@ void Form1::Form_Load()
     proc.step(loadStep::skin, [&] { applySkin(); });
 
     bool haveHand = false;
-    proc.step(loadStep::findHand, [&] { haveHand = FileExists(folder + QStringLiteral("HAND-M.CUR")); });
+    const QString hand = programFile(folder, QStringLiteral("HAND-M.CUR"));
+    proc.step(loadStep::findHand, [&] { haveHand = FileExists(hand); });
     if (haveHand)
-        proc.step(loadStep::loadHand, [&] { m_handCursor = loadCursorFile(folder + QStringLiteral("HAND-M.CUR")); });
+        proc.step(loadStep::loadHand, [&] { m_handCursor = loadCursorFile(hand); });
 
     proc.step(loadStep::homePageCall, [&] {
         // Nobody asked for this page: a failure to open it is not told.
@@ -100,7 +102,7 @@ void Form1::Form_Load()
 
 void Form1::applySkin()
 {
-    const QString skin = m_environment.programFolder + QStringLiteral("x/o.cjs");
+    const QString skin = programFile(m_environment.programFolder, QStringLiteral("x/o.cjs"));
     if (!QFileInfo(skin).isFile())
         return;
     SetFaceColour(this);

@@ -3,6 +3,7 @@
 #include "base/fileexists.h"
 #include "filelist/filelistmodel.h"
 #include "base/pathseparator.h"
+#include "base/programfiles.h"
 #include "window/scramble.h"
 #include "base/settings.h"
 
@@ -10,12 +11,12 @@
 
 QString sampleFolder(const QString& programFolder)
 {
-    return programFolder + QStringLiteral("Samples") + nativePathSeparator;
+    return programFile(programFolder, QStringLiteral("Samples")) + nativePathSeparator;
 }
 
 QStringList sampleNames(const QString& programFolder, const FolderListing& listFiles)
 {
-    return listFiles(programFolder + QStringLiteral("Samples"), QStringLiteral("*.*"));
+    return listFiles(programFile(programFolder, QStringLiteral("Samples")), QStringLiteral("*.*"));
 }
 
 void RecordSampleFiles(const QString& programFolder, const QStringList& names, const std::function<void()>& yield)

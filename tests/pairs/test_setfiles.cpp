@@ -367,6 +367,34 @@ private slots:
         dialog->PushButton16->click();
         QCOMPARE(dialog->Text1->text(), QString("/picked/sets.txt"));
     }
+
+    // Both set-file dialogs open where a set file was last picked in either,
+    // after a restart too; a cancelled dialog forgets nothing.
+    void setFileDialogsOpenInTheFolderLastUsed()
+    {
+        QComboBox finds;
+        QComboBox replaces;
+        QPushButton load;
+        QPushButton save;
+        SetFilesCommands commands({&load, &save, SetsList(finds, replaces)}, *m_services, nullptr);
+        m_prompts->answerSaveFile(path("kept/sets.txt"));
+        QDir(m_dir->path()).mkdir("kept");
+        commands.PushButton2_Click();
+        QCOMPARE(m_prompts->shown().last().extra, QString());
+        QVERIFY(QFile::exists(path("kept/sets.txt")));
+
+        auto dialog = openDialog();
+        m_prompts->answerOpenFiles({});
+        dialog->PushButton16->click();
+        QCOMPARE(m_prompts->shown().last().extra, QDir::toNativeSeparators(path("kept")));
+        m_prompts->answerOpenFiles({"/elsewhere/other.txt"});
+        dialog->PushButton16->click();
+
+        m_prompts->answerSaveFile("");
+        commands.PushButton2_Click();
+        QCOMPARE(m_prompts->shown().last().extra, QDir::toNativeSeparators("/elsewhere"));
+        QCOMPARE(GetSetting("SetsFolder", QString()), QDir::toNativeSeparators("/elsewhere"));
+    }
 };
 
 QTEST_MAIN(TestSetFiles)

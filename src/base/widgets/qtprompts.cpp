@@ -52,6 +52,13 @@ QStringList QtPrompts::qtFilters(const QString& filter)
     return filters;
 }
 
+QString QtPrompts::startFolderOrHome(const QString& startFolder)
+{
+    // Not the working folder, which Qt takes otherwise: started from the
+    // desktop's menu or file manager, it is nothing the user chose.
+    return startFolder.isEmpty() ? QDir::homePath() : startFolder;
+}
+
 QWidget* QtPrompts::boxOwner() const
 {
     if (QWidget* modal = QApplication::activeModalWidget())
@@ -62,8 +69,7 @@ QWidget* QtPrompts::boxOwner() const
 void QtPrompts::prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
 {
     dialog.setWindowTitle(request.title);
-    if (!request.startFolder.isEmpty())
-        dialog.setDirectory(request.startFolder);
+    dialog.setDirectory(startFolderOrHome(request.startFolder));
     // The descriptions already name their patterns: without this the list
     // would read "Text Files (*.txt) (*.txt)".
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -232,7 +238,7 @@ QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
 {
-    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolder,
+    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolderOrHome(startFolder),
                                                              QFileDialog::ShowDirsOnly | m_fileDialogOptions);
     return QDir::toNativeSeparators(folder);
 }

@@ -22,6 +22,9 @@ public:
 
     // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|" as Qt's "name (patterns)" filters.
     static QStringList qtFilters(const QString& filter);
+    // Where a file dialog or folder browser opens: the start folder asked
+    // for, or the home folder when none is.
+    static QString startFolderOrHome(const QString& startFolder);
     // Title, start folder and filters; the filter list shows each description
     // as the program wrote it.
     static void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);

@@ -9,6 +9,7 @@
 #include "filelist/listfile.h"
 #include "filelist/listfilters.h"
 #include "base/pathseparator.h"
+#include "base/programfiles.h"
 #include "base/settings.h"
 #include "base/windowservices.h"
 
@@ -19,7 +20,7 @@ FileListCommands::FileListCommands(const Controls& controls, WindowServices& ser
 {
     FileListView* view = m_controls.ListView1;
     view->setWindowPointer(&m_services.pointer);
-    view->setDragCursor(loadCursorFile(m_services.programFolder + QStringLiteral("drag.ico")));
+    view->setDragCursor(loadCursorFile(programFile(m_services.programFolder, QStringLiteral("drag.ico"))));
 
     connect(m_controls.PushButton13, &QPushButton::clicked, this, &FileListCommands::PushButton13_Click);
     connect(m_controls.PushButton9, &QPushButton::clicked, this, &FileListCommands::PushButton9_Click);
@@ -183,6 +184,26 @@ void FileListCommands::ListView1_DblClick()
         list().Remove(selected);
 }
 
+bool FileListCommands::appendPaths(GuardedProcedure& proc, const QStringList& paths, const QString& folderPattern,
+                                   const AppendLabels& labels)
+{
+    for (const QString& path : paths) {
+        bool folder = false;
+        proc.step(labels.isFolder, [&] { folder = FolderExists(path); });
+        if (!folder) {
+            proc.step(labels.appendFile, [&] { list().Append(path); });
+            continue;
+        }
+        FolderScan scan(m_services.reporter, [this] { return keepGoing(); });
+        QStringList folderSet{path + nativePathSeparator};
+        proc.step(labels.subFolders, [&] { GetSubDirectories2016(folderSet, true, scan); });
+        if (scan.stopped)
+            return false;
+        AppendFilesOfFolderSet(list(), folderSet, folderPattern, proc, labels.appendFiles, scan);
+    }
+    return true;
+}
+
 // Labels of the steps below, as error reports give them.
 namespace dropStep {
 constexpr int isFolder = 100, appendFile = 102, subFolders = 104, appendFiles = 106;
@@ -192,18 +213,26 @@ void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths)
 {
     // A failure is shown like any other command's; the remaining entries still go in.
     GuardedProcedure proc(m_services.reporter, form1Location("ListView1_OLEDragDrop"));
-    for (const QString& path : paths) {
-        bool folder = false;
-        proc.step(dropStep::isFolder, [&] { folder = FolderExists(path); });
-        if (!folder) {
-            proc.step(dropStep::appendFile, [&] { list().Append(path); });
-            continue;
-        }
-        FolderScan scan(m_services.reporter, [this] { return keepGoing(); });
-        QStringList folderSet{path + nativePathSeparator};
-        proc.step(dropStep::subFolders, [&] { GetSubDirectories2016(folderSet, true, scan); });
-        if (scan.stopped)
-            return;
-        AppendFilesOfFolderSet(list(), folderSet, QStringLiteral("*.*"), proc, dropStep::appendFiles, scan);
-    }
+    appendPaths(proc, paths, QStringLiteral("*.*"),
+                {dropStep::isFolder, dropStep::appendFile, dropStep::subFolders, dropStep::appendFiles});
+}
+
+// Labels of the steps below, as error reports give them.
+namespace startFilesStep {
+constexpr int readExtension = 100, hourglass = 102, isFolder = 104, appendFile = 106, subFolders = 108,
+              appendFiles = 110, pointerBack = 112;
+}
+
+void FileListCommands::AddStartFiles(const QStringList& paths)
+{
+    GuardedProcedure proc(m_services.reporter, form1Location("AddStartFiles"));
+    QString extension = QStringLiteral("csv");
+    proc.step(startFilesStep::readExtension,
+              [&] { extension = GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")); });
+    proc.step(startFilesStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
+    const bool finished = appendPaths(proc, paths, QStringLiteral("*.") + extension,
+                                      {startFilesStep::isFolder, startFilesStep::appendFile,
+                                       startFilesStep::subFolders, startFilesStep::appendFiles});
+    if (finished)
+        proc.step(startFilesStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
 }

@@ -37,6 +37,16 @@ FileListView::FileListView(QWidget* parent)
     header()->setSectionResizeMode(QHeaderView::Interactive);
     setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. "
                               "Move | line to right and out of window to reveal full names."));
+    // The view marks its current row only once it gets the focus with rows in
+    // it; rows that arrive while it has the focus (at start it has it, empty)
+    // would show no mark of where the keys start.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &FileListView::markFirstRow);
+}
+
+void FileListView::markFirstRow()
+{
+    if (!currentIndex().isValid() && m_model->rowCount() > 0)
+        selectionModel()->setCurrentIndex(m_model->index(0), QItemSelectionModel::NoUpdate);
 }
 
 int FileListView::SelectedIndex() const

@@ -53,6 +53,8 @@ protected:
 
 private:
     void press(QMouseEvent* event);
+    // Makes the first row current, without selecting it, when no row is.
+    void markFirstRow();
     // The row (from 0) a navigation key moves the selection to, or -1 for a key
     // that is not one of them.
     int rowForKey(const QKeyEvent* event) const;

@@ -4,10 +4,12 @@
 #include "engine/textfile/textfilereader.h"
 #include "base/widgets/facecolour.h"
 #include "base/fileexists.h"
+#include "base/programfiles.h"
 #include "base/widgets/pointerfeedback.h"
 #include "base/widgets/programicon.h"
 #include "base/settings.h"
 #include "pairs/setsfile.h"
+#include "pairs/setsfolder.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -98,11 +100,11 @@ void LoadSetsDialog::Form_Load()
     proc.step(form2LoadStep::faceColour, [&] { SetFaceColour(this); });
     proc.step(form2LoadStep::icon, [&] { setWindowIcon(programIcon()); });
     bool haveHand = false;
-    proc.step(form2LoadStep::findHand,
-              [&] { haveHand = FileExists(m_services.programFolder + QStringLiteral("HAND-M.CUR")); });
+    const QString handFile = programFile(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
+    proc.step(form2LoadStep::findHand, [&] { haveHand = FileExists(handFile); });
     if (haveHand) {
         proc.step(form2LoadStep::loadHand, [&] {
-            const auto hand = loadCursorFile(m_services.programFolder + QStringLiteral("HAND-M.CUR"));
+            const auto hand = loadCursorFile(handFile);
             m_pointer.onChange([this, hand](int value) {
                 if (value == WindowPointer::Custom && hand)
                     setCursor(*hand);
@@ -213,7 +215,7 @@ void LoadSetsDialog::PushButton3_Click()
 
 // Labels of the steps below, as error reports give them.
 namespace pickFileStep {
-constexpr int pick = 100, show = 110;
+constexpr int pick = 100, rememberFolder = 108, show = 110;
 }
 
 void LoadSetsDialog::PushButton16_Click()
@@ -222,9 +224,11 @@ void LoadSetsDialog::PushButton16_Click()
     QString chosen;
     proc.step(pickFileStep::pick, [&] {
         chosen = m_services.prompts.openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"),
-                                               false, QString()})
+                                               false, setsStartFolder()})
                      .value(0);
     });
-    if (!chosen.isEmpty())
-        proc.step(pickFileStep::show, [&] { Text1->setText(chosen); });
+    if (chosen.isEmpty())
+        return;
+    proc.step(pickFileStep::rememberFolder, [&] { rememberSetsFolder(chosen); });
+    proc.step(pickFileStep::show, [&] { Text1->setText(chosen); });
 }

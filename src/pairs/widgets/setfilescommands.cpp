@@ -1,6 +1,7 @@
 #include "pairs/widgets/setfilescommands.h"
 
 #include "pairs/setsfile.h"
+#include "pairs/setsfolder.h"
 
 #include <QPushButton>
 
@@ -32,7 +33,7 @@ void SetFilesCommands::PushButton1_Click()
 
 // Labels of the steps below, as error reports give them.
 namespace saveSetsStep {
-constexpr int pick = 100, write = 114, unsavableSet = 116;
+constexpr int pick = 100, rememberFolder = 110, write = 114, unsavableSet = 116;
 }
 
 void SetFilesCommands::PushButton2_Click()
@@ -55,11 +56,13 @@ void SetFilesCommands::PushButton2_Click()
     }
     QString path;
     proc.step(saveSetsStep::pick, [&] {
-        path = m_services.prompts.saveFile(
-            {QStringLiteral("Save"), QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), false, QString()});
+        path = m_services.prompts.saveFile({QStringLiteral("Save"),
+                                            QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), false,
+                                            setsStartFolder()});
     });
     if (path.isEmpty())
         return;
+    proc.step(saveSetsStep::rememberFolder, [&] { rememberSetsFolder(path); });
     proc.step(saveSetsStep::write, [&] {
         WriteSetsFile(path, finds, replaces, m_services.prompts);
     });

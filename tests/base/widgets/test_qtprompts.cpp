@@ -179,6 +179,32 @@ private slots:
         QCOMPARE(shownFolder, dir.filePath("sub"));
     }
 
+    // Each kind of dialog opens at the folder asked for, and at the home
+    // folder, not the working folder, when none is.
+    void dialogsOpenAtTheStartFolderOrHome()
+    {
+        QTemporaryDir dir;
+        QtPrompts prompts;
+        prompts.setFileDialogOptions(QFileDialog::DontUseNativeDialog);
+        const auto shownFolder = [](const std::function<void()>& show) {
+            QString shown;
+            FileDialogDriver driver{[&shown](QFileDialog& dialog) { shown = dialog.directory().absolutePath(); }};
+            driver.start();
+            show();
+            return shown;
+        };
+        const QString home = QDir::homePath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        for (const QString& start : {dir.path(), QString()}) {
+            const QString expected = start.isEmpty() ? home : start;
+            QCOMPARE(shownFolder([&] { prompts.openFiles({"Open", "Text Files (*.txt)|*.txt|", false, start}); }),
+                     expected);
+            QCOMPARE(shownFolder([&] { prompts.saveFile({"Save", "Text Files (*.txt)|*.txt|", false, start}); }),
+                     expected);
+            QCOMPARE(shownFolder([&] { prompts.browseFolder("Please select folder:", start); }), expected);
+        }
+    }
+
     void shortBoxIsWideEnoughForItsTitle()
     {
         RecordingQtPrompts prompts;

@@ -4,7 +4,9 @@
 #include "support/scantree.h"
 #include "support/testfiles.h"
 #include "base/settings.h"
+#include "base/windowpointer.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -357,6 +359,55 @@ private slots:
                                           first.path("deeper/two"), second.path("three.csv"), "/no/such/file"}));
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QCOMPARE(f->prompts.shown().size(), 0);
+    }
+
+    // Files named on the command line go in as given, like a drop; a folder
+    // adds the files with the extension the folder scan last used.
+    void startFilesAreRowsAndFoldersTakeTheRememberedExtension()
+    {
+        Form1& form = f->open();
+        ScanTree tree;
+        tree.file("a.csv");
+        tree.file("b.txt");
+        tree.file("~c.txt");
+        tree.file("sub/d.txt");
+        ScanTree loose;
+        loose.file("picked.png");
+
+        // Before any scan was made, a folder gives its CSV files.
+        form.AddStartFiles({tree.root()});
+        QCOMPARE(rows(form), QStringList({tree.path("a.csv")}));
+
+        form.ListView1->fileList()->Clear();
+        SaveSetting("Extension", "txt");
+        form.AddStartFiles({loose.path("picked.png"), tree.root(), "/no/such/file.csv"});
+        QCOMPARE(rows(form), QStringList({loose.path("picked.png"), tree.path("b.txt"), tree.path("sub/d.txt"),
+                                          "/no/such/file.csv"}));
+        QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
+        QCOMPARE(GetSetting("Extension", QString()), QString("txt"));
+        QCOMPARE(f->prompts.shown().size(), 0);
+    }
+
+    // Rows that arrive in the focused list mark the first one as where the
+    // keys start, without selecting it: Delete still removes nothing.
+    void rowsArrivingInTheListMarkTheFirstRow()
+    {
+        Form1& form = f->open();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        FileListView* view = form.ListView1;
+        QCOMPARE(QApplication::focusWidget(), view);
+        QVERIFY(!view->currentIndex().isValid());
+
+        form.AddStartFiles({"/data/one.csv", "/data/two.csv"});
+        view->fileList()->publishPending();
+        QCOMPARE(view->currentIndex().row(), 0);
+        QCOMPARE(view->SelectedIndex(), 0);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(view->fileList()->Count(), 2);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->SelectedIndex(), 2);
     }
 
     void dragsOfOtherDataAreRefused()
