@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 struct BatchRunFixture {
@@ -33,11 +34,36 @@ struct BatchRunFixture {
         dir = std::make_unique<QTemporaryDir>();
         state = std::make_unique<QTemporaryDir>();
     }
+    // Fresh folders and a run on the sets tab, for a test's init().
+    void startWithSetsTab()
+    {
+        reset();
+        window.tab = 1;
+        restart();
+    }
+    // A new window's run over the state folder, as after a restart.
+    void restart() { run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()}); }
     QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
     QString addFile(const QString& name, const QByteArray& bytes)
     {
         writeBytes(path(name), bytes);
         window.rows.append(path(name));
         return path(name);
+    }
+    // "Start Replacing" on the sets tab with one pair, to its "Done.".
+    void replaceRun(const QString& find, const QString& replace)
+    {
+        window.finds = {find};
+        window.replaces = {replace};
+        prompts.answerMessage();
+        run->PushButton12_Click();
+        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
+    }
+    // Ctrl+Z answered Yes, to the box that says how it went.
+    void undoExpecting(const QString& said)
+    {
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.messageTexts().last(), said);
     }
 };

@@ -23,3 +23,12 @@ QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
+
+#ifdef Q_OS_UNIX
+struct stat statOf(const QString& path)
+{
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+#endif

@@ -11,3 +11,9 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
 // Every entry of a folder, hidden ones included: temporary files show.
 QStringList entriesOf(const QString& folder);
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+// What lstat says of the path; all zero when it can't.
+struct stat statOf(const QString& path);
+#endif

@@ -4,10 +4,10 @@
 // starts over the same state folder. The file is made whole, the start says
 // so once, and Ctrl+Z still brings the original back.
 #include "support/batchrunfixture.h"
+#include "support/helperprogram.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,21 +16,9 @@
 
 namespace {
 
-struct HelperRun {
-    bool killed = false;
-    QString output;
-};
-
 HelperRun runHelper(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(UNDO_HELPER), arguments);
-    HelperRun run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.killed = process.exitStatus() == QProcess::CrashExit;
-    run.output = QString::fromUtf8(process.readAllStandardOutput());
-    return run;
+    return runHelperProgram(QStringLiteral(UNDO_HELPER), arguments);
 }
 
 constexpr qint64 mib = 1 << 20;
@@ -69,16 +57,10 @@ class TestUndoRecovery : public QObject, BatchRunFixture {
     // A new program's start over the same state folder.
     QString startAgain()
     {
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         const qsizetype before = prompts.shown().size();
         run->recoverAtStart();
         return prompts.shown().size() > before ? prompts.shown().last().text : QString();
-    }
-    void undoInProcess(const QString& expected)
-    {
-        prompts.answerMessage(Answer::Yes).answerMessage();
-        run->undoLastRun();
-        QCOMPARE(prompts.messageTexts().last(), expected);
     }
 
 private slots:
@@ -109,7 +91,7 @@ private slots:
         // Told once: the next start has nothing to say.
         QCOMPARE(startAgain(), QString());
 
-        undoInProcess("The last run is undone.");
+        undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(file), oldRow.repeated(rows));
         QCOMPARE(readBytes(link), oldRow.repeated(rows));
     }
@@ -166,7 +148,7 @@ private slots:
         QCOMPARE(readBytes(file), newRow.repeated(rows));
         QCOMPARE(startAgain(), QString());
         QCOMPARE(temporaries(), QStringList());
-        undoInProcess("The last run is undone.");
+        undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(file), oldRow.repeated(rows));
     }
 

@@ -6,6 +6,7 @@
 // list is written.
 #include "support/batchrunfixture.h"
 #include "support/otheruser.h"
+#include "support/xattrs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,20 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct stat statOf(const QString& path)
-{
-    struct stat info {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info;
-}
-
-QByteArray attribute(const QString& path, const char* name)
-{
-    QByteArray value(256, '\0');
-    const ssize_t size = ::getxattr(QFile::encodeName(path).constData(), name, value.data(), size_t(value.size()));
-    return size < 0 ? QByteArray() : value.left(size);
-}
 
 // A second window of the program with the same home: its own prompts and
 // list, the same state folder.
@@ -54,20 +41,6 @@ struct SecondWindow {
 class TestUndoSafety : public QObject, BatchRunFixture {
     Q_OBJECT
 
-    void replaceRun(const QString& find, const QString& replace)
-    {
-        window.finds = {find};
-        window.replaces = {replace};
-        prompts.answerMessage();
-        run->PushButton12_Click();
-        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
-    }
-    void undo(const QString& expected)
-    {
-        prompts.answerMessage(Answer::Yes).answerMessage();
-        run->undoLastRun();
-        QCOMPARE(prompts.messageTexts().last(), expected);
-    }
     QStringList files(int count, const QByteArray& bytes)
     {
         QStringList added;
@@ -91,12 +64,7 @@ class TestUndoSafety : public QObject, BatchRunFixture {
     }
 
 private slots:
-    void init()
-    {
-        reset();
-        window.tab = 1;
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
-    }
+    void init() { startWithSetsTab(); }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 
     void linkPlantedInTheStateFolderIsNeverFollowed_data()
@@ -122,7 +90,7 @@ private slots:
         QVERIFY2(prompts.lastDetails().contains("\n" + said), qPrintable(prompts.lastDetails()));
         QCOMPARE(readBytes(a), QByteArray("b"));
         if (name.startsWith("undo/")) {
-            undo("The last run is undone.");
+            undoExpecting("The last run is undone.");
             QCOMPARE(readBytes(a), QByteArray("a"));
             prompts.answerMessage();
             run->undoLastRun();
@@ -150,11 +118,11 @@ private slots:
         QCOMPARE(prompts.messageTexts().last(), "Undo is not available: " + path("shared/state") + " is not private");
 
         // A record that is not root's own is not obeyed.
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         replaceRun("b", "c");
         const QString runFolder = state->filePath("undo/" + QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first());
         ::chown(QFile::encodeName(runFolder + "/record").constData(), otherUserId, otherUserId);
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         prompts.answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().last(), QString("There is no run to undo."));
@@ -205,7 +173,7 @@ private slots:
             QCOMPARE(readBytes(all[i]), QByteArray(i < 10 ? "b" : "x"));
         QVERIFY(prompts.lastDetails().contains("4 failed"));
 
-        undo("The last run is undone.");
+        undoExpecting("The last run is undone.");
         b.prompts.answerMessage(Answer::Yes).answerMessage();
         b.run->undoLastRun();
         QCOMPARE(b.prompts.messageTexts().mid(2),
@@ -236,13 +204,13 @@ private slots:
         replaceRun("a", "b");
         replaceRun("b", "c");
         replaceRun("c", "d");
-        undo("The last run is undone.");
+        undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(all[1]), QByteArray("c"));
-        undo("The last run is undone.");
+        undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(all[1]), QByteArray("b"));
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         run->undoStore().setLinking(links);
-        undo("The last run is undone.");
+        undoExpecting("The last run is undone.");
         for (const QString& file : all)
             QCOMPARE(readBytes(file), QByteArray("a"));
         prompts.answerMessage();
@@ -257,9 +225,9 @@ private slots:
             replaceRun(QString::number(i), QString::number(i + 1));
         run.reset(); // the removal of dropped runs has ended
         QCOMPARE(QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 10);
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         for (int i = 12; i > 2; --i)
-            undo("The last run is undone.");
+            undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(a), QByteArray("2"));
         prompts.answerMessage();
         run->undoLastRun();
@@ -274,7 +242,7 @@ private slots:
         const QString b = addFile("b.csv", "old b");
         replaceRun("b", "B");
         writeBytes(b, "edited by hand");
-        undo("The last run is undone, except for 1 file (see the details).");
+        undoExpecting("The last run is undone, except for 1 file (see the details).");
         const QString details = prompts.lastDetails();
         const QString marker = "not touched, changed since the run: " + b + "; its previous content is kept as ";
         QVERIFY2(details.contains(marker), qPrintable(details));
@@ -314,7 +282,7 @@ private slots:
                                  QFile::encodeName(path("shared/sub")).constData()) == 0;
             });
         });
-        undo("The last run is undone, except for 4 files (see the details).");
+        undoExpecting("The last run is undone, except for 4 files (see the details).");
         QVERIFY(swapped);
         QCOMPARE(prompts.lastDetails().count("its folder was moved or replaced since the run"), 4);
         for (int i = 0; i < 5; ++i)
@@ -339,23 +307,20 @@ private slots:
         ::chown(name.constData(), otherUserId, otherUserId);
         ::chmod(name.constData(), 0640);
         QVERIFY(::setxattr(name.constData(), "user.origin", "ledger", 6, 0) == 0);
-        // An ACL that lets one more user read: owner rw, user 1000 r, group r, mask r, others none.
-        const unsigned char acl[] = {2, 0, 0, 0, 1, 0, 6, 0, 0xff, 0xff, 0xff, 0xff, 2, 0, 4, 0, 0xe8, 3, 0, 0,
-                                     4, 0, 4, 0, 0xff, 0xff, 0xff, 0xff, 0x10, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,
-                                     0x20, 0, 0, 0, 0xff, 0xff, 0xff, 0xff};
-        const bool hasAcl = ::setxattr(name.constData(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
-        const QByteArray aclBefore = attribute(a, "system.posix_acl_access");
+        const QByteArray acl = aclGivingNobodyRead();
+        const bool hasAcl = ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0;
+        const QByteArray aclBefore = attributeOf(a, "system.posix_acl_access");
         replaceRun("a", "b");
         QCOMPARE(readBytes(a), QByteArray("b,b\r\n"));
-        undo("The last run is undone.");
+        undoExpecting("The last run is undone.");
         QCOMPARE(readBytes(a), QByteArray("a,a\r\n"));
         const struct stat after = statOf(a);
         QCOMPARE(after.st_uid, uid_t(otherUserId));
         QCOMPARE(after.st_gid, gid_t(otherUserId));
         QCOMPARE(int(after.st_mode & 07777), 0640);
-        QCOMPARE(attribute(a, "user.origin"), QByteArray("ledger"));
+        QCOMPARE(attributeOf(a, "user.origin"), QByteArray("ledger"));
         if (hasAcl)
-            QCOMPARE(attribute(a, "system.posix_acl_access"), aclBefore);
+            QCOMPARE(attributeOf(a, "system.posix_acl_access"), aclBefore);
     }
 };
 

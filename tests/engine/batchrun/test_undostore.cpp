@@ -17,26 +17,12 @@
 
 namespace {
 #if defined(Q_OS_UNIX)
-struct stat statOf(const QString& path)
-{
-    struct stat info {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info;
-}
 #endif
 } // namespace
 
 class TestUndoStore : public QObject, BatchRunFixture {
     Q_OBJECT
 
-    void replaceRun(const QString& find, const QString& replace)
-    {
-        window.finds = {find};
-        window.replaces = {replace};
-        prompts.answerMessage();
-        run->PushButton12_Click();
-        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
-    }
     void noLinks() { run->undoStore().setLinking(false); }
     // The old files kept in every run's undo folder.
     QStringList keptFiles() const
@@ -66,12 +52,7 @@ class TestUndoStore : public QObject, BatchRunFixture {
     }
 
 private slots:
-    void init()
-    {
-        reset();
-        window.tab = 1;
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
-    }
+    void init() { startWithSetsTab(); }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 
     void inPlaceRunComesBackWithBytesPermissionsAndLinks_data()
@@ -298,7 +279,7 @@ private slots:
         for (const QString& file : files)
             QCOMPARE(readBytes(file), QByteArray("c"));
         QCOMPARE(leftovers(), QStringList());
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        restart();
         QCOMPARE(QDir(state->path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList({"runs", "undo"}));
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();

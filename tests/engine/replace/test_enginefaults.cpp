@@ -2,6 +2,7 @@
 // of a file, a source the user may not read. Whatever happens, the target is
 // wholly the old or wholly the new file.
 #include "support/enginetestfiles.h"
+#include "support/helperprogram.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,33 +13,14 @@
 
 namespace {
 
-struct HelperRun {
-    int exitCode = -1;
-    QStringList reports;
-};
-
 HelperRun runHelper(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
-    HelperRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.reports = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    return run;
+    return runHelperProgram(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
 }
 
-// Starts the helper and kills it after the given time; false when it did not start or end.
 bool killHelperAfter(const QStringList& arguments, unsigned long milliseconds)
 {
-    QProcess process;
-    process.start(QStringLiteral(ENGINE_REPLACE_HELPER), arguments);
-    if (!process.waitForStarted())
-        return false;
-    QThread::msleep(milliseconds);
-    process.kill();
-    return process.waitForFinished(60000);
+    return killHelperProgramAfter(QStringLiteral(ENGINE_REPLACE_HELPER), arguments, milliseconds);
 }
 
 QByteArray csvRows(int rows)
@@ -72,9 +54,9 @@ private slots:
             const HelperRun run = runHelper(QStringList{"--fsize-limit", "300000"} + destination
                                             + QStringList{source, "Berlin", "Hamburg"});
             QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.reports.size(), 1);
-            QVERIFY2(run.reports[0].startsWith((destination.isEmpty() ? source : target) + ": File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
-                     qPrintable(run.reports[0]));
+            QCOMPARE(run.lines().size(), 1);
+            QVERIFY2(run.lines()[0].startsWith((destination.isEmpty() ? source : target) + ": File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
+                     qPrintable(run.lines()[0]));
             QCOMPARE(readBytes(source), old);
             QCOMPARE(readBytes(target), QByteArray("previous result"));
         }
@@ -119,7 +101,7 @@ private slots:
         writeBytes(source, old);
         const HelperRun run = runHelper({"--fsize-limit", "1000", source, "#never#", "x"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.reports, QStringList());
+        QCOMPARE(run.lines(), QStringList());
         QCOMPARE(readBytes(source), old);
         QCOMPARE(QDir(m_dir.path()).entryList({"nomatch*", ".nomatch*"}, QDir::Files | QDir::Hidden),
                  QStringList{"nomatch.csv"});
@@ -173,9 +155,9 @@ private slots:
         QVERIFY(QFile::setPermissions(source, QFile::Permissions()));
         const HelperRun run = runHelper({"--as-nobody", source, "Berlin", "Hamburg"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.reports.size(), 1);
-        QVERIFY2(run.reports[0].startsWith(source + ": Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
-                 qPrintable(run.reports[0]));
+        QCOMPARE(run.lines().size(), 1);
+        QVERIFY2(run.lines()[0].startsWith(source + ": Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
+                 qPrintable(run.lines()[0]));
         QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(readBytes(source), QByteArray("Berlin"));
     }

@@ -4,6 +4,7 @@
 // and the system's own words for a read-only file system and a long name.
 #include "support/enginetestfiles.h"
 #include "support/otheruser.h"
+#include "support/xattrs.h"
 #include "base/failure.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
@@ -34,39 +35,6 @@ void writeInPlace(const QString& path, const QByteArray& bytes)
     ResultWriter writer(path, TextEncoding::Utf8, source);
     writer.write(bytes);
     writer.commit();
-}
-
-struct stat statOf(const QString& path)
-{
-    struct stat st {};
-    ::stat(native(path).constData(), &st);
-    return st;
-}
-
-QByteArray attribute(const QString& path, const char* name)
-{
-    QByteArray value(4096, '\0');
-    const ssize_t size = ::getxattr(native(path).constData(), name, value.data(), size_t(value.size()));
-    return size < 0 ? QByteArray("(none)") : value.left(size);
-}
-
-// A POSIX ACL as the kernel stores it: owner rw, user 65534 r, group r, mask r, others none.
-QByteArray aclGivingNobodyRead()
-{
-    QByteArray acl;
-    auto put32 = [&](quint32 v) { acl.append(reinterpret_cast<const char*>(&v), 4); };
-    auto entry = [&](quint16 tag, quint16 perm, quint32 id) {
-        acl.append(reinterpret_cast<const char*>(&tag), 2);
-        acl.append(reinterpret_cast<const char*>(&perm), 2);
-        put32(id);
-    };
-    put32(2);
-    entry(0x01, 6, quint32(-1));
-    entry(0x02, 4, otherUserId);
-    entry(0x04, 4, quint32(-1));
-    entry(0x10, 4, quint32(-1));
-    entry(0x20, 0, quint32(-1));
-    return acl;
 }
 
 } // namespace
@@ -103,8 +71,8 @@ private slots:
         writeInPlace(file, "new");
 
         QCOMPARE(readBytes(file), QByteArray("new"));
-        QCOMPARE(attribute(file, "user.origin"), QByteArray("ledger"));
-        QCOMPARE(attribute(file, "system.posix_acl_access"), acl);
+        QCOMPARE(attributeOf(file, "user.origin"), QByteArray("ledger"));
+        QCOMPARE(attributeOf(file, "system.posix_acl_access"), acl);
         QCOMPARE(statOf(file).st_mode & 07777, mode_t(0640));
         QCOMPARE(entriesOf(m_dir->path()), hardLinked ? QStringList({"a.csv", "b.csv"}) : QStringList{"a.csv"});
         if (hardLinked)
