@@ -137,7 +137,7 @@ void UndoRun::settleUnfinished(const UndoEntry& entry)
                                                              : now.sameState(entry.expected);
     if (inPlace) {
         append(replacedLine(entry.index, now));
-    } else if (entry.kind == UndoEntry::Created ? !now.exists : now.sameFile(entry.original)) {
+    } else if (entry.kind == UndoEntry::Created ? !now.exists : now.sameState(entry.original)) {
         append(voidedLine(entry.index));
         dropKept(entry);
     } else {

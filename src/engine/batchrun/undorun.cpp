@@ -234,12 +234,7 @@ qint64 UndoRun::keep(const FilePlace& target, const FileIdentity& found, int res
 // before the first byte changes, tells the next start how to make it whole.
 void UndoRun::copyOverBegins(qint64 ticket, const QByteArray& temporaryName, const FileIdentity& temporary)
 {
-    try {
-        append(journalLine(ticket, 'f', temporaryName, temporary), true);
-    } catch (const Failure&) {
-        // The result is still kept whole in its temporary file, which the
-        // failure names if the copy fails.
-    }
+    append(journalLine(ticket, 'f', temporaryName, temporary), true);
 }
 
 void UndoRun::copyOverEnded(qint64 ticket)

@@ -1,6 +1,6 @@
 // What a result writer tells the keeper of the way back (the undo) as it puts
-// a result in a file's place, through the handles it holds. Every call but
-// keep() must not throw.
+// a result in a file's place, through the handles it holds. Only keep() and
+// copyOverBegins() may throw; the target is then as it was.
 #pragma once
 
 #include "engine/textfile/fileplace.h"

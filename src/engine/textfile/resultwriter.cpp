@@ -365,9 +365,10 @@ void ResultWriter::copyOver()
     if (const int reserved = reserveSpace(target.get(), m_written))
         throwFileError(m_place.path, reserved);
 
-    m_keepTemporary = true;
+    // No byte of the file changes before the way to make it whole is on the disk.
     if (m_keeper)
         m_keeper->copyOverBegins(m_ticket, m_temporaryName, identityOfHandle(m_temporary.get()));
+    m_keepTemporary = true;
     int error = copyFileData(m_temporary.get(), target.get(), m_written, m_copyProgress);
     if (error == 0 && ::fsync(target.get()) != 0)
         error = errno;
