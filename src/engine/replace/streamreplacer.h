@@ -9,7 +9,7 @@
 // what lies before the last pair's mark is final. Memory is bounded by one
 // piece of input plus the pairs' own text.
 //
-// With many pairs, one pass of a PatternIndex over each piece finds where
+// With many pairs, one pass of a FindTextIndex over each piece finds where
 // every pair's find text occurs, and pairs with none only move their mark.
 // Where the places are few, a pair replaces at them without a pass of its
 // own; a replacement moves the places found for later pairs behind it and
@@ -24,9 +24,9 @@
 // looked for in one pass and the text is rewritten once.
 #pragma once
 
-#include "engine/replace/multifinder.h"
-#include "engine/replace/patternindex.h"
-#include "engine/replace/unitfinder.h"
+#include "engine/search/multifinder.h"
+#include "engine/search/findtextindex.h"
+#include "engine/search/unitfinder.h"
 
 #include <algorithm>
 #include <array>
@@ -191,7 +191,7 @@ private:
         // The marks start as distances from the end of an empty text.
         std::fill(m_marks.begin(), m_marks.end(), 0);
         if constexpr (std::is_same_v<Unit, char>)
-            m_together = MultiFinder::available();
+            m_together = MultiFinder::pays();
         // The replace texts one after another, with slack units after the
         // last, so that a short one is copied in blocks of slack units.
         if (m_together) {
@@ -203,7 +203,7 @@ private:
         }
         m_canRunThrough.assign(m_pairs.size(), 0);
         if (m_pairs.size() >= indexFrom) {
-            m_index = std::make_unique<PatternIndex<Unit>>(std::move(finds));
+            m_index = std::make_unique<FindTextIndex<Unit>>(std::move(finds));
             m_pendingOf.assign(m_pairs.size(), 0);
             m_replacedOf.assign(m_pairs.size(), 0);
         }
@@ -670,7 +670,7 @@ private:
     std::vector<size_t> m_marks;
     Buffer m_text;
     std::vector<size_t> m_sites;
-    std::unique_ptr<PatternIndex<Unit>> m_index;
+    std::unique_ptr<FindTextIndex<Unit>> m_index;
     // Where the find texts of the pairs still to run occur, in order of place.
     struct Found {
         size_t at;
