@@ -1,6 +1,6 @@
 #include "support/streamtester.h"
 
-#include "engine/replace/streamreplacer.h"
+#include "engine/replace/replacementchain.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The streaming replacement against replacing on the whole text, over many
 // chunk sizes and random texts with cascading pairs, a few or thousands.
-#include "engine/replace/streamreplacer.h"
+#include "engine/replace/replacementchain.h"
 #include "support/randomtext.h"
 #include "support/streamtester.h"
 
