@@ -1,6 +1,7 @@
 // Running pairs together: a row of pairs that cannot affect one another is
 // searched in one pass and the text rewritten once (bytes only).
 #include "engine/replace/replacementchain.h"
+#include "engine/replace/shortcopy.h"
 
 #include <cstring>
 
@@ -160,25 +161,8 @@ void ReplacementChain<Unit>::rewriteRun(size_t first, size_t* places, size_t cou
     m_count += qint64(m_runSites.size());
 }
 
-// Copies n units, which are mostly few, in blocks of slack units where
-// the source has them (it has `readable` from `in`).
-template <class Unit>
-void ReplacementChain<Unit>::copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
-{
-    if (n > 8 * slack || readable < 4 * slack || (n > 4 * slack && readable < n + slack)) {
-        std::memcpy(out, in, n * sizeof(Unit));
-        return;
-    }
-    // The first four blocks whatever n is: most stretches are shorter,
-    // and a copy costs less than a wrong guess of where a loop ends.
-    std::memcpy(out, in, 4 * slack * sizeof(Unit));
-    for (size_t c = 4 * slack; c < n; c += slack)
-        std::memcpy(out + c, in + c, slack * sizeof(Unit));
-}
-
 template size_t ReplacementChain<char>::runsThrough(size_t);
 template size_t ReplacementChain<char>::canRunThrough(size_t);
 template bool ReplacementChain<char>::cannotAffect(size_t, size_t) const;
 template void ReplacementChain<char>::runTogether(size_t, size_t, size_t);
 template void ReplacementChain<char>::rewriteRun(size_t, size_t*, size_t);
-template void ReplacementChain<char>::copyShort(char*, const char*, size_t, size_t);

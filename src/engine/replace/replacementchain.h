@@ -26,6 +26,7 @@
 #pragma once
 
 #include "engine/replace/chaintuning.h"
+#include "engine/replace/shortcopy.h"
 #include "engine/search/findtextindex.h"
 #include "engine/search/multifinder.h"
 #include "engine/search/unitfinder.h"
@@ -82,7 +83,7 @@ private:
         std::optional<UnitFinder<Unit>> finder; // keeps a view of find
         size_t replaceAt; // where a copy of replace stands in m_replaces
     };
-    static constexpr size_t slack = 32 / sizeof(Unit);
+    static constexpr size_t slack = shortCopyBlock<Unit>;
     // Where, relative to a replacement, a later find may start.
     struct Start {
         ptrdiff_t offset;
@@ -117,10 +118,6 @@ private:
     // lies inside a replacement). Where the index is kept, m_sitesOf tells
     // where each pair's replacements now stand.
     void rewriteRun(size_t first, size_t* places, size_t count);
-
-    // Copies n units, which are mostly few, in blocks of slack units where
-    // the source has them (it has `readable` from `in`).
-    static void copyShort(Unit* out, const Unit* in, size_t n, size_t readable);
 
     // Between rounds.
     size_t settledEnd() const { return m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back(); }
