@@ -20,7 +20,7 @@ QString streamed(const QString& input, const QList<StreamPair>& pairs, const Str
 {
     using View = std::basic_string_view<Unit>;
     const SearchLevelOverride level(configuration.level);
-    ReplacementChain<Unit> chain;
+    ReplacementChain<Unit> chain(configuration.tuning);
     chain.gatherUpTo(configuration.gather);
     for (const StreamPair& pair : pairs)
         chain.addPair(unitsOf<Unit>(pair.find), unitsOf<Unit>(pair.replace));
@@ -46,7 +46,10 @@ QString streamed(const QString& input, const QList<StreamPair>& pairs, const Str
 
 QString StreamConfiguration::label() const
 {
-    return QStringLiteral("chunk size %1, gathered up to %2, %3 search").arg(chunk).arg(gather).arg(searchLevelName(level));
+    return QStringLiteral("chunk size %1, gathered up to %2, %3 search, %4")
+        .arg(chunk)
+        .arg(gather)
+        .arg(searchLevelName(level), tuningName);
 }
 
 QString wholeText(QString text, const QList<StreamPair>& pairs)
@@ -90,6 +93,12 @@ StreamTester& StreamTester::gatheredBy(QList<size_t> pieces)
     return *this;
 }
 
+StreamTester& StreamTester::defaultTuningOnly()
+{
+    m_defaultTuningOnly = true;
+    return *this;
+}
+
 StreamTester& StreamTester::levels(QList<SearchLevel> levels)
 {
     m_levels.clear();
@@ -102,11 +111,29 @@ StreamTester& StreamTester::levels(QList<SearchLevel> levels)
 
 QList<StreamConfiguration> StreamTester::configurations() const
 {
+    struct Named {
+        ChainTuning tuning;
+        const char* name;
+    };
+    QList<Named> tunings{{ChainTuning{}, "default thresholds"}};
+    if (!m_defaultTuningOnly && size_t(m_pairs.size()) < ChainTuning{}.indexFrom) {
+        ChainTuning indexed;
+        indexed.indexFrom = 1;
+        indexed.workOutStartsAfter = 1;
+        tunings.append({indexed, "index keeping places"});
+        // No place is few enough to keep: the index tells which pairs occur.
+        ChainTuning dense = indexed;
+        dense.fewFinds = 0;
+        dense.denseFinds = size_t(-1);
+        tunings.append({dense, "index telling which occur"});
+    }
     QList<StreamConfiguration> all;
-    for (SearchLevel level : m_levels) {
-        for (size_t chunk : m_chunks) {
-            for (size_t pieces : m_gatheredBy)
-                all.append({chunk, pieces * chunk, level});
+    for (const Named& named : tunings) {
+        for (SearchLevel level : m_levels) {
+            for (size_t chunk : m_chunks) {
+                for (size_t pieces : m_gatheredBy)
+                    all.append({chunk, pieces * chunk, level, named.tuning, named.name});
+            }
         }
     }
     return all;

@@ -1,9 +1,11 @@
 // Runs a replacement chain case in every configuration that matters: the
-// chunk sizes the text arrives in, the sizes pieces are gathered up to, and
-// the search levels; each configuration is labelled, so that a failure names
+// chunk sizes the text arrives in, the sizes pieces are gathered up to, the
+// search levels, and the chain's thresholds (so that a few pairs take the
+// ways of many); each configuration is labelled, so that a failure names
 // where it failed. The result is compared with replacing on the whole text.
 #pragma once
 
+#include "engine/replace/chaintuning.h"
 #include "support/searchlevels.h"
 
 #include <QList>
@@ -19,6 +21,8 @@ struct StreamConfiguration {
     size_t chunk;
     size_t gather; // 0: every piece on its own
     SearchLevel level;
+    ChainTuning tuning;
+    const char* tuningName;
 
     QString label() const;
 };
@@ -41,6 +45,10 @@ public:
     StreamTester& gatheredBy(QList<size_t> pieces);
     // By default: every level up to the processor's.
     StreamTester& levels(QList<SearchLevel> levels);
+    // By default, with fewer pairs than the index is used for: the default
+    // thresholds, the index from one pair on keeping the places found, and
+    // the index only telling which pairs occur; with more, the default ones.
+    StreamTester& defaultTuningOnly();
 
     QList<StreamConfiguration> configurations() const;
 
@@ -53,4 +61,5 @@ private:
     QList<size_t> m_chunks;
     QList<size_t> m_gatheredBy{0, 3};
     QList<SearchLevel> m_levels;
+    bool m_defaultTuningOnly = false;
 };
