@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-// Where the pairs' finds occur in the piece taken.
 template <class Unit>
 void ReplacementChain<Unit>::findInPiece()
 {
@@ -37,10 +36,6 @@ void ReplacementChain<Unit>::findInPiece()
     m_roundSites = 0;
 }
 
-// Pair j's share of the places found: those from `from` that end by end,
-// left to right, none overlapping an earlier one. The rest of the found
-// places follow the text; from and end come back moved to the new text.
-// Tells whether it replaced any.
 template <class Unit>
 bool ReplacementChain<Unit>::replaceFound(size_t j, size_t& from, size_t& end)
 {
@@ -73,9 +68,6 @@ bool ReplacementChain<Unit>::replaceFound(size_t j, size_t& from, size_t& end)
     return true;
 }
 
-// Moves the places found for later pairs past pair j's replacements at
-// m_sites (before them, of find length f, now of length r), and drops the
-// places a replacement touched: what is there now is looked at again.
 template <class Unit>
 void ReplacementChain<Unit>::followChanges(size_t f, size_t r)
 {
@@ -96,9 +88,6 @@ void ReplacementChain<Unit>::followChanges(size_t f, size_t r)
         m_sites[s] = m_sites[s] + s * r - s * f;
 }
 
-// A later find text can newly occur only where it overlaps inserted text
-// or spans a place where text was removed; the places found there join
-// the others in order.
 template <class Unit>
 void ReplacementChain<Unit>::lookAroundChanges(size_t j, size_t inserted)
 {
@@ -116,7 +105,6 @@ void ReplacementChain<Unit>::lookAroundChanges(size_t j, size_t inserted)
     m_pending.swap(m_merged);
 }
 
-// Every place from the longest find's reach before each change to its end.
 template <class Unit>
 void ReplacementChain<Unit>::lookAroundSites(size_t j, size_t inserted)
 {
@@ -134,10 +122,6 @@ void ReplacementChain<Unit>::lookAroundSites(size_t j, size_t inserted)
     }
 }
 
-// Only the places, relative to each change, where a later find text could
-// overlap the replace text. Where places are not kept, only a find not
-// yet known to occur is worth looking for: the changes are taken a batch
-// at a time, and a start stops being looked at once all its finds occur.
 template <class Unit>
 void ReplacementChain<Unit>::lookAtStarts(size_t j, size_t inserted, const std::vector<Start>& starts)
 {
@@ -175,8 +159,6 @@ void ReplacementChain<Unit>::lookAtStarts(size_t j, size_t inserted, const std::
     }
 }
 
-// New only where it meets a change; else it was found before and followed.
-// Places come in order, so the changes before first are behind them all.
 template <class Unit>
 void ReplacementChain<Unit>::keepIfNew(size_t k, size_t at, size_t inserted, size_t& first)
 {
@@ -194,12 +176,6 @@ void ReplacementChain<Unit>::keepIfNew(size_t k, size_t at, size_t inserted, siz
     }
 }
 
-// For a pair that has replaced often: the starts, relative to one of its
-// replacements, at which a later find text agrees with the replace text
-// wherever the two overlap, each with the finds that can start there
-// (none listed when there are many). Worked out once, as it costs a look
-// at every later find. None when text is removed, as then any later find
-// may span the place.
 template <class Unit>
 auto ReplacementChain<Unit>::startsNear(size_t j) -> const std::vector<Start>*
 {

@@ -5,9 +5,6 @@
 
 #include <cstring>
 
-// The last of the pairs from j on that run together with it now, j where
-// it runs alone: where the index tells which pairs occur, those in a row
-// that do; where places are kept, each replaces at its own.
 template <class Unit>
 size_t ReplacementChain<Unit>::runsThrough(size_t j)
 {
@@ -20,7 +17,6 @@ size_t ReplacementChain<Unit>::runsThrough(size_t j)
     return last;
 }
 
-// The last pair up to which the pairs from j on could run together.
 template <class Unit>
 size_t ReplacementChain<Unit>::canRunThrough(size_t j)
 {
@@ -40,9 +36,6 @@ size_t ReplacementChain<Unit>::canRunThrough(size_t j)
     return known - 1;
 }
 
-// Whether pair a, before pair b, neither hides an occurrence of b's find
-// text nor makes one: then b finds in a's result what it finds before it.
-// An empty replace text could join any find text's two halves.
 template <class Unit>
 bool ReplacementChain<Unit>::cannotAffect(size_t a, size_t b) const
 {
@@ -52,9 +45,6 @@ bool ReplacementChain<Unit>::cannotAffect(size_t a, size_t b) const
         && !canMeet(View(before.find), View(after.find)) && !canMeet(View(after.find), View(before.replace));
 }
 
-// Pairs first to last replace what they find in one pass over the text
-// up to end, each from its own mark, and settle it as one after another
-// would: none can find what another hides or makes.
 template <class Unit>
 void ReplacementChain<Unit>::runTogether(size_t first, size_t last, size_t end)
 {
@@ -97,10 +87,6 @@ void ReplacementChain<Unit>::runTogether(size_t first, size_t last, size_t end)
     }
 }
 
-// Puts each pair's replace text in place of its find at m_runSites, in
-// one copy of the text, and moves the places given with the text (none
-// lies inside a replacement). Where the index is kept, m_sitesOf tells
-// where each pair's replacements now stand.
 template <class Unit>
 void ReplacementChain<Unit>::rewriteRun(size_t first, size_t* places, size_t count)
 {

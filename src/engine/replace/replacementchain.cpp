@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <type_traits>
 
-// The next piece of input; with last set, none follows. Drops the text
-// that settled() gave before.
 template <class Unit>
 void ReplacementChain<Unit>::take(View in, bool last)
 {
@@ -32,8 +30,6 @@ void ReplacementChain<Unit>::take(View in, bool last)
         findInPiece();
 }
 
-// Pair j's share of the piece taken: the text that pair j - 1 has settled.
-// Pairs run in order, each once per piece.
 template <class Unit>
 void ReplacementChain<Unit>::runPair(size_t j)
 {
@@ -99,9 +95,6 @@ void ReplacementChain<Unit>::prepare()
     }
 }
 
-// Replaces pair j's occurrences that start at from or later and end by
-// end, and keeps where they now stand in m_sites; from and end come back
-// moved to the new text. Tells whether it replaced any.
 template <class Unit>
 bool ReplacementChain<Unit>::replaceBetween(size_t j, size_t& from, size_t& end)
 {
@@ -128,8 +121,6 @@ bool ReplacementChain<Unit>::replaceBetween(size_t j, size_t& from, size_t& end)
     return true;
 }
 
-// Puts replace in place of the f units at each of m_sites, moving only
-// the text from the first site on.
 template <class Unit>
 void ReplacementChain<Unit>::rewriteAtSites(const Buffer& replace, size_t f)
 {
@@ -170,9 +161,6 @@ void ReplacementChain<Unit>::rewriteAtSites(const Buffer& replace, size_t f)
     }
 }
 
-// Where pair j must stop for now: the first place from which the settled
-// text up to end is the beginning of the find text, as more input could
-// complete an occurrence there.
 template <class Unit>
 size_t ReplacementChain<Unit>::keptBack(View find, size_t from, size_t end) const
 {

@@ -88,10 +88,10 @@ private slots:
 
     void occurrenceAcrossChunkBoundaryIsReplaced()
     {
-        const QString input = QString(65534, 'x') + "needle" + QString(10, 'y');
+        const QString input = QString(65534, 'x') + "target" + QString(10, 'y');
         const StreamConfiguration pieces{65536, 0, searchLevel(), ChainTuning{}, "default thresholds"};
-        QCOMPARE(streamedUnits(input, {{"needle", "N"}}, pieces), QString(65534, 'x') + "N" + QString(10, 'y'));
-        QCOMPARE(streamedBytes(input, {{"needle", "N"}}, pieces), QString(65534, 'x') + "N" + QString(10, 'y'));
+        QCOMPARE(streamedUnits(input, {{"target", "N"}}, pieces), QString(65534, 'x') + "N" + QString(10, 'y'));
+        QCOMPARE(streamedBytes(input, {{"target", "N"}}, pieces), QString(65534, 'x') + "N" + QString(10, 'y'));
     }
 
     void replacementMadeInOneChunkIsMatchedByLaterPairAcrossBoundary()
@@ -149,7 +149,7 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("finds");
         QTest::addColumn<QStringList>("replaces");
-        QTest::newRow("find only inside inserted text") << "x-x" << QStringList{"x", "needle"} << QStringList{"needle", "pin"};
+        QTest::newRow("find only inside inserted text") << "x-x" << QStringList{"x", "target"} << QStringList{"target", "pin"};
         QTest::newRow("find across two insertions") << "qq" << QStringList{"q", "bca"} << QStringList{"abc", "Z"};
         QTest::newRow("overlapping places, one pair") << "aaaaa" << QStringList{"aa"} << QStringList{"b"};
         QTest::newRow("overlapping places, two pairs") << "abcabc" << QStringList{"ab", "bc"} << QStringList{"1", "2"};
