@@ -1,7 +1,7 @@
 #include "engine/replace/filereplacement.h"
 
 #include "engine/replace/commitqueue.h"
-#include "engine/replace/streamreplacer.h"
+#include "engine/replace/replacementchain.h"
 #include "engine/replace/targetclaims.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"

@@ -1,5 +1,5 @@
-#include "engine/replace/nibbletables.h"
-#include "engine/replace/unitfinder.h"
+#include "engine/search/nibbletables.h"
+#include "engine/search/searchlevel.h"
 
 #include <QtAlgorithms>
 #include <algorithm>
@@ -39,8 +39,7 @@ __attribute__((target("avx2"))) size_t candidatesWide(const NibbleTables& tables
 bool NibbleTables::available()
 {
 #ifdef TALLOWMERE_NIBBLE_TABLES
-    // The same instructions as the wide search, and only where it is used.
-    return wideSearchUsed();
+    return searchLevel() == SearchLevel::Avx2;
 #else
     return false;
 #endif

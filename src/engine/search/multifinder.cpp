@@ -1,4 +1,4 @@
-#include "engine/replace/multifinder.h"
+#include "engine/search/multifinder.h"
 
 #include <QtAlgorithms>
 #include <algorithm>
@@ -72,7 +72,8 @@ void MultiFinder::findAll(std::string_view text, const size_t* starts, std::vect
     for (; i < from && i < size; ++i)
         confirm(text, i, all, next, sites.data(), count);
     sites.resize(count);
-    findWide(text, i, next, sites);
+    if (NibbleTables::available())
+        findWide(text, i, next, sites);
     count = sites.size();
     sites.resize(count + (size - std::min(i, size)) / m_shortest + 2);
     for (; i < size; ++i)

@@ -3,8 +3,8 @@
 // up by its low and its high half (sixteen lookups in one instruction), and a
 // group passes where all six lookups allow it. A group allows the halves of
 // its bytes separately, so some places pass that begin none of its find
-// texts: what passes is a candidate, to be compared. Bytes only, on
-// processors that have the 32-byte instructions for it.
+// texts: what passes is a candidate, to be compared. Bytes only, at the
+// AVX2 search level.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@ struct NibbleTables {
     static constexpr size_t groups = 8;
     static constexpr size_t offsets = 3; // bytes looked at per place
 
-    // Whether this processor can; without it, candidates() finds none.
+    // Whether the search level in use can; without it, candidates() finds none.
     static bool available();
 
     void clear();

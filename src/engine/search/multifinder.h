@@ -2,11 +2,13 @@
 // can meet: a run of pairs that do not affect each other is then searched and
 // rewritten once instead of once per pair. Places are picked by the find
 // texts' first three bytes, sixty-four at a time (NibbleTables, a group per
-// find text), and the find text that may start there is compared.
+// find text), and the find text that may start there is compared. Below the
+// AVX2 search level every place is compared, which finds the same and costs
+// more than a search per find text.
 #pragma once
 
-#include "engine/replace/needlehead.h"
-#include "engine/replace/nibbletables.h"
+#include "engine/search/findtexthead.h"
+#include "engine/search/nibbletables.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,8 +47,9 @@ public:
         uint32_t which; // the find text's place in the list given
     };
 
-    // Whether this processor can; without it, nothing may be constructed.
-    static bool available() { return NibbleTables::available(); }
+    // Whether a pass for several find texts costs less than a pass for each
+    // at the search level in use.
+    static bool pays() { return NibbleTables::available(); }
 
     // At most `most` find texts, none empty, no two of which can meet; the
     // views must stay valid while the finder is used.
@@ -69,7 +72,7 @@ private:
     void findWide(std::string_view text, size_t& i, size_t* next, std::vector<Site>& sites) const;
 
     std::vector<std::string_view> m_finds;
-    std::vector<NeedleHead<char>> m_heads;
+    std::vector<FindTextHead<char>> m_heads;
     NibbleTables m_tables;
     // Find texts of at most sixteen bytes that cannot overlap themselves
     // (most of them) are compared at a candidate place without a branch.

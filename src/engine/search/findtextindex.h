@@ -1,17 +1,18 @@
 // Finds where any of many find texts occur in a stretch of text, in one pass
 // over it: a position that a filter of the first two units lets through is
 // looked up in a hash table keyed by the first one, two or four units there,
-// and only the find texts filed under that key are compared. In bytes, where
-// the processor can, the positions are picked by their first three bytes
+// and only the find texts filed under that key are compared. In bytes, at the
+// AVX2 search level, the positions are picked by their first three bytes
 // thirty-two at a time first (NibbleTables, the find texts grouped by their
-// first byte); elsewhere, where few bytes begin a find, sixteen at a time by
-// those bytes and the ones that follow them. Memory is
-// a few bytes per find text and a filter of fixed size (about 300 KiB),
+// first byte); at the SSE2 level, where few bytes begin a find, sixteen at a
+// time by those bytes and the ones that follow them. Memory is a few bytes
+// per find text and a filter of fixed size (about 300 KiB),
 // whatever the text's size. The replacement chain replaces at the places it
 // finds, or asks only which find texts occur.
 #pragma once
 
-#include "engine/replace/nibbletables.h"
+#include "engine/search/nibbletables.h"
+#include "engine/search/searchlevel.h"
 
 #include <QtAlgorithms>
 #include <QtGlobal>
@@ -26,19 +27,19 @@
 #endif
 
 template <class Unit>
-class PatternIndex {
+class FindTextIndex {
 public:
     using View = std::basic_string_view<Unit>;
 
     // The views must stay valid while the index is used; empty ones are never found.
-    explicit PatternIndex(std::vector<View> patterns)
-        : m_patterns(std::move(patterns)), m_next(m_patterns.size(), 0)
+    explicit FindTextIndex(std::vector<View> findTexts)
+        : m_findTexts(std::move(findTexts)), m_next(m_findTexts.size(), 0)
     {
         size_t counts[3] = {0, 0, 0};
-        for (View pattern : m_patterns) {
-            if (!pattern.empty())
-                ++counts[classOf(pattern.size())];
-            m_longest = std::max(m_longest, pattern.size());
+        for (View findText : m_findTexts) {
+            if (!findText.empty())
+                ++counts[classOf(findText.size())];
+            m_longest = std::max(m_longest, findText.size());
         }
         for (int c = 0; c < 3; ++c) {
             if (counts[c] == 0)
@@ -50,22 +51,24 @@ public:
             m_tables[c].heads.assign(size_t(1) << bits, 0);
         }
         // Filed in reverse, so that each chain lists its find texts in order.
-        for (size_t k = m_patterns.size(); k-- > 0;) {
-            const View pattern = m_patterns[k];
-            if (pattern.empty())
+        for (size_t k = m_findTexts.size(); k-- > 0;) {
+            const View findText = m_findTexts[k];
+            if (findText.empty())
                 continue;
-            Table& table = m_tables[classOf(pattern.size())];
-            uint32_t& head = table.heads[slot(table, keyAt(pattern.data(), keyLength(classOf(pattern.size()))))];
+            Table& table = m_tables[classOf(findText.size())];
+            uint32_t& head = table.heads[slot(table, keyAt(findText.data(), keyLength(classOf(findText.size()))))];
             m_next[k] = head;
             head = uint32_t(k + 1);
-            if (pattern.size() >= 2) {
-                const size_t bit = filterBit(keyAt(pattern.data(), 2));
+            if (findText.size() >= 2) {
+                const size_t bit = filterBit(keyAt(findText.data(), 2));
                 m_filter[bit / 64] |= uint64_t(1) << (bit % 64);
                 ++m_sharing[bit];
-                ++m_startingWith[firstByte(pattern)];
+                ++m_startingWith[firstByte(findText)];
             }
         }
+        // The scan strategies the search level in use allows.
         if constexpr (sizeof(Unit) == 1) {
+            m_byFirstBytes = searchLevel() != SearchLevel::Scalar;
             m_byNibbles = NibbleTables::available();
             if (m_byNibbles)
                 fillNibbles(m_allNibbles, [](size_t) { return true; });
@@ -73,7 +76,7 @@ public:
     }
 
     size_t longest() const { return m_longest; }
-    size_t lengthOf(size_t k) const { return m_patterns[k].size(); }
+    size_t lengthOf(size_t k) const { return m_findTexts[k].size(); }
 
     // Calls found(k, at) for every find text k after `after` (all when it is
     // -1) that starts at a position at in [from, to) and ends within text,
@@ -82,13 +85,13 @@ public:
     void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
         if (!m_tables[0].heads.empty())
-            scanFrom<true>(m_filter.data(), text, from, to, after, found);
+            scanEveryPlace<true>(m_filter.data(), text, from, to, after, found);
         else if (to - std::min(to, from) >= widely && m_byNibbles)
             scanByNibbles(m_filter.data(), text, from, to, after, found, [&]() { return &m_allNibbles; });
-        else if (to - std::min(to, from) >= widely)
+        else if (to - std::min(to, from) >= widely && m_byFirstBytes)
             scanByFirstBytes(m_filter.data(), text, from, to, after, found);
         else
-            scanFrom<false>(m_filter.data(), text, from, to, after, found);
+            scanEveryPlace<false>(m_filter.data(), text, from, to, after, found);
     }
 
     // Sets occurs[k] for every find text k that starts in [from, to) and
@@ -103,13 +106,13 @@ public:
         m_given.clear();
         size_t places = 0;
         const auto mark = [&](size_t k) {
-            if (occurs[k]++ != 0 || m_patterns[k].size() < 2)
+            if (occurs[k]++ != 0 || m_findTexts[k].size() < 2)
                 return;
             m_given.push_back(k);
-            const size_t bit = filterBit(keyAt(m_patterns[k].data(), 2));
+            const size_t bit = filterBit(keyAt(m_findTexts[k].data(), 2));
             if (--m_sharing[bit] == 0)
                 m_live[bit / 64] &= ~(uint64_t(1) << (bit % 64));
-            --m_startingWith[firstByte(m_patterns[k])];
+            --m_startingWith[firstByte(m_findTexts[k])];
         };
         const auto found = [&](size_t k, size_t) {
             ++places;
@@ -118,7 +121,7 @@ public:
         for (uint32_t k : assumed)
             mark(k);
         if (!m_tables[0].heads.empty()) {
-            scanFrom<true>(m_live.data(), text, from, to, size_t(-1), found);
+            scanEveryPlace<true>(m_live.data(), text, from, to, size_t(-1), found);
         } else if (m_byNibbles) {
             // The tables are filled again once as many finds have been
             // found as when they were last: the common ones drop out early.
@@ -131,12 +134,14 @@ public:
                 return any ? &m_liveNibbles : nullptr;
             };
             scanByNibbles(m_live.data(), text, from, to, size_t(-1), found, live);
-        } else {
+        } else if (m_byFirstBytes) {
             scanByFirstBytes(m_live.data(), text, from, to, size_t(-1), found);
+        } else {
+            scanEveryPlace<false>(m_live.data(), text, from, to, size_t(-1), found);
         }
         for (size_t k : m_given) {
-            ++m_sharing[filterBit(keyAt(m_patterns[k].data(), 2))];
-            ++m_startingWith[firstByte(m_patterns[k])];
+            ++m_sharing[filterBit(keyAt(m_findTexts[k].data(), 2))];
+            ++m_startingWith[firstByte(m_findTexts[k])];
         }
         return places;
     }
@@ -144,11 +149,11 @@ public:
 private:
     struct Table {
         int bits = 0;
-        std::vector<uint32_t> heads; // pattern index + 1, 0 for none
+        std::vector<uint32_t> heads; // findText index + 1, 0 for none
     };
 
     template <bool singles, class Found>
-    void scanFrom(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found) const
+    void scanEveryPlace(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found) const
     {
         const size_t size = text.size();
         const Unit* units = text.data();
@@ -179,15 +184,15 @@ private:
     {
         tables.clear();
         bool any = false;
-        for (size_t k = 0; k < m_patterns.size(); ++k) {
-            const View pattern = m_patterns[k];
-            if (pattern.size() < 2 || !wanted(k))
+        for (size_t k = 0; k < m_findTexts.size(); ++k) {
+            const View findText = m_findTexts[k];
+            if (findText.size() < 2 || !wanted(k))
                 continue;
             any = true;
-            const auto group = unsigned(firstByte(pattern) % NibbleTables::groups);
+            const auto group = unsigned(firstByte(findText) % NibbleTables::groups);
             for (size_t p = 0; p < NibbleTables::offsets; ++p) {
-                if (p < pattern.size())
-                    tables.allow(group, p, static_cast<unsigned char>(pattern[p]));
+                if (p < findText.size())
+                    tables.allow(group, p, static_cast<unsigned char>(findText[p]));
                 else
                     tables.allowAny(group, p);
             }
@@ -214,9 +219,9 @@ private:
             const size_t stop = pick->candidates(units, i, sliceEnd, size, m_candidates.data(), count);
             for (size_t c = 0; c < count; ++c) {
                 const size_t start = size_t(m_candidates[c] >> 8);
-                scanFrom<false>(filter, text, start, start + 1, after, found);
+                scanEveryPlace<false>(filter, text, start, start + 1, after, found);
             }
-            scanFrom<false>(filter, text, stop, sliceEnd, after, found);
+            scanEveryPlace<false>(filter, text, stop, sliceEnd, after, found);
             i = sliceEnd;
         }
     }
@@ -276,7 +281,7 @@ private:
                 if (count == 0)
                     return; // nothing of two units or more is left to find
                 if (count > most) {
-                    scanFrom<false>(filter, text, i, blockEnd, after, found);
+                    scanEveryPlace<false>(filter, text, i, blockEnd, after, found);
                     i = blockEnd;
                     continue;
                 }
@@ -295,16 +300,16 @@ private:
                     }
                     for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
                         const size_t start = i + qCountTrailingZeroBits(mask);
-                        scanFrom<false>(filter, text, start, start + 1, after, found);
+                        scanEveryPlace<false>(filter, text, start, start + 1, after, found);
                     }
                 }
-                scanFrom<false>(filter, text, i, blockEnd, after, found);
+                scanEveryPlace<false>(filter, text, i, blockEnd, after, found);
                 i = blockEnd;
             }
             return;
         }
 #endif
-        scanFrom<false>(filter, text, from, to, after, found);
+        scanEveryPlace<false>(filter, text, from, to, after, found);
     }
 
     template <size_t length, class Found>
@@ -318,15 +323,15 @@ private:
             entry = m_next[k];
             if (k + 1 <= after + 1)
                 continue;
-            const View pattern = m_patterns[k];
+            const View findText = m_findTexts[k];
             // The last unit first: it tells most near misses apart without a call.
-            if (pattern.size() <= size - i && units[i + pattern.size() - 1] == pattern.back()
-                && std::memcmp(units + i, pattern.data(), pattern.size() * sizeof(Unit)) == 0)
+            if (findText.size() <= size - i && units[i + findText.size() - 1] == findText.back()
+                && std::memcmp(units + i, findText.data(), findText.size() * sizeof(Unit)) == 0)
                 found(k, i);
         }
     }
 
-    static size_t firstByte(View pattern) { return static_cast<unsigned char>(pattern[0]) & 0xFF; }
+    static size_t firstByte(View findText) { return static_cast<unsigned char>(findText[0]) & 0xFF; }
     static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
     static size_t keyLength(int c) { return c == 2 ? 4 : c == 1 ? 2 : 1; }
     template <size_t length>
@@ -359,8 +364,8 @@ private:
     // From this many positions on, a scan looks for the bytes that begin a find first.
     static constexpr size_t widely = 256;
 
-    std::vector<View> m_patterns;
-    std::vector<uint32_t> m_next; // the next pattern under the same slot
+    std::vector<View> m_findTexts;
+    std::vector<uint32_t> m_next; // the next findText under the same slot
     std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
     std::vector<uint32_t> m_sharing = std::vector<uint32_t>(65536, 0); // find texts per bit
     std::vector<uint64_t> m_live;      // the filter while marking
@@ -368,6 +373,7 @@ private:
     // Find texts of two units or more by their first byte (by its low byte for UTF-16).
     std::vector<uint32_t> m_startingWith = std::vector<uint32_t>(256, 0);
     bool m_byNibbles = false;
+    bool m_byFirstBytes = false;
     NibbleTables m_allNibbles;  // every find text of two units or more
     NibbleTables m_liveNibbles; // those not yet found while marking
     mutable std::vector<uint64_t> m_candidates;
