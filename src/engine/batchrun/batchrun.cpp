@@ -1,10 +1,11 @@
 #include "engine/batchrun/batchrun.h"
 
 #include "base/appinfo.h"
+#include "base/folderprobes.h"
 #include "base/statefolder.h"
-#include "engine/batchrun/filetests.h"
 #include "engine/replace/commitqueue.h"
 #include "engine/replace/targetclaims.h"
+#include "engine/textfile/sourceprobes.h"
 #include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>

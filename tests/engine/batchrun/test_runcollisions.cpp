@@ -2,7 +2,7 @@
 // sent to one output folder, a listed source inside the output folder, a file
 // listed twice, and files of 2 GiB and more on the single tab.
 #include "engine/batchrun/batchrun.h"
-#include "engine/batchrun/filetests.h"
+#include "engine/textfile/sourceprobes.h"
 #include "support/enginetestfiles.h"
 #include "support/scriptedprompts.h"
 
