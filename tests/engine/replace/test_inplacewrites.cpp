@@ -1,9 +1,9 @@
 // In place, the engine writes nothing until the first occurrence, then the
 // unchanged text before it as the file holds it; and results in place wait
 // in a commit queue, each file wholly old until its group is committed.
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
+#include "engine/output/targetclaims.h"
 #include "engine/replace/replacetext.h"
-#include "engine/replace/targetclaims.h"
 #include "support/chunkcompare.h"
 #include "support/enginetestfiles.h"
 #include "support/recordingkeeper.h"
@@ -19,7 +19,7 @@ namespace {
 struct Harness {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
-    EngineContext context{reporter, [] { return Destination{false, true, {}}; }, {}, {}, 65536};
+    EngineContext context{reporter, {}, {[] { return Destination{false, true, {}}; }}, 65536};
     QString report() const { return prompts.shown().isEmpty() ? QString() : prompts.shown().first().text; }
 };
 
@@ -64,7 +64,7 @@ private slots:
         harness.context.chunkSize = 7;
         int looks = 0;
         QStringList seen;
-        harness.context.progress = [&](qint64, qint64) {
+        harness.context.control.progress = [&](qint64, qint64) {
             ++looks;
             seen += temporaries(m_dir.path());
         };
@@ -165,7 +165,7 @@ private slots:
         writeBytes(path("a.csv"), bytes);
         Harness harness;
         harness.context.chunkSize = 16;
-        harness.context.progress = [&](qint64 done, qint64) {
+        harness.context.control.progress = [&](qint64 done, qint64) {
             if (done == 32)
                 writeBytes(path("a.csv"), QByteArray("other,program,Berlin\r\n").repeated(60));
         };
@@ -182,16 +182,16 @@ private slots:
         Harness harness;
         QList<QPair<qsizetype, QString>> failedTags;
         CommitQueue queue([&](qsizetype tag, const QString& reason) { failedTags.append({tag, reason}); });
-        harness.context.commits = &queue;
+        harness.context.output.commits = &queue;
         RecordingKeeper keeper;
         const QStringList& kept = keeper.kept;
         const QStringList& replaced = keeper.replacedTargets;
-        harness.context.keeper = &keeper;
+        harness.context.output.keeper = &keeper;
         QStringList files;
         for (int i = 0; i < 5; ++i) {
             files << path(QString("f%1.csv").arg(i));
             writeBytes(files.last(), "Berlin,Paris");
-            harness.context.commitTag = i;
+            harness.context.output.commitTag = i;
             const FileOutcome outcome = ReplaceTextInFileCombo(files.last(), {"Berlin"}, {"Hamburg"}, harness.context);
             QCOMPARE(outcome.kind, FileOutcome::Changed);
         }
@@ -225,7 +225,7 @@ private slots:
         QStringList files;
         {
             CommitQueue queue;
-            harness.context.commits = &queue;
+            harness.context.output.commits = &queue;
             for (int i = 0; i < 3; ++i) {
                 files << path(QString("f%1.csv").arg(i));
                 writeBytes(files.last(), "Berlin");
@@ -242,7 +242,7 @@ private slots:
     {
         Harness harness;
         CommitQueue queue({}, CommitQueue::Limits{3, 1000});
-        harness.context.commits = &queue;
+        harness.context.output.commits = &queue;
         writeBytes(path("a.csv"), "Berlin");
         ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"x"}, harness.context);
         QVERIFY(!queue.isFull());
@@ -267,8 +267,8 @@ private slots:
         CommitQueue queue;
         TargetClaims claims;
         claims.addSource(path("a.csv"));
-        harness.context.commits = &queue;
-        harness.context.claims = &claims;
+        harness.context.output.commits = &queue;
+        harness.context.output.claims = &claims;
         writeBytes(path("a.csv"), "Berlin");
         ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"Hamburg"}, harness.context);
         harness.prompts.answerMessage();

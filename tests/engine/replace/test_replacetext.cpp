@@ -33,13 +33,10 @@ struct Harness {
     Destination destination;
     int yields = 0;
     int destinationReads = 0;
-    EngineContext context{reporter,
-                          [this] {
-                              ++destinationReads;
-                              return destination;
-                          },
-                          [this] { ++yields; },
-                          {},
+    EngineContext context{reporter, {[this] { ++yields; }}, {[this] {
+                                                                ++destinationReads;
+                                                                return destination;
+                                                            }},
                           65536};
 
     explicit Harness(const QString& outputFolder = {})
@@ -142,7 +139,7 @@ const std::vector<FailureCase>& failureCases()
          [](FailureSetup& s) { s.harness.destination.option1 = false; }},
         {"destination unreadable, reported once", true, 128, "Destination unreadable",
          [](FailureSetup& s) {
-             s.harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
+             s.harness.context.output.destination = []() -> Destination { throw Failure("Destination unreadable"); };
          },
          false},
     };
@@ -317,7 +314,7 @@ private slots:
         Harness harness(m_out);
         harness.context.chunkSize = 10;
         // The user switches the folder while the file is being processed.
-        harness.context.yield = [&] {
+        harness.context.control.yield = [&] {
             if (++harness.yields > 1)
                 harness.destination.outputFolder = other;
         };
@@ -334,7 +331,7 @@ private slots:
         writeBytes(m_out + "/a.csv", "previous");
         Harness harness(m_out);
         harness.context.chunkSize = 10;
-        harness.context.stopRequested = [&] { return harness.yields == 5; };
+        harness.context.control.stopRequested = [&] { return harness.yields == 5; };
         ReplaceTextInFile(path("a.csv"), "x", "y", harness.context);
         QCOMPARE(harness.yields, 5);
         QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("previous"));
@@ -516,7 +513,7 @@ private slots:
         const QFileInfo before(path("a.csv"));
         const QDateTime modified = before.lastModified();
         Harness harness; // in place
-        harness.context.countOnly = true;
+        harness.context.output.countOnly = true;
         const FileOutcome outcome = single ? ReplaceTextInFile(path("a.csv"), "a", "b", harness.context)
                                            : ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
         QCOMPARE(outcome.kind, FileOutcome::Changed);
@@ -534,15 +531,15 @@ private slots:
         writeBytes(m_out + "/big.csv", "previous");
         Harness harness(m_out);
         harness.context.chunkSize = 10;
-        harness.context.keepAliveMs = 0;
+        harness.context.control.keepAliveMs = 0;
         int keptAlive = 0;
         QList<qint64> progress;
-        harness.context.keepAlive = [&] { ++keptAlive; };
-        harness.context.progress = [&](qint64 done, qint64 total) {
+        harness.context.control.keepAlive = [&] { ++keptAlive; };
+        harness.context.control.progress = [&](qint64 done, qint64 total) {
             QCOMPARE(total, 1000);
             progress.append(done);
         };
-        harness.context.stopRequested = [&] { return keptAlive == 30; };
+        harness.context.control.stopRequested = [&] { return keptAlive == 30; };
         const FileOutcome outcome = ReplaceTextInFileCombo(path("big.csv"), {"x", "y"}, {"y", "z"}, harness.context);
         QCOMPARE(outcome.kind, FileOutcome::NotReached);
         QCOMPARE(harness.yields, 0);
@@ -568,7 +565,7 @@ private slots:
             seenResult = result;
             QCOMPARE(readBytes(target), QByteArray("a"));
         };
-        harness.context.keeper = &keeper;
+        harness.context.output.keeper = &keeper;
         QCOMPARE(ReplaceTextInFile(path("a.csv"), "a", "b", harness.context).kind, FileOutcome::Changed);
         QCOMPARE(keeper.copiedOver, QList<bool>{false});
         QCOMPARE(keeper.replacedTargets, QStringList{seenTarget});

@@ -33,7 +33,7 @@ struct EngineRun {
     HeadlessPrompts prompts{[this](const QString& text) { reports << text.section("\r\n", 0, 0); }};
     ErrorReporter reporter{prompts};
     Destination destination{false, true, {}};
-    EngineContext context{reporter, [this] { return destination; }, {}, {}, 65536};
+    EngineContext context{reporter, {}, {[this] { return destination; }}, 65536};
 
     void intoFolder(const QString& folder) { destination = Destination{true, false, folder}; }
     void sets(const QString& source) { ReplaceTextInFileCombo(source, {"Berlin"}, {"Hamburg"}, context); }
@@ -179,7 +179,7 @@ private slots:
             writeBytes(source, "Berlin");
             run.intoFolder(m_pub);
         }
-        run.context.beforeReplace = [&](const QString&) {
+        run.context.output.beforeReplace = [&](const QString&) {
             QVERIFY(asOtherUser([&] { return swapInSymlink(native(m_notes), native(target)); }));
         };
         run.sets(source);
@@ -294,7 +294,7 @@ private slots:
         // The single tab yields between chunks: the change comes after the
         // first. The sets tab does not: it comes as soon as the file is open.
         if (single) {
-            run.context.yield = [&] {
+            run.context.control.yield = [&] {
                 if (++yields == 2)
                     actAsOther();
             };
