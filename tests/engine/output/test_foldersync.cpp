@@ -2,11 +2,9 @@
 // its folder is synced after the rename, whether the result was committed on
 // its own or with a group of others.
 #include "engine/output/commitqueue.h"
-#include "engine/replace/replacetext.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/foldersync.h"
-#include "support/enginetestfiles.h"
-#include "support/scriptedprompts.h"
+#include "support/engineharness.h"
 #include "support/testfiles.h"
 
 #include <QScopeGuard>
@@ -48,15 +46,13 @@ class TestFolderSync : public QObject {
         const QString file = dir.filePath("a.csv");
         writeBytes(file, "Berlin;1\r\n");
         const QString folderKey = locateFile(dir.path()).identity().key();
-        ScriptedPrompts prompts;
-        ErrorReporter reporter{prompts};
-        EngineContext context{reporter, {}, {[] { return Destination{false, true, {}}; }}};
+        EngineHarness harness;
         CommitQueue commits;
         if (grouped)
-            context.output.commits = &commits;
+            harness.context.output.commits = &commits;
         SyncWatch watch(file, "Hamburg;1\r\n");
 
-        QCOMPARE(ReplaceTextInFile(file, "Berlin", "Hamburg", context).kind, FileOutcome::Changed);
+        QCOMPARE(harness.single(file).kind, FileOutcome::Changed);
         commits.flush();
 
         QCOMPARE(readBytes(file), QByteArray("Hamburg;1\r\n"));
@@ -64,7 +60,7 @@ class TestFolderSync : public QObject {
                                          [&](const FolderSync& sync) { return sync.folder == folderKey; });
         QVERIFY2(synced != watch.syncs().cend(), "the folder of the result was never synced");
         QVERIFY2(synced->resultInPlace, "the folder was synced before the rename");
-        QVERIFY(prompts.shown().isEmpty());
+        QVERIFY(harness.prompts.shown().isEmpty());
     }
 
 private slots:

@@ -5,6 +5,7 @@
 #include "engine/output/targetclaims.h"
 #include "engine/replace/replacetext.h"
 #include "support/chunkcompare.h"
+#include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/recordingkeeper.h"
 #include "support/scriptedprompts.h"
@@ -15,13 +16,6 @@
 #include <QTest>
 
 namespace {
-
-struct Harness {
-    ScriptedPrompts prompts;
-    ErrorReporter reporter{prompts};
-    EngineContext context{reporter, {}, {[] { return Destination{false, true, {}}; }}, 65536};
-    QString report() const { return prompts.shown().isEmpty() ? QString() : prompts.shown().first().text; }
-};
 
 QStringList temporaries(const QString& folder)
 {
@@ -60,7 +54,7 @@ private slots:
     void noOccurrenceNeverCreatesATemporaryFile()
     {
         writeBytes(path("a.csv"), QByteArray("one,two,three\r\n").repeated(100));
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 7;
         int looks = 0;
         QStringList seen;
@@ -80,7 +74,7 @@ private slots:
     {
         writeBytes(path("a.csv"), "one,two");
         QVERIFY(QFile::setPermissions(path("a.csv"), QFile::ReadOwner | QFile::ReadGroup));
-        Harness harness;
+        EngineHarness harness;
         const FileOutcome outcome = ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QCOMPARE(outcome.kind, FileOutcome::Unchanged);
@@ -123,7 +117,7 @@ private slots:
             for (int before : {0, 2, 5, 6, 62, 63, 64, 65, 300}) {
                 const QString text = prefixText(before, enc) + "Berlin," + prefixText(40, enc);
                 writeBytes(path("a.csv"), referenceBytes(text, enc));
-                Harness harness;
+                EngineHarness harness;
                 harness.context.chunkSize = chunk;
                 const FileOutcome outcome = ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
                 QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -135,7 +129,7 @@ private slots:
         // The very last characters.
         const QString text = prefixText(500, enc) + "Berlin";
         writeBytes(path("a.csv"), referenceBytes(text, enc));
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 64;
         ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
         QCOMPARE(readBytes(path("a.csv")), referenceBytes(replacedWholeText(text, finds, replaces), enc));
@@ -148,7 +142,7 @@ private slots:
         const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,").repeated(50) + "Berlin"
             + QByteArray("\xC3\xA9t\xC3\xA9,").repeated(2000) + "\xE9t\xE9,Berlin";
         writeBytes(path("a.csv"), bytes);
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 64;
         const FileOutcome outcome = ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"Hamburg"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -163,7 +157,7 @@ private slots:
     {
         const QByteArray bytes = QByteArray("a,b,c\r\n").repeated(100) + "Berlin";
         writeBytes(path("a.csv"), bytes);
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 16;
         harness.context.control.progress = [&](qint64 done, qint64) {
             if (done == 32)
@@ -179,7 +173,7 @@ private slots:
 
     void queuedResultsStayOldUntilTheGroupIsCommitted()
     {
-        Harness harness;
+        EngineHarness harness;
         QList<QPair<qsizetype, QString>> failedTags;
         CommitQueue queue([&](qsizetype tag, const QString& reason) { failedTags.append({tag, reason}); });
         harness.context.output.commits = &queue;
@@ -221,7 +215,7 @@ private slots:
 
     void queueDroppedUncommittedLeavesEveryFileAsItWas()
     {
-        Harness harness;
+        EngineHarness harness;
         QStringList files;
         {
             CommitQueue queue;
@@ -240,7 +234,7 @@ private slots:
 
     void queueIsFullByFilesOrBytes()
     {
-        Harness harness;
+        EngineHarness harness;
         CommitQueue queue({}, CommitQueue::Limits{3, 1000});
         harness.context.output.commits = &queue;
         writeBytes(path("a.csv"), "Berlin");
@@ -263,7 +257,7 @@ private slots:
 
     void sameFileTwiceWhileItsResultWaitsIsRefusedOnce()
     {
-        Harness harness;
+        EngineHarness harness;
         CommitQueue queue;
         TargetClaims claims;
         claims.addSource(path("a.csv"));
