@@ -2,6 +2,7 @@
 
 #include "engine/output/countonlysink.h"
 #include "engine/output/inplacesink.h"
+#include "engine/output/outputfoldersink.h"
 #include "engine/output/outputrules.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/sourcefile.h"

@@ -36,5 +36,3 @@ private:
     TextEncoder m_encoder;
     QByteArray m_encoded;
 };
-
-using OutputFolderSink = WriterSink;
