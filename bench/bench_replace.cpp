@@ -9,7 +9,7 @@
 // groups as the run does, to compare the two; --group sets how many files a
 // group holds at most.
 #include "base/headlessprompts.h"
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
 #include "engine/replace/replacetext.h"
 #include "engine/textfile/sparetemporaries.h"
 
@@ -78,14 +78,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "report: %s\n", qPrintable(text));
     });
     ErrorReporter reporter(prompts);
-    EngineContext context{reporter, [&] { return destination; }, [] { QCoreApplication::processEvents(); }, {}, 65536};
+    EngineContext context{reporter, {[] { QCoreApplication::processEvents(); }}, {[&] { return destination; }}, 65536};
     CommitQueue commits({}, limits);
     if (!commitEach)
-        context.commits = &commits;
+        context.output.commits = &commits;
     // As a run does: temporary files in place are made ahead beside the work.
     SpareTemporaries spareFiles;
     if (spares)
-        context.spares = &spareFiles;
+        context.output.spares = &spareFiles;
     const long long writtenBefore = writtenBytes();
     qint64 bytes = 0;
     QElapsedTimer timer;

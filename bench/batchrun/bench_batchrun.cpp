@@ -6,15 +6,15 @@
 // window / engine.
 //   bench_batchrun [--rounds N] [--only engine|window] [--tab 0|1] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
-#include "filelist/filelistmodel.h"
-#include "filelist/widgets/filelistview.h"
-#include "window/form1.h"
 #include "base/headlessprompts.h"
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
 #include "engine/replace/replacetext.h"
 #include "engine/textfile/sparetemporaries.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
 #include "pairs/widgets/setslist.h"
 #include "pairs/widgets/setspage.h"
+#include "window/form1.h"
 #include "window/tabcontrol.h"
 
 #include <QApplication>
@@ -161,8 +161,8 @@ int main(int argc, char* argv[])
         if (onlyTab >= 0 && tab != onlyTab)
             continue;
         // The engine alone yields where the window's run does: in single mode, before every pair.
-        EngineContext context{reporter, [] { return Destination{false, true, {}}; },
-                              [] { QCoreApplication::processEvents(); }, {}};
+        EngineContext context{reporter, {[] { QCoreApplication::processEvents(); }},
+                              {[] { return Destination{false, true, {}}; }}};
         double engine = 1e9;
         double window = 1e9;
         double engineCpu = 1e9;
@@ -173,9 +173,9 @@ int main(int argc, char* argv[])
             timer.start();
             // Results in place committed in groups, as the window's run does.
             CommitQueue commits;
-            context.commits = &commits;
+            context.output.commits = &commits;
             SpareTemporaries spares;
-            context.spares = &spares;
+            context.output.spares = &spares;
             for (const QString& file : files) {
                 if (tab == 0)
                     ReplaceTextInFile(file, findWhat, replaceWith, context);
@@ -185,8 +185,8 @@ int main(int argc, char* argv[])
                     commits.send();
             }
             commits.flush();
-            context.commits = nullptr;
-            context.spares = nullptr;
+            context.output.commits = nullptr;
+            context.output.spares = nullptr;
             engine = std::min(engine, timer.nsecsElapsed() / 1e9);
             engineCpu = std::min(engineCpu, cpuSecondsSince(cpu));
         };

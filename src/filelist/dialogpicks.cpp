@@ -1,6 +1,6 @@
 #include "filelist/dialogpicks.h"
 
-#include "engine/replace/pathrules.h"
+#include "base/pathnames.h"
 
 QStringList pickedFilePaths(const QStringList& picked, QChar separator)
 {

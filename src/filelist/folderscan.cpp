@@ -1,12 +1,12 @@
 #include "filelist/folderscan.h"
 
 #include "base/errorreport.h"
+#include "base/folderprobes.h"
+#include "base/pathnames.h"
+#include "base/pathseparator.h"
 #include "filelist/fileattributes.h"
 #include "filelist/filelistmodel.h"
-#include "engine/batchrun/filetests.h"
 #include "filelist/namerules.h"
-#include "engine/replace/pathrules.h"
-#include "base/pathseparator.h"
 #include "filelist/wildcard.h"
 
 #include <algorithm>

@@ -1,10 +1,11 @@
 #include "engine/batchrun/batchrun.h"
 
 #include "base/appinfo.h"
+#include "base/folderprobes.h"
 #include "base/statefolder.h"
-#include "engine/batchrun/filetests.h"
-#include "engine/replace/commitqueue.h"
-#include "engine/replace/targetclaims.h"
+#include "engine/output/commitqueue.h"
+#include "engine/output/targetclaims.h"
+#include "engine/textfile/sourceprobes.h"
 #include "engine/textfile/sparetemporaries.h"
 
 #include <QDir>
@@ -144,28 +145,30 @@ void BatchRun::run(GuardedProcedure& proc)
         } catch (const Failure&) {
         }
     }
-    EngineContext context{m_services.reporter, [this] { return m_window.destination(); },
-                          [this] { m_services.yield(); }, [this] { return stopping(); }};
-    context.keepAlive = [this] {
+    EngineContext context{m_services.reporter};
+    context.control.yield = [this] { m_services.yield(); };
+    context.control.stopRequested = [this] { return stopping(); };
+    context.control.keepAlive = [this] {
         if (m_services.keepAlive)
             m_services.keepAlive();
     };
-    context.progress = [this](qint64 done, qint64 total) {
+    context.control.progress = [this](qint64 done, qint64 total) {
         if (total > 0 && m_fileTime.elapsed() >= m_options.percentAfterMs)
             showProgress(int(done * 100 / total));
     };
-    context.keeper = keeper;
-    context.countOnly = m_countOnly;
-    context.claims = &claims;
+    context.output.destination = [this] { return m_window.destination(); };
+    context.output.keeper = keeper;
+    context.output.countOnly = m_countOnly;
+    context.output.claims = &claims;
     // Results in place are committed in groups; a failed commit turns its
     // row, recorded by then, into a failure.
     CommitQueue commits([this](qsizetype row, const QString& reason) {
         if (row < m_report.rows.size())
             m_report.rows[row].outcome = {FileOutcome::Failed, 0, reason};
     });
-    context.commits = &commits;
+    context.output.commits = &commits;
     std::optional<SpareTemporaries> spares(std::in_place);
-    context.spares = &*spares;
+    context.output.spares = &*spares;
 
     // The run's way back is complete once its results are in place, however the run ends.
     bool undoable = false;
@@ -176,10 +179,10 @@ void BatchRun::run(GuardedProcedure& proc)
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
         const qsizetype recorded = m_report.rows.size();
-        context.commitTag = recorded;
+        context.output.commitTag = recorded;
         outcome = processRow(proc, row, context);
         if (commits.isFull())
-            commits.send(context.keepAlive);
+            commits.send(context.control.keepAlive);
         if (outcome == RowOutcome::Next) {
             continue;
         }
@@ -189,9 +192,9 @@ void BatchRun::run(GuardedProcedure& proc)
         break;
     }
     // Whatever was finished takes its place before the run says it has ended.
-    commits.flush(context.keepAlive);
+    commits.flush(context.control.keepAlive);
     // None of them is left behind while the closing box waits.
-    context.spares = nullptr;
+    context.output.spares = nullptr;
     spares.reset();
     if (keeper)
         undoable = m_undo.end();

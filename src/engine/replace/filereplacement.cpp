@@ -1,9 +1,7 @@
 #include "engine/replace/filereplacement.h"
 
-#include "engine/replace/commitqueue.h"
+#include "engine/output/resultsink.h"
 #include "engine/replace/replacementchain.h"
-#include "engine/replace/targetclaims.h"
-#include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
@@ -58,7 +56,6 @@ struct ByteUnits {
         return encodeText(text, encoding).toStdString();
     }
     static std::string_view viewOf(std::string_view chunk) { return chunk; }
-    static qint64 bytesOf(std::string_view text, TextEncoding) { return qint64(text.size()); }
 };
 
 struct TextUnits {
@@ -72,88 +69,6 @@ struct TextUnits {
     {
         return std::u16string_view(reinterpret_cast<const char16_t*>(chunk.utf16()), static_cast<size_t>(chunk.size()));
     }
-    // What the text took in the file. Text read from a file is well formed
-    // in its encoding: in UTF-8 and UTF-32 a pair of surrogates stands for
-    // one character of four bytes.
-    static qint64 bytesOf(std::u16string_view text, TextEncoding encoding)
-    {
-        const qint64 units = qint64(text.size());
-        switch (encoding) {
-        case TextEncoding::Windows1252: return units;
-        case TextEncoding::Utf16LE:
-        case TextEncoding::Utf16BE: return 2 * units;
-        case TextEncoding::Utf32LE:
-        case TextEncoding::Utf32BE: {
-            qint64 lows = 0;
-            for (char16_t unit : text)
-                lows += (unit & 0xFC00) == 0xDC00;
-            return 4 * (units - lows);
-        }
-        case TextEncoding::Utf8:
-        case TextEncoding::Utf8WithMark: break;
-        }
-        qint64 bytes = 0;
-        for (char16_t unit : text)
-            bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : (unit & 0xFC00) == 0xD800 ? 4 : (unit & 0xFC00) == 0xDC00 ? 0 : 3;
-        return bytes;
-    }
-};
-
-// The text before the first occurrence, as the file holds it: read again by
-// offset and written as it is, not decoded or encoded again.
-void copyUnchanged(ByteSource& source, qint64 from, qint64 size, ResultWriter& writer)
-{
-    if (size == 0)
-        return;
-    const qint64 resume = source.position();
-    source.seek(from);
-    QByteArray block(int(qMin<qint64>(size, 1 << 20)), Qt::Uninitialized);
-    while (size > 0) {
-        const qsizetype got = source.read(block.data(), qsizetype(qMin<qint64>(block.size(), size)));
-        if (got <= 0)
-            throwChangedDuringRun(source.path());
-        writer.write(block.constData(), got);
-        size -= got;
-    }
-    source.seek(resume);
-}
-
-// The output side: bytes go out as they are, text through a strict encoder.
-class ResultSink {
-public:
-    ResultSink(const QString& target, TextEncoding encoding, const SourceFile& source, SpareTemporaries* spares)
-        : m_writer(std::make_unique<ResultWriter>(target, encoding, source, spares)), m_encoder(encoding, target)
-    {
-    }
-    ResultSink(const QString& target, TextEncoding encoding)
-        : m_writer(std::make_unique<ResultWriter>(target, encoding, false)), m_encoder(encoding, target)
-    {
-    }
-    ResultWriter& writer() { return *m_writer; }
-    void put(std::string_view bytes) { m_writer->write(bytes.data(), static_cast<qsizetype>(bytes.size())); }
-    void put(std::u16string_view text)
-    {
-        m_encoded.clear();
-        m_encoder.encode(QStringView(text.data(), static_cast<qsizetype>(text.size())), m_encoded);
-        m_writer->write(m_encoded);
-    }
-    void commit()
-    {
-        m_encoder.finish();
-        m_writer->commit();
-    }
-    // The whole result written, for a commit later.
-    std::unique_ptr<ResultWriter> finish()
-    {
-        m_encoder.finish();
-        m_writer->finish();
-        return std::move(m_writer);
-    }
-
-private:
-    std::unique_ptr<ResultWriter> m_writer;
-    TextEncoder m_encoder;
-    QByteArray m_encoded;
 };
 
 class FileReplacement {
@@ -205,16 +120,16 @@ private:
     bool yieldedIntoStop()
     {
         m_sinceYield.restart();
-        m_stopped = m_context.stopRequested && m_context.stopRequested();
+        m_stopped = m_context.control.stopRequested && m_context.control.stopRequested();
         return m_stopped;
     }
 
     // Between the per-pair yields (none in the sets tab) a long file still lets the window answer.
     bool keptAliveIntoStop()
     {
-        if (!m_context.keepAlive || m_sinceYield.elapsed() < m_context.keepAliveMs)
+        if (!m_context.control.keepAlive || m_sinceYield.elapsed() < m_context.control.keepAliveMs)
             return false;
-        m_proc.step(m_steps.takeChunk, [&] { m_context.keepAlive(); });
+        m_proc.step(m_steps.takeChunk, [&] { m_context.control.keepAlive(); });
         return yieldedIntoStop();
     }
 
@@ -227,14 +142,12 @@ private:
         for (const ReplacementPair& pair : m_pairs)
             chain.addPair(Units::unitsOf(pair.find, encoding), Units::unitsOf(pair.replace, encoding));
         std::unique_ptr<ResultSink> sink;
-        // Where the text begins, after the mark, and how much of it went by
-        // unchanged before anything was written.
+        // Where the text begins, after the mark.
         const qint64 textStart = reader.source().position();
-        qint64 unchangedBytes = 0;
 
         for (;;) {
-            if (m_context.progress)
-                m_context.progress(reader.source().position(), reader.source().size());
+            if (m_context.control.progress)
+                m_context.control.progress(reader.source().position(), reader.source().size());
             if (keptAliveIntoStop())
                 return Outcome::Finished;
             bool got = false;
@@ -264,8 +177,8 @@ private:
             for (size_t j = 0; j < chain.size(); ++j) {
                 if (m_steps.yield != 0) {
                     m_proc.step(m_steps.yield, [&] {
-                        if (m_context.yield)
-                            m_context.yield();
+                        if (m_context.control.yield)
+                            m_context.control.yield();
                     });
                     if (yieldedIntoStop())
                         return Outcome::Finished;
@@ -279,109 +192,42 @@ private:
             }
             m_replacements = chain.replacements();
             // A failed step of it has been reported: one report per file.
-            if (!m_target && !decideTarget(reader.source()))
+            if (!m_target && !decideTarget())
                 return Outcome::Finished;
 
-            if (m_context.countOnly) {
-                if (last)
-                    return Outcome::Finished;
-                continue;
-            }
             const bool written = m_proc.step(m_steps.write, [&] {
-                if (!m_target)
-                    throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
-                const auto settled = chain.settled();
                 if (!sink) {
-                    // In place nothing is written until something changes: a
-                    // file with no occurrence costs one read and no space.
-                    if (m_writeOnChange && chain.replacements() == 0) {
-                        unchangedBytes += Units::bytesOf(settled, encoding);
-                        return;
-                    }
-                    sink = openSink(reader.source(), encoding);
-                    copyUnchanged(reader.source(), textStart, unchangedBytes, sink->writer());
+                    if (!m_target && !m_context.output.countOnly)
+                        throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
+                    sink = makeResultSink(m_context.output, {m_target.value_or(QString()), reader.source(), encoding,
+                                                             textStart, commitFailed()});
                 }
-                sink->put(settled);
-                if (!last)
-                    return;
-                // A file left as it was needs no rewriting: it keeps its bytes and its time.
-                if (chain.replacements() == 0 && sink->writer().inPlace())
-                    return;
-                // Read to its end, and still what was read: else the result is not whole.
-                reader.source().checkUnchanged();
-                reader.source().close();
-                if (m_context.commits && sink->writer().inPlace()) {
-                    m_context.commits->add(pendingResult(sink->finish()));
-                    return;
-                }
-                sink->commit();
-                if (m_context.claims)
-                    m_context.claims->recordWritten(sink->writer());
+                sink->put(chain.settled(), chain.replacements());
+                if (last)
+                    sink->finish(chain.replacements());
             });
             if (!written || last)
                 return Outcome::Finished;
         }
     }
 
-    std::unique_ptr<ResultSink> openSink(const ByteSource& source, TextEncoding encoding)
+    // A result committed later with others reports its failure as this
+    // entry's write step.
+    std::function<void(const QString&)> commitFailed()
     {
-        // A source in memory (tests) has no place on disk to share with a target.
-        const auto* file = dynamic_cast<const SourceFile*>(&source);
-        auto sink = file ? std::make_unique<ResultSink>(*m_target, encoding, *file, m_context.spares)
-                         : std::make_unique<ResultSink>(*m_target, encoding);
-        if (m_context.claims && file)
-            m_context.claims->check(*file, sink->writer());
-        if (m_context.beforeReplace) {
-            // It may run after this file's work, with the queue's commit.
-            sink->writer().setBeforeReplace([target = *m_target, hook = m_context.beforeReplace] { hook(target); });
-        }
-        sink->writer().setKeeper(m_context.keeper);
-        if (m_context.copyProgress)
-            sink->writer().setCopyProgress(m_context.copyProgress);
-        return sink;
-    }
-
-    // A result that waits to be committed with others: its failure is
-    // reported then, at the write step of this entry.
-    PendingResult pendingResult(std::unique_ptr<ResultWriter> writer)
-    {
-        if (m_context.claims)
-            m_context.claims->recordPending(*writer);
-        PendingResult pending;
-        pending.writer = std::move(writer);
-        pending.committed = [claims = m_context.claims](const ResultWriter& written) {
-            if (claims)
-                claims->recordWritten(written);
-        };
-        pending.failed = [&reporter = m_proc.reporter(), location = m_proc.location(),
-                          line = m_steps.write](const QString& description) {
+        return [&reporter = m_proc.reporter(), location = m_proc.location(), line = m_steps.write](const QString& description) {
             reporter.report(description, location, line);
         };
-        pending.tag = m_context.commitTag;
-        return pending;
-    }
-
-    // True when the target is the very file being read.
-    static bool isSourceItself(const QString& target, const ByteSource& source)
-    {
-        const auto* file = dynamic_cast<const SourceFile*>(&source);
-        if (!file)
-            return false;
-        try {
-            return locateFile(target).identity().sameFile(file->identity());
-        } catch (const Failure&) {
-            return false; // opening the writer will say why
-        }
     }
 
     // Once per file, at its first chunk, so that a destination changed in the
     // middle cannot split one file between two targets. False when a step failed.
-    bool decideTarget(const ByteSource& source)
+    bool decideTarget()
     {
         Destination destination;
         const bool read = m_proc.step(m_steps.readDestination, [&] {
-            if (m_context.destination)
-                destination = m_context.destination();
+            if (m_context.output.destination)
+                destination = m_context.output.destination();
         });
         if (!read)
             return false;
@@ -390,8 +236,6 @@ private:
             decided = m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         else if (destination.option2)
             decided = m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
-        // An output folder gets its copy even when nothing changes.
-        m_writeOnChange = decided && m_target && isSourceItself(*m_target, source);
         return decided;
     }
 
@@ -401,7 +245,6 @@ private:
     const QList<ReplacementPair>& m_pairs;
     EngineContext& m_context;
     std::optional<QString> m_target;
-    bool m_writeOnChange = false;
     QElapsedTimer m_sinceYield;
     qint64 m_replacements = 0;
     bool m_stopped = false;

@@ -1,7 +1,7 @@
 #include "engine/replace/replacetext.h"
 
+#include "base/pathnames.h"
 #include "engine/replace/filereplacement.h"
-#include "engine/replace/pathrules.h"
 
 namespace {
 

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class SourceFile;
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -26,6 +28,9 @@ public:
     virtual void checkUnchanged() const {}
     // Lets go of the file before a result is put in its place.
     virtual void close() {}
+    // The file on the disk that the bytes come from; null for bytes in
+    // memory, which share no place with a target.
+    virtual const SourceFile* onDisk() const { return nullptr; }
 };
 
 // Reads the source's first bytes and leaves its position just after the

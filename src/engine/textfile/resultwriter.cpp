@@ -3,6 +3,7 @@
 #include "base/failure.h"
 #include "engine/textfile/fileattributes.h"
 #include "engine/textfile/filecopy.h"
+#include "engine/textfile/foldersync.h"
 #include "engine/textfile/oldfilekeeper.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/sparetemporaries.h"
@@ -392,7 +393,7 @@ void ResultWriter::syncFolder()
     // The rename reaches the disk with its folder.
     const FileHandle folder(::openat(m_place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.isOpen())
-        (void)::fsync(folder.get());
+        syncFolderEntries(folder.get());
 #endif
 }
 

@@ -37,6 +37,7 @@ public:
     // replaced or renamed since it was opened.
     void checkUnchanged() const override;
     void close() override { m_file.close(); }
+    const SourceFile* onDisk() const override { return this; }
 
 private:
     FilePlace m_place;

@@ -1,9 +1,9 @@
 #include "engine/widgets/destinationcontrols.h"
 
-#include "engine/batchrun/browsefolder.h"
 #include "base/errorreport.h"
 #include "base/settings.h"
 #include "base/windowservices.h"
+#include "engine/widgets/browsefolder.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

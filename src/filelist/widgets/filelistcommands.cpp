@@ -1,17 +1,17 @@
 #include "filelist/widgets/filelistcommands.h"
 
-#include "base/widgets/cursorfile.h"
-#include "filelist/dialogpicks.h"
 #include "base/errorreport.h"
-#include "filelist/filelistmodel.h"
-#include "filelist/widgets/filelistview.h"
-#include "engine/batchrun/filetests.h"
-#include "filelist/listfile.h"
-#include "filelist/listfilters.h"
+#include "base/folderprobes.h"
 #include "base/pathseparator.h"
 #include "base/programfiles.h"
 #include "base/settings.h"
+#include "base/widgets/cursorfile.h"
 #include "base/windowservices.h"
+#include "filelist/dialogpicks.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/listfile.h"
+#include "filelist/listfilters.h"
+#include "filelist/widgets/filelistview.h"
 
 #include <QPushButton>
 

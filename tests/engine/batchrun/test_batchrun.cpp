@@ -65,11 +65,11 @@ private slots:
         int yields = 0;
         services.yield = [&] { ++yields; };
         duringEntry = [&](EngineContext& context) {
-            QCOMPARE(context.destination().outputFolder, dir.path());
-            context.yield();
-            QVERIFY(!context.stopRequested());
+            QCOMPARE(context.output.destination().outputFolder, dir.path());
+            context.control.yield();
+            QVERIFY(!context.control.stopRequested());
             window.isClosing = true;
-            QVERIFY(context.stopRequested());
+            QVERIFY(context.control.stopRequested());
         };
         run->PushButton12_Click();
         // One yield before the first file, one from the entry; then the run ends.

@@ -2,8 +2,9 @@
 // sent to one output folder, a listed source inside the output folder, a file
 // listed twice, and files of 2 GiB and more on the single tab.
 #include "engine/batchrun/batchrun.h"
-#include "engine/batchrun/filetests.h"
+#include "engine/textfile/sourceprobes.h"
 #include "support/enginetestfiles.h"
+#include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
 
 #include <QDir>
@@ -14,23 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct ListWindow : BatchRunWindow {
-    QStringList rows;
-    int tab = 1;
-    QString find = "Berlin";
-    QString replace = "Hamburg";
-    Destination where{false, true, {}};
-
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    QString rowText(int row) const override { return rows.value(row - 1); }
-    int selectedTab() const override { return tab; }
-    QString findWhat() const override { return find; }
-    QString replaceWith() const override { return replace; }
-    QStringList findList() const override { return {find}; }
-    QStringList replaceList() const override { return {replace}; }
-    Destination destination() const override { return where; }
-};
 
 // A file of this size, all holes but for its last bytes.
 void writeSparse(const QString& path, qint64 size, const QByteArray& tail)
@@ -50,7 +34,7 @@ class TestRunCollisions : public QObject {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
-    ListWindow window;
+    FakeBatchRunWindow window;
     bool closing = false;
     WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return closing; }};
     std::unique_ptr<QTemporaryDir> dir;
@@ -76,7 +60,11 @@ private slots:
     {
         prompts.clear();
         prompts.setApplicationTitle("Tallowmere");
-        window = ListWindow{};
+        window = FakeBatchRunWindow{};
+        window.find = "Berlin";
+        window.replace = "Hamburg";
+        window.finds = {"Berlin"};
+        window.replaces = {"Hamburg"};
         closing = false;
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir().mkpath(path("out")));
@@ -138,7 +126,7 @@ private slots:
         QVERIFY(QDir().mkpath(path("sub")));
         QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(path("a-hard.csv")).constData()) == 0);
         window.rows << a << file("b.csv", "Berlin\n") << a << path("sub/../a.csv") << path("a-hard.csv");
-        window.replace = "Berlin Berlin";
+        window.replaces = {"Berlin Berlin"};
         prompts.answerMessage();
         run();
         QCOMPARE(prompts.messageTexts(), QStringList{"Done."});

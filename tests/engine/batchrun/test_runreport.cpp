@@ -208,11 +208,11 @@ private slots:
         // The engine keeps the window alive at every chunk.
         ReplaceEntries slowEntries;
         slowEntries.single = [](const QString& a, const QString& b, const QString& c, EngineContext& context) {
-            context.keepAliveMs = 0;
+            context.control.keepAliveMs = 0;
             return ReplaceTextInFile(a, b, c, context);
         };
         slowEntries.sets = [](const QString& a, const QStringList& b, const QStringList& c, EngineContext& context) {
-            context.keepAliveMs = 0;
+            context.control.keepAliveMs = 0;
             return ReplaceTextInFileCombo(a, b, c, context);
         };
         run = std::make_unique<BatchRun>(window, services, slowEntries, BatchRunOptions{state->path()});
@@ -291,7 +291,7 @@ private slots:
         services.keepAlive = [&] { window.isClosing = true; };
         ReplaceEntries entries;
         entries.sets = [](const QString& a, const QStringList& b, const QStringList& c, EngineContext& context) {
-            context.keepAliveMs = 0;
+            context.control.keepAliveMs = 0;
             return ReplaceTextInFileCombo(a, b, c, context);
         };
         run = std::make_unique<BatchRun>(window, services, entries, BatchRunOptions{state->path()});

@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     ReplaceEntries entries;
     entries.sets = [kill](const QString& path, const QStringList& finds, const QStringList& replaces,
                           EngineContext& context) {
-        context.copyProgress = kill;
+        context.output.copyProgress = kill;
         return ReplaceTextInFileCombo(path, finds, replaces, context);
     };
     BatchRun run(fixture.window, fixture.services, entries, BatchRunOptions{state});

@@ -5,7 +5,7 @@
 //                         [--out FOLDER] [--queue] SOURCE... FIND REPLACE
 // --queue commits results in place in groups, as a run does.
 #include "base/headlessprompts.h"
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
 #include "engine/replace/replacetext.h"
 #include "engine/textfile/sparetemporaries.h"
 
@@ -62,13 +62,13 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     });
     ErrorReporter reporter(prompts);
-    EngineContext context{reporter, [&] { return destination; }, {}, {}, chunkSize};
+    EngineContext context{reporter, {}, {[&] { return destination; }}, chunkSize};
     CommitQueue commits;
     // Queued as the window's run does: temporary files made ahead as well.
     SpareTemporaries spares;
     if (queued) {
-        context.commits = &commits;
-        context.spares = &spares;
+        context.output.commits = &commits;
+        context.output.spares = &spares;
     }
     const QString find = args[args.size() - 2];
     const QString replace = args.last();

@@ -1,10 +1,11 @@
 // In place, the engine writes nothing until the first occurrence, then the
 // unchanged text before it as the file holds it; and results in place wait
 // in a commit queue, each file wholly old until its group is committed.
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
+#include "engine/output/targetclaims.h"
 #include "engine/replace/replacetext.h"
-#include "engine/replace/targetclaims.h"
 #include "support/chunkcompare.h"
+#include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/recordingkeeper.h"
 #include "support/scriptedprompts.h"
@@ -15,13 +16,6 @@
 #include <QTest>
 
 namespace {
-
-struct Harness {
-    ScriptedPrompts prompts;
-    ErrorReporter reporter{prompts};
-    EngineContext context{reporter, [] { return Destination{false, true, {}}; }, {}, {}, 65536};
-    QString report() const { return prompts.shown().isEmpty() ? QString() : prompts.shown().first().text; }
-};
 
 QStringList temporaries(const QString& folder)
 {
@@ -60,11 +54,11 @@ private slots:
     void noOccurrenceNeverCreatesATemporaryFile()
     {
         writeBytes(path("a.csv"), QByteArray("one,two,three\r\n").repeated(100));
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 7;
         int looks = 0;
         QStringList seen;
-        harness.context.progress = [&](qint64, qint64) {
+        harness.context.control.progress = [&](qint64, qint64) {
             ++looks;
             seen += temporaries(m_dir.path());
         };
@@ -80,7 +74,7 @@ private slots:
     {
         writeBytes(path("a.csv"), "one,two");
         QVERIFY(QFile::setPermissions(path("a.csv"), QFile::ReadOwner | QFile::ReadGroup));
-        Harness harness;
+        EngineHarness harness;
         const FileOutcome outcome = ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QCOMPARE(outcome.kind, FileOutcome::Unchanged);
@@ -123,7 +117,7 @@ private slots:
             for (int before : {0, 2, 5, 6, 62, 63, 64, 65, 300}) {
                 const QString text = prefixText(before, enc) + "Berlin," + prefixText(40, enc);
                 writeBytes(path("a.csv"), referenceBytes(text, enc));
-                Harness harness;
+                EngineHarness harness;
                 harness.context.chunkSize = chunk;
                 const FileOutcome outcome = ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
                 QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -135,7 +129,7 @@ private slots:
         // The very last characters.
         const QString text = prefixText(500, enc) + "Berlin";
         writeBytes(path("a.csv"), referenceBytes(text, enc));
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 64;
         ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
         QCOMPARE(readBytes(path("a.csv")), referenceBytes(replacedWholeText(text, finds, replaces), enc));
@@ -148,7 +142,7 @@ private slots:
         const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,").repeated(50) + "Berlin"
             + QByteArray("\xC3\xA9t\xC3\xA9,").repeated(2000) + "\xE9t\xE9,Berlin";
         writeBytes(path("a.csv"), bytes);
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 64;
         const FileOutcome outcome = ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"Hamburg"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -163,9 +157,9 @@ private slots:
     {
         const QByteArray bytes = QByteArray("a,b,c\r\n").repeated(100) + "Berlin";
         writeBytes(path("a.csv"), bytes);
-        Harness harness;
+        EngineHarness harness;
         harness.context.chunkSize = 16;
-        harness.context.progress = [&](qint64 done, qint64) {
+        harness.context.control.progress = [&](qint64 done, qint64) {
             if (done == 32)
                 writeBytes(path("a.csv"), QByteArray("other,program,Berlin\r\n").repeated(60));
         };
@@ -179,19 +173,19 @@ private slots:
 
     void queuedResultsStayOldUntilTheGroupIsCommitted()
     {
-        Harness harness;
+        EngineHarness harness;
         QList<QPair<qsizetype, QString>> failedTags;
         CommitQueue queue([&](qsizetype tag, const QString& reason) { failedTags.append({tag, reason}); });
-        harness.context.commits = &queue;
+        harness.context.output.commits = &queue;
         RecordingKeeper keeper;
         const QStringList& kept = keeper.kept;
         const QStringList& replaced = keeper.replacedTargets;
-        harness.context.keeper = &keeper;
+        harness.context.output.keeper = &keeper;
         QStringList files;
         for (int i = 0; i < 5; ++i) {
             files << path(QString("f%1.csv").arg(i));
             writeBytes(files.last(), "Berlin,Paris");
-            harness.context.commitTag = i;
+            harness.context.output.commitTag = i;
             const FileOutcome outcome = ReplaceTextInFileCombo(files.last(), {"Berlin"}, {"Hamburg"}, harness.context);
             QCOMPARE(outcome.kind, FileOutcome::Changed);
         }
@@ -221,11 +215,11 @@ private slots:
 
     void queueDroppedUncommittedLeavesEveryFileAsItWas()
     {
-        Harness harness;
+        EngineHarness harness;
         QStringList files;
         {
             CommitQueue queue;
-            harness.context.commits = &queue;
+            harness.context.output.commits = &queue;
             for (int i = 0; i < 3; ++i) {
                 files << path(QString("f%1.csv").arg(i));
                 writeBytes(files.last(), "Berlin");
@@ -240,9 +234,9 @@ private slots:
 
     void queueIsFullByFilesOrBytes()
     {
-        Harness harness;
+        EngineHarness harness;
         CommitQueue queue({}, CommitQueue::Limits{3, 1000});
-        harness.context.commits = &queue;
+        harness.context.output.commits = &queue;
         writeBytes(path("a.csv"), "Berlin");
         ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"x"}, harness.context);
         QVERIFY(!queue.isFull());
@@ -263,12 +257,12 @@ private slots:
 
     void sameFileTwiceWhileItsResultWaitsIsRefusedOnce()
     {
-        Harness harness;
+        EngineHarness harness;
         CommitQueue queue;
         TargetClaims claims;
         claims.addSource(path("a.csv"));
-        harness.context.commits = &queue;
-        harness.context.claims = &claims;
+        harness.context.output.commits = &queue;
+        harness.context.output.claims = &claims;
         writeBytes(path("a.csv"), "Berlin");
         ReplaceTextInFileCombo(path("a.csv"), {"Berlin"}, {"Hamburg"}, harness.context);
         harness.prompts.answerMessage();

@@ -29,7 +29,7 @@ private slots:
                 const QString label = QStringLiteral("chunk size %1, read fails at byte %2").arg(chunkSize).arg(failAt);
                 ScriptedPrompts prompts;
                 ErrorReporter reporter(prompts);
-                EngineContext context{reporter, [&] { return Destination{true, false, dir.filePath("out")}; }, {}, {},
+                EngineContext context{reporter, {}, {[&] { return Destination{true, false, dir.filePath("out")}; }},
                                       chunkSize};
                 context.openSource = [&](const QString& path) {
                     return std::make_unique<MemorySource>(bytes, failAt, "Input/output error", path);
@@ -54,7 +54,7 @@ private slots:
                 const QString label = QStringLiteral("chunk size %1, %2").arg(chunkSize).arg(encodingLabel(encoding));
                 ScriptedPrompts prompts;
                 ErrorReporter reporter(prompts);
-                EngineContext context{reporter, [&] { return Destination{true, false, dir.path()}; }, {}, {}, chunkSize};
+                EngineContext context{reporter, {}, {[&] { return Destination{true, false, dir.path()}; }}, chunkSize};
                 const QByteArray bytes = referenceBytes(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text, encoding);
                 context.openSource = [&](const QString& path) { return std::make_unique<MemorySource>(bytes, -1, QString(), path); };
                 ReplaceTextInFileCombo("a.csv", {"Berlin", ",x"}, {"Hamburg", ""}, context);

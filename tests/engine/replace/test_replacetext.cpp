@@ -1,9 +1,10 @@
 // The engine entries end to end: encodings, destinations, yields and stops,
 // and every failure reported once with the target left as it was.
+#include "engine/replace/replacetext.h"
 #include "support/chunkcompare.h"
+#include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/recordingkeeper.h"
-#include "engine/replace/replacetext.h"
 #include "support/scriptedprompts.h"
 #include "support/specialfiles.h"
 
@@ -27,30 +28,6 @@
 
 namespace {
 
-struct Harness {
-    ScriptedPrompts prompts;
-    ErrorReporter reporter{prompts};
-    Destination destination;
-    int yields = 0;
-    int destinationReads = 0;
-    EngineContext context{reporter,
-                          [this] {
-                              ++destinationReads;
-                              return destination;
-                          },
-                          [this] { ++yields; },
-                          {},
-                          65536};
-
-    explicit Harness(const QString& outputFolder = {})
-    {
-        destination.option1 = !outputFolder.isEmpty();
-        destination.option2 = outputFolder.isEmpty();
-        destination.outputFolder = outputFolder;
-    }
-    QString report() const { return prompts.shown().isEmpty() ? QString() : prompts.shown().first().text; }
-};
-
 const QString sample = QString::fromUtf8("id,name,city\r\n1,J\xC3\xBCrgen,K\xC3\xB6ln\n2,Zo\xC3\xAB,Paris\r3,\xE2\x82\xAC uro,Berlin\r\n");
 
 // One failure of an entry: how it is brought about, and where and how it is reported.
@@ -60,7 +37,7 @@ struct FailureSetup {
     QString findWhat;
     QString replaceWith;
     QString outputFolder;
-    Harness harness;
+    EngineHarness harness;
     bool createSource = true;
     bool folderAsTarget = false;
     const char* skip = nullptr;
@@ -142,7 +119,7 @@ const std::vector<FailureCase>& failureCases()
          [](FailureSetup& s) { s.harness.destination.option1 = false; }},
         {"destination unreadable, reported once", true, 128, "Destination unreadable",
          [](FailureSetup& s) {
-             s.harness.context.destination = []() -> Destination { throw Failure("Destination unreadable"); };
+             s.harness.context.output.destination = []() -> Destination { throw Failure("Destination unreadable"); };
          },
          false},
     };
@@ -200,7 +177,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         writeBytes(path("a.csv"), bytes);
         for (qsizetype chunk : {1, 3, 65536}) {
-            Harness harness(m_out);
+            EngineHarness harness(m_out);
             harness.context.chunkSize = chunk;
             // A lone surrogate has no UTF-8 bytes: that pair is matched on the decoded text.
             ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))},
@@ -229,7 +206,7 @@ private slots:
         writeBytes(path("a.csv"), referenceBytes(text, enc));
         const QByteArray expected = referenceBytes(replacedWholeText(text, finds, replaces), enc);
         for (qsizetype chunk : {1, 2, 3, 7, 65536}) {
-            Harness harness(m_out);
+            EngineHarness harness(m_out);
             harness.context.chunkSize = chunk;
             ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
             QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -242,7 +219,7 @@ private slots:
         // Valid UTF-8 for many chunks, then a byte that only Windows-1252 reads.
         const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,") .repeated(5000) + "\xE9t\xE9";
         writeBytes(path("a.csv"), bytes);
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 64;
         ReplaceTextInFileCombo(path("a.csv"), {"t"}, {"T"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -263,7 +240,7 @@ private slots:
 #if defined(Q_OS_UNIX)
         const ino_t inode = [&] { struct stat st; ::stat(QFile::encodeName(path("a.csv")), &st); return st.st_ino; }();
 #endif
-        Harness harness;
+        EngineHarness harness;
         ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
         ReplaceTextInFileCombo(path("a.csv"), {"four"}, {"4"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -279,7 +256,7 @@ private slots:
     void inPlaceReplacesSourceUnderItsName()
     {
         writeBytes(path("a.csv"), "one,two\r\n");
-        Harness harness;
+        EngineHarness harness;
         ReplaceTextInFile(path("a.csv"), "one\r\ntwo", "1\r\n2", harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QCOMPARE(readBytes(path("a.csv")), QByteArray("1,2\r\n"));
@@ -289,7 +266,7 @@ private slots:
     void singleModeDeletesWithEmptyReplaceAndIgnoresEmptyFindLine()
     {
         writeBytes(path("a.csv"), "a;b;c\r\n");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         ReplaceTextInFile(path("a.csv"), ";\r\n", "", harness.context);
         QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("abc\r\n"));
         QCOMPARE(harness.yields, 2); // one per find line, the empty one too
@@ -299,7 +276,7 @@ private slots:
     void singleModeYieldsBeforeEveryPairOfEveryChunkSetsModeNever()
     {
         writeBytes(path("a.csv"), QByteArray(10, 'x'));
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 4; // three chunks
         ReplaceTextInFile(path("a.csv"), "a\r\nb", "c\r\nd", harness.context);
         QCOMPARE(harness.yields, 6);
@@ -314,10 +291,10 @@ private slots:
         writeBytes(path("a.csv"), QByteArray(100, 'x'));
         const QString other = path("other");
         QDir().mkpath(other);
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 10;
         // The user switches the folder while the file is being processed.
-        harness.context.yield = [&] {
+        harness.context.control.yield = [&] {
             if (++harness.yields > 1)
                 harness.destination.outputFolder = other;
         };
@@ -332,9 +309,9 @@ private slots:
     {
         writeBytes(path("a.csv"), QByteArray(100, 'x'));
         writeBytes(m_out + "/a.csv", "previous");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 10;
-        harness.context.stopRequested = [&] { return harness.yields == 5; };
+        harness.context.control.stopRequested = [&] { return harness.yields == 5; };
         ReplaceTextInFile(path("a.csv"), "x", "y", harness.context);
         QCOMPARE(harness.yields, 5);
         QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("previous"));
@@ -347,7 +324,7 @@ private slots:
         writeBytes(path("empty.csv"), "");
         writeBytes(path("mark.csv"), "\xFF\xFE");
         writeBytes(m_out + "/empty.csv", "old content");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         ReplaceTextInFileCombo(path("empty.csv"), {"a"}, {"b"}, harness.context);
         ReplaceTextInFileCombo(path("mark.csv"), {}, {}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -361,7 +338,7 @@ private slots:
         QDir().mkpath(path("y"));
         writeBytes(path("x/a.csv"), "from x");
         writeBytes(path("y/a.csv"), "from y");
-        Harness harness(m_out + "/"); // trailing separator collapses
+        EngineHarness harness(m_out + "/"); // trailing separator collapses
         ReplaceTextInFileCombo(path("x/a.csv"), {}, {}, harness.context);
         ReplaceTextInFileCombo(path("y/a.csv"), {}, {}, harness.context);
         QCOMPARE(readBytes(m_out + "/a.csv"), QByteArray("from y"));
@@ -374,7 +351,7 @@ private slots:
         QVERIFY(QFile::setPermissions(path("real.csv"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         const QFile::Permissions permissions = QFile::permissions(path("real.csv"));
         QVERIFY(QFile::link(path("real.csv"), path("link.csv")));
-        Harness harness;
+        EngineHarness harness;
         ReplaceTextInFileCombo(path("link.csv"), {"-"}, {"+"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QVERIFY(QFileInfo(path("link.csv")).isSymLink());
@@ -391,7 +368,7 @@ private slots:
             QSKIP("needs root");
         writeBytes(path("a.csv"), "a-b");
         QCOMPARE(::chown(QFile::encodeName(path("a.csv")), 65534, 65534), 0);
-        Harness harness;
+        EngineHarness harness;
         ReplaceTextInFileCombo(path("a.csv"), {"-"}, {"+"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         QCOMPARE(readBytes(path("a.csv")), QByteArray("a+b"));
@@ -414,7 +391,7 @@ private slots:
     {
         QFETCH(int, index);
         const FailureCase& failure = failureCases()[size_t(index)];
-        FailureSetup setup{path("a.csv"), "x,\xE9,x", "x", "y", m_out, Harness(m_out)};
+        FailureSetup setup{path("a.csv"), "x,\xE9,x", "x", "y", m_out, EngineHarness(m_out)};
         setup.harness.context.chunkSize = 4;
         if (failure.arrange)
             failure.arrange(setup);
@@ -422,7 +399,7 @@ private slots:
             QSKIP(setup.skip);
         if (setup.createSource && !QFileInfo::exists(setup.source))
             writeBytes(setup.source, setup.bytes);
-        Harness& harness = setup.harness;
+        EngineHarness& harness = setup.harness;
         const QByteArray before = readBytes(m_out + "/a.csv");
         harness.prompts.answerMessage();
         if (failure.single)
@@ -452,7 +429,7 @@ private slots:
     void decodeFailureNamesFileReasonAndBytes()
     {
         writeBytes(path("a.csv"), "\xEF\xBB\xBF" "abc\xE2\x82");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.prompts.answerMessage();
         ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -463,7 +440,7 @@ private slots:
     void encodeFailureNamesCharacter()
     {
         writeBytes(path("a.csv"), "caf\xE9");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.prompts.answerMessage();
         ReplaceTextInFileCombo(path("a.csv"), {"caf"}, {QString::fromUtf8("\xE3\x82\xA2")}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
@@ -490,7 +467,7 @@ private slots:
         };
         writeBytes(path("many.csv"), "a,a;a\r\nb,a");
         writeBytes(path("none.csv"), "b,b");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 3; // replacements are counted across chunks
         FileOutcome changed = entry(path("many.csv"), "a", "x", harness.context);
         QCOMPARE(changed.kind, FileOutcome::Changed);
@@ -515,8 +492,8 @@ private slots:
         writeBytes(path("a.csv"), "a,a,a");
         const QFileInfo before(path("a.csv"));
         const QDateTime modified = before.lastModified();
-        Harness harness; // in place
-        harness.context.countOnly = true;
+        EngineHarness harness; // in place
+        harness.context.output.countOnly = true;
         const FileOutcome outcome = single ? ReplaceTextInFile(path("a.csv"), "a", "b", harness.context)
                                            : ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
         QCOMPARE(outcome.kind, FileOutcome::Changed);
@@ -532,17 +509,17 @@ private slots:
     {
         writeBytes(path("big.csv"), QByteArray(1000, 'x'));
         writeBytes(m_out + "/big.csv", "previous");
-        Harness harness(m_out);
+        EngineHarness harness(m_out);
         harness.context.chunkSize = 10;
-        harness.context.keepAliveMs = 0;
+        harness.context.control.keepAliveMs = 0;
         int keptAlive = 0;
         QList<qint64> progress;
-        harness.context.keepAlive = [&] { ++keptAlive; };
-        harness.context.progress = [&](qint64 done, qint64 total) {
+        harness.context.control.keepAlive = [&] { ++keptAlive; };
+        harness.context.control.progress = [&](qint64 done, qint64 total) {
             QCOMPARE(total, 1000);
             progress.append(done);
         };
-        harness.context.stopRequested = [&] { return keptAlive == 30; };
+        harness.context.control.stopRequested = [&] { return keptAlive == 30; };
         const FileOutcome outcome = ReplaceTextInFileCombo(path("big.csv"), {"x", "y"}, {"y", "z"}, harness.context);
         QCOMPARE(outcome.kind, FileOutcome::NotReached);
         QCOMPARE(harness.yields, 0);
@@ -559,7 +536,7 @@ private slots:
     void keeperSeesFinishedResultAndCanKeepTargetUnchanged()
     {
         writeBytes(path("a.csv"), "a");
-        Harness harness;
+        EngineHarness harness;
         QString seenTarget;
         QByteArray seenResult;
         RecordingKeeper keeper;
@@ -568,7 +545,7 @@ private slots:
             seenResult = result;
             QCOMPARE(readBytes(target), QByteArray("a"));
         };
-        harness.context.keeper = &keeper;
+        harness.context.output.keeper = &keeper;
         QCOMPARE(ReplaceTextInFile(path("a.csv"), "a", "b", harness.context).kind, FileOutcome::Changed);
         QCOMPARE(keeper.copiedOver, QList<bool>{false});
         QCOMPARE(keeper.replacedTargets, QStringList{seenTarget});

@@ -2,10 +2,10 @@
 // moment of the open or of the rename, a shared folder with a planted link,
 // and sources truncated, appended to, replaced, touched, deleted or renamed
 // while they are read. Every case checks the bytes of every file afterwards.
+#include "engine/replace/replacetext.h"
+#include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/otheruser.h"
-#include "base/headlessprompts.h"
-#include "engine/replace/replacetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,19 +26,6 @@ QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
 }
-
-// One engine call with its reports collected.
-struct EngineRun {
-    QStringList reports;
-    HeadlessPrompts prompts{[this](const QString& text) { reports << text.section("\r\n", 0, 0); }};
-    ErrorReporter reporter{prompts};
-    Destination destination{false, true, {}};
-    EngineContext context{reporter, [this] { return destination; }, {}, {}, 65536};
-
-    void intoFolder(const QString& folder) { destination = Destination{true, false, folder}; }
-    void sets(const QString& source) { ReplaceTextInFileCombo(source, {"Berlin"}, {"Hamburg"}, context); }
-    void single(const QString& source) { ReplaceTextInFile(source, "Berlin", "Hamburg", context); }
-};
 
 } // namespace
 
@@ -86,7 +73,7 @@ private slots:
         if (!canActAsOtherUser())
             QSKIP("needs root to act as another user");
         const QString data = theirFile("data.csv", theirs);
-        EngineRun run;
+        EngineHarness run;
         QString source = data;
         if (!inPlace) {
             // Our source, their output folder: the link goes where the result would.
@@ -99,8 +86,8 @@ private slots:
         };
         run.sets(source);
 
-        QCOMPARE(run.reports.size(), 1);
-        QVERIFY2(run.reports[0].startsWith(data + ": "), qPrintable(run.reports[0]));
+        QCOMPARE(run.reports().size(), 1);
+        QVERIFY2(run.reports()[0].startsWith(data + ": "), qPrintable(run.reports()[0]));
         QCOMPARE(readBytes(m_notes), privateText);
         QVERIFY(QFileInfo(data).isSymLink());
         if (!inPlace)
@@ -120,13 +107,13 @@ private slots:
         writeBytes(path("mine/data.csv"), theirs);
         writeBytes(path("mine/own.csv"), "Berlin");
 
-        EngineRun run;
+        EngineHarness run;
         run.intoFolder(m_pub);
         run.sets(path("mine/data.csv"));
         run.sets(path("mine/own.csv"));
 
-        QCOMPARE(run.reports.size(), 1);
-        QCOMPARE(run.reports[0], planted + ": a symbolic link that another user put into a shared folder; it is not followed");
+        QCOMPARE(run.reports().size(), 1);
+        QCOMPARE(run.reports()[0], planted + ": a symbolic link that another user put into a shared folder; it is not followed");
         QCOMPARE(readBytes(m_notes), privateText);
         QCOMPARE(readBytes(path("mine/data.csv")), theirs);
         QVERIFY(QFileInfo(planted).isSymLink());
@@ -142,12 +129,12 @@ private slots:
         const QString planted = m_pub + "/box";
         QVERIFY(asOtherUser([&] { return ::symlink(native(path("mine")).constData(), native(planted).constData()) == 0; }));
         writeBytes(path("mine/data.csv"), "Berlin");
-        EngineRun run;
+        EngineHarness run;
         run.sets(planted + "/notes.txt"); // in place, through the link
         run.intoFolder(planted);
         run.sets(path("mine/data.csv")); // into a folder reached through it
-        QCOMPARE(run.reports.size(), 2);
-        for (const QString& report : run.reports)
+        QCOMPARE(run.reports().size(), 2);
+        for (const QString& report : run.reports())
             QVERIFY2(report.endsWith(": a symbolic link that another user put into a shared folder; it is not followed"),
                      qPrintable(report));
         QCOMPARE(readBytes(m_notes), privateText);
@@ -172,20 +159,20 @@ private slots:
         const QString target = m_pub + "/data.csv";
         if (targetExisted)
             theirFile("data.csv", theirs);
-        EngineRun run;
+        EngineHarness run;
         QString source = target;
         if (!inPlace) {
             source = path("mine/data.csv");
             writeBytes(source, "Berlin");
             run.intoFolder(m_pub);
         }
-        run.context.beforeReplace = [&](const QString&) {
+        run.context.output.beforeReplace = [&](const QString&) {
             QVERIFY(asOtherUser([&] { return swapInSymlink(native(m_notes), native(target)); }));
         };
         run.sets(source);
 
-        QCOMPARE(run.reports.size(), 1);
-        QCOMPARE(run.reports[0], target + ": changed by another program during the run; its result was not written "
+        QCOMPARE(run.reports().size(), 1);
+        QCOMPARE(run.reports()[0], target + ": changed by another program during the run; its result was not written "
                                           "and the file keeps what that program left");
         QCOMPARE(readBytes(m_notes), privateText);
         QVERIFY(QFileInfo(target).isSymLink());
@@ -216,9 +203,9 @@ private slots:
         int reports = 0;
         for (int round = 0; round < 40; ++round) {
             ::usleep(useconds_t(700 * (round % 7))); // meets the swaps at other moments
-            EngineRun run;
+            EngineHarness run;
             run.sets(data);
-            reports += run.reports.size();
+            reports += run.reports().size();
             QCOMPARE(readBytes(m_notes), privateText);
         }
         finishChild(attacker);
@@ -261,7 +248,7 @@ private slots:
         QVERIFY(QDir().mkpath(out));
         writeBytes(out + "/a.csv", "previous");
 
-        EngineRun run;
+        EngineHarness run;
         run.context.chunkSize = 64;
         if (!inPlace)
             run.intoFolder(out);
@@ -294,7 +281,7 @@ private slots:
         // The single tab yields between chunks: the change comes after the
         // first. The sets tab does not: it comes as soon as the file is open.
         if (single) {
-            run.context.yield = [&] {
+            run.context.control.yield = [&] {
                 if (++yields == 2)
                     actAsOther();
             };
@@ -304,8 +291,8 @@ private slots:
             run.sets(source);
         }
 
-        QCOMPARE(run.reports.size(), 1);
-        QVERIFY2(run.reports[0].startsWith(source + ": changed by another program during the run"), qPrintable(run.reports[0]));
+        QCOMPARE(run.reports().size(), 1);
+        QVERIFY2(run.reports()[0].startsWith(source + ": changed by another program during the run"), qPrintable(run.reports()[0]));
         QCOMPARE(readBytes(out + "/a.csv"), QByteArray("previous"));
         QStringList left{"a.csv"};
         if (change == "truncated" || change == "replaced")

@@ -1,6 +1,6 @@
-#include "engine/batchrun/browsefolder.h"
-#include "support/window/form1testcase.h"
+#include "engine/widgets/browsefolder.h"
 #include "base/settings.h"
+#include "support/window/form1testcase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "engine/replace/pathrules.h"
+#include "base/pathnames.h"
 
 QString GetFolderPath(const QString& path, QChar separator)
 {

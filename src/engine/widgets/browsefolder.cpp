@@ -1,4 +1,4 @@
-#include "engine/batchrun/browsefolder.h"
+#include "engine/widgets/browsefolder.h"
 
 #include "base/prompts.h"
 

@@ -1,4 +1,4 @@
-// Path rules of the replacement engine and the file list, written for any
+// Path names as the replacement engine and the file list build them, written for any
 // separator (the platform's by default; tests also use the backslash).
 #pragma once
 

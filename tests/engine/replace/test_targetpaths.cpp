@@ -1,8 +1,8 @@
-// Path rules with the backslash as written for Windows and with the slash of
-// this platform; the target path of each destination; the file tests.
-#include "engine/batchrun/filetests.h"
-#include "engine/replace/pathrules.h"
+// The target path of each destination, with the backslash as written for
+// Windows and with the slash of this platform; the folder and source probes.
+#include "base/folderprobes.h"
 #include "engine/replace/replacetext.h"
+#include "engine/textfile/sourceprobes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,50 +10,10 @@
 
 #include <QTest>
 
-class TestPathRules : public QObject {
+class TestTargetPaths : public QObject {
     Q_OBJECT
 
 private slots:
-    void folderPath()
-    {
-        QCOMPARE(GetFolderPath("D:\\data\\a.csv", '\\'), QString("D:\\data\\"));
-        QCOMPARE(GetFolderPath("a.csv", '\\'), QString());
-        QCOMPARE(GetFolderPath("\\\\server\\a.csv", '\\'), QString("\\\\server\\"));
-        QCOMPARE(GetFolderPath("/home/u/a.csv"), QString("/home/u/"));
-        QCOMPARE(GetFolderPath("/a.csv"), QString("/"));
-        QCOMPARE(GetFolderPath(""), QString());
-    }
-
-    void normalizeBackslash_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("normalized");
-        QTest::newRow("plain") << "C:\\Out\\a.csv" << "C:\\Out\\a.csv";
-        QTest::newRow("doubled") << "C:\\Out\\\\a.csv" << "C:\\Out\\a.csv";
-        QTest::newRow("three become two") << "C:\\Out\\\\\\a.csv" << "C:\\Out\\\\a.csv";
-        QTest::newRow("four become two") << "C:\\Out\\\\\\\\a.csv" << "C:\\Out\\\\a.csv";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one leading gains one") << "\\a.csv" << "\\\\a.csv";
-        QTest::newRow("network kept") << "\\\\server\\share\\\\a.csv" << "\\\\server\\share\\a.csv";
-        QTest::newRow("four leading lose two") << "\\\\\\\\server\\a" << "\\\\server\\a";
-        QTest::newRow("only separators") << "\\\\\\" << "\\\\";
-    }
-
-    void normalizeBackslash()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, normalized);
-        QCOMPARE(NormalizePath(path, '\\'), normalized);
-    }
-
-    void normalizeSlashKeepsOneRoot()
-    {
-        QCOMPARE(NormalizePath("/home//u///a.csv"), QString("/home/u//a.csv"));
-        QCOMPARE(NormalizePath("//home/u/a.csv"), QString("/home/u/a.csv"));
-        QCOMPARE(NormalizePath("////"), QString("/"));
-        QCOMPARE(NormalizePath("out//a.csv"), QString("out/a.csv"));
-    }
-
     void targetPaths()
     {
         Destination folder{true, false, "C:\\Out\\"};
@@ -106,5 +66,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPathRules)
-#include "test_pathrules.moc"
+QTEST_GUILESS_MAIN(TestTargetPaths)
+#include "test_targetpaths.moc"

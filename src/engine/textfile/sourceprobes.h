@@ -1,17 +1,10 @@
-// File-system tests of the batch run and the folder scan; they never throw
-// and never block.
+// What a row of the file list would be as a source, found the way the engine
+// opens sources: its size, why it is skipped, what tells it from other rows.
+// They never throw and never block.
 #pragma once
 
 #include <QString>
 #include <QStringList>
-
-// True when the path names an existing folder; false for a file, a missing or
-// empty path and any failure.
-bool FolderExists(const QString& path);
-
-// Why no result can be made in this existing folder: the system's reason
-// ("Permission denied", "Read-only file system"), or "" when one can.
-QString folderWriteProblem(const QString& folder);
 
 // The size of a regular file that can be opened for reading, all 64 bits of
 // it; -1 for anything else.

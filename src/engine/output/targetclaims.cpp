@@ -1,4 +1,4 @@
-#include "engine/replace/targetclaims.h"
+#include "engine/output/targetclaims.h"
 
 #include "base/failure.h"
 #include "engine/textfile/resultwriter.h"

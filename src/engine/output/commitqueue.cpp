@@ -1,4 +1,4 @@
-#include "engine/replace/commitqueue.h"
+#include "engine/output/commitqueue.h"
 
 #include "base/failure.h"
 

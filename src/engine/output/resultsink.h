@@ -1,0 +1,39 @@
+// Where the result of one file goes, piece by piece as the replacement
+// settles it: nowhere (counting), a new file in an output folder, or the
+// source's own place. The replacement neither knows nor asks which.
+#pragma once
+
+#include "engine/textfile/textencoding.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+class ByteSource;
+struct OutputRules;
+
+class ResultSink {
+public:
+    virtual ~ResultSink() = default;
+    // The next settled piece, in the file's bytes or as text; replacements:
+    // how many so far in this file. Throws Failure.
+    virtual void put(std::string_view bytes, qint64 replacements) = 0;
+    virtual void put(std::u16string_view text, qint64 replacements) = 0;
+    // The source was read to its end and every piece given. Throws Failure.
+    virtual void finish(qint64 replacements) = 0;
+};
+
+// What a sink that writes needs to know of the file.
+struct ResultTarget {
+    QString path;
+    ByteSource& source;
+    TextEncoding encoding;
+    qint64 textStart;  // where the text begins in the source, after the mark
+    // Reports a commit that fails later, with others, as the entry's write step.
+    std::function<void(const QString& description)> commitFailed;
+};
+
+// The sink for a file whose target is decided; never throws. In place when
+// the target is the very file being read.
+std::unique_ptr<ResultSink> makeResultSink(const OutputRules& rules, ResultTarget target);
