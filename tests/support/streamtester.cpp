@@ -1,19 +1,11 @@
 #include "support/streamtester.h"
+#include "support/unittext.h"
 
 #include "engine/replace/replacementchain.h"
 
 #include <QTest>
 
 namespace {
-
-template <class Unit>
-std::basic_string<Unit> unitsOf(const QString& text)
-{
-    if constexpr (std::is_same_v<Unit, char>)
-        return text.toStdString();
-    else
-        return text.toStdU16String();
-}
 
 template <class Unit>
 QString streamed(const QString& input, const QList<StreamPair>& pairs, const StreamConfiguration& configuration)

@@ -27,19 +27,20 @@ QString filesText(qint64 n)
 
 QString undoLine(const UndoOutcome& outcome)
 {
+    QString line;
     switch (outcome.kind) {
-    case UndoOutcome::Restored:
-        return QStringLiteral("restored") + (outcome.reason.isEmpty() ? QString() : QStringLiteral(", ") + outcome.reason)
-            + QStringLiteral(": ") + plainPath(outcome.target);
-    case UndoOutcome::Removed: return QStringLiteral("removed: ") + plainPath(outcome.target);
-    case UndoOutcome::ChangedSince:
-        return QStringLiteral("not touched, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target)
-            + (outcome.keptAs.isEmpty() ? QString() : keptAsText(outcome.keptAs));
-    case UndoOutcome::Failed:
-        return QStringLiteral("failed, ") + outcome.reason + QStringLiteral(": ") + plainPath(outcome.target)
-            + (outcome.keptAs.isEmpty() ? QString() : keptAsText(outcome.keptAs));
+    case UndoOutcome::Restored: line = QStringLiteral("restored"); break;
+    case UndoOutcome::Removed: line = QStringLiteral("removed"); break;
+    case UndoOutcome::ChangedSince: line = QStringLiteral("not touched"); break;
+    case UndoOutcome::Failed: line = QStringLiteral("failed"); break;
     }
-    return {};
+    if (!outcome.reason.isEmpty())
+        line += QStringLiteral(", ") + outcome.reason;
+    line += QStringLiteral(": ") + plainPath(outcome.target);
+    // Where the old content of a file left alone stays.
+    if (!outcome.keptAs.isEmpty())
+        line += keptAsText(outcome.keptAs);
+    return line;
 }
 
 } // namespace

@@ -6,21 +6,13 @@
 #include "engine/search/findtextindex.h"
 #include "support/randomtext.h"
 #include "support/searchlevels.h"
+#include "support/unittext.h"
 
 #include <QTest>
 
 namespace {
 
 using Place = std::pair<size_t, size_t>; // at, find text
-
-template <class Unit>
-std::basic_string<Unit> unitsOf(const QString& text)
-{
-    if constexpr (std::is_same_v<Unit, char>)
-        return text.toStdString();
-    else
-        return text.toStdU16String();
-}
 
 struct Case {
     QStringList finds;
