@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -60,7 +61,9 @@ int main(int argc, char** argv)
             destination = Destination{true, false, args.takeFirst()};
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_replace [--single] [--commit-each] [--group N] [--no-spares] [--out FOLDER] PAIRS_FILE FILE...\n");
+        std::fprintf(stderr,
+            "usage: bench_replace [--single] [--commit-each] [--group N] [--no-spares] [--out FOLDER] PAIRS_FILE "
+            "FILE...\n");
         return 2;
     }
     QFile pairsFile(args.takeFirst());
@@ -104,6 +107,6 @@ int main(int argc, char** argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("seconds %.3f bytes %lld peak_kib %ld reports %d written_bytes %lld\n", seconds,
-                static_cast<long long>(bytes), usage.ru_maxrss, reports, writtenBytes() - writtenBefore);
+        static_cast<long long>(bytes), usage.ru_maxrss, reports, writtenBytes() - writtenBefore);
     return reports == 0 ? 0 : 1;
 }

@@ -1,12 +1,13 @@
 #include "base/commandline.h"
-#include "window/form1.h"
-#include "window/homepagecall.h"
 #include "base/widgets/qtprompts.h"
 #include "window/batchruncontrols.h"
+#include "window/form1.h"
+#include "window/homepagecall.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -29,7 +30,7 @@ int main(int argc, char* argv[])
     QApplication app(qtArgc, argv);
     QtPrompts prompts;
     Form1Environment environment{QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator(),
-                                 timeSeededDrawOneToHundred()};
+        timeSeededDrawOneToHundred()};
     Form1 form(prompts, environment);
     prompts.setOwner(&form);
     form.Form_Load();

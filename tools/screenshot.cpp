@@ -37,8 +37,7 @@ public:
     QString lastTitle;
 
 protected:
-    Answer showMessageWithDetails(const QString& text, const QString& details, int style,
-                                  const QString& title) override
+    Answer showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title) override
     {
         QMessageBox box(boxOwner());
         if (!details.isEmpty()) {
@@ -104,8 +103,8 @@ int main(int argc, char* argv[])
         QPainter painter(&picture);
         const int barHeight = 24;
         const QRect box(QPoint((picture.width() - prompts.lastBox.width()) / 2,
-                               (picture.height() - prompts.lastBox.height() + barHeight) / 2),
-                        prompts.lastBox.size());
+                            (picture.height() - prompts.lastBox.height() + barHeight) / 2),
+            prompts.lastBox.size());
         const QRect bar(box.left(), box.top() - barHeight, box.width(), barHeight);
         painter.fillRect(bar, QColor(60, 70, 80));
         painter.setPen(Qt::white);

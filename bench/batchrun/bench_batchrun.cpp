@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -40,7 +41,7 @@ namespace {
 
 // Answers every box and keeps what it was shown.
 struct RecordingPrompts : HeadlessPrompts {
-    RecordingPrompts() : HeadlessPrompts([this](const QString& text) { messages.append(text); }) {}
+    RecordingPrompts() : HeadlessPrompts([this](const QString& text) { messages.append(text); }) { }
     QStringList messages;
 };
 
@@ -115,7 +116,8 @@ int main(int argc, char* argv[])
         }
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_batchrun [--rounds N] [--only engine|window] [--tab 0|1] PAIRS_FILE FILE...\n");
+        std::fprintf(
+            stderr, "usage: bench_batchrun [--rounds N] [--only engine|window] [--tab 0|1] PAIRS_FILE FILE...\n");
         return 2;
     }
     const Pairs pairs = readPairs(args.takeFirst());
@@ -150,19 +152,19 @@ int main(int argc, char* argv[])
     const QString replaceWith = pairs.replaces.join(QStringLiteral("\r\n"));
 
     std::printf("%lld files, %.0f MiB, %lld pair(s), in place; best of %d rounds\n",
-                static_cast<long long>(files.size()), bytes / 1048576.0, static_cast<long long>(pairs.finds.size()),
-                rounds);
+        static_cast<long long>(files.size()), bytes / 1048576.0, static_cast<long long>(pairs.finds.size()), rounds);
     // Wall time is what the user waits for; processor time (user and system)
     // is steadier on a shared disk.
     std::printf("  %-34s %10s %10s %7s   %10s %10s %7s\n", "mode", "engine s", "window s", "ratio", "engine cpu",
-                "window cpu", "ratio");
+        "window cpu", "ratio");
     bool problems = false;
     for (const int tab : {1, 0}) {
         if (onlyTab >= 0 && tab != onlyTab)
             continue;
         // The engine alone yields where the window's run does: in single mode, before every pair.
-        EngineContext context{reporter, {[] { QCoreApplication::processEvents(); }},
-                              {[] { return Destination{false, true, {}}; }}};
+        EngineContext context{reporter, {[] { QCoreApplication::processEvents(); }}, {[] {
+                                  return Destination{false, true, {}};
+                              }}};
         double engine = 1e9;
         double window = 1e9;
         double engineCpu = 1e9;
@@ -215,8 +217,8 @@ int main(int argc, char* argv[])
         }
         problems = reportProblems("engine", enginePrompts, {}) || problems;
         std::printf("  %-34s %10.3f %10.3f %7.3f   %10.3f %10.3f %7.3f\n",
-                    tab == 1 ? "sets (no yields)" : "single (yield before every pair)", engine, window,
-                    window / engine, engineCpu, windowCpu, windowCpu / engineCpu);
+            tab == 1 ? "sets (no yields)" : "single (yield before every pair)", engine, window, window / engine,
+            engineCpu, windowCpu, windowCpu / engineCpu);
     }
     return problems ? 1 : 0;
 }

@@ -15,13 +15,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 constexpr int topFolders = 50;
 constexpr int foldersPerTop = 99; // 50 + 50 * 99 = 5,000 folders
-constexpr int filesPerFolder = 20;  // 100,000 files
+constexpr int filesPerFolder = 20; // 100,000 files
 
 // Answers the scan's two questions and nothing else.
 class BenchPrompts : public Prompts {
@@ -57,8 +58,8 @@ void generateTree(const QString& root)
     if (QFile::exists(root + QStringLiteral("/.complete")))
         return;
     const int folders = topFolders * (1 + foldersPerTop);
-    std::fprintf(stderr, "generating %d files in %d folders under %s\n", folders * filesPerFolder, folders,
-                 qPrintable(root));
+    std::fprintf(
+        stderr, "generating %d files in %d folders under %s\n", folders * filesPerFolder, folders, qPrintable(root));
     for (int t = 0; t < topFolders; ++t) {
         const QString top = root + QStringLiteral("/Region %1").arg(t);
         makeFiles(top);
@@ -69,8 +70,7 @@ void generateTree(const QString& root)
     marker.open(QIODevice::WriteOnly);
 }
 
-template <class Run>
-double seconds(Run run)
+template <class Run> double seconds(Run run)
 {
     QElapsedTimer timer;
     timer.start();
@@ -118,13 +118,13 @@ int main(int argc, char* argv[])
         find = std::min(find, seconds([&] {
             QProcess process;
             process.setStandardOutputFile(QProcess::nullDevice());
-            process.start(QStringLiteral("find"), {root, QStringLiteral("-type"), QStringLiteral("f"),
-                                                   QStringLiteral("-name"), QStringLiteral("*.csv")});
+            process.start(QStringLiteral("find"),
+                {root, QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("-name"), QStringLiteral("*.csv")});
             process.waitForFinished(-1);
         }));
     }
     std::printf("scan   %d files: %.3f s   find: %.3f s   ratio scan/find %.2f (target <= 3)\n", found, scan, find,
-                scan / find);
+        scan / find);
 
     // Pruning half of a 100,000-row list: every second row has "odd" in it.
     QStringList rows;

@@ -10,16 +10,16 @@ const QString usageLine = QStringLiteral("Usage: tallowmere [--help | --version]
 QString helpText()
 {
     return usageLine
-         + QStringLiteral("\n"
-                          "%1 finds and replaces text in many text files in one batch.\n"
-                          "It opens its window with the files named added to the list; a\n"
-                          "folder adds its files and those of its sub-folders that have the\n"
-                          "extension last used by \"Add All CSV File(s) In Folder\" (csv at first).\n"
-                          "\n"
-                          "  -h, --help     show this help and exit\n"
-                          "  -v, --version  show the version and exit\n"
-                          "  --             take every later argument as a file or folder\n")
-               .arg(AppInfo::productName);
+        + QStringLiteral("\n"
+                         "%1 finds and replaces text in many text files in one batch.\n"
+                         "It opens its window with the files named added to the list; a\n"
+                         "folder adds its files and those of its sub-folders that have the\n"
+                         "extension last used by \"Add All CSV File(s) In Folder\" (csv at first).\n"
+                         "\n"
+                         "  -h, --help     show this help and exit\n"
+                         "  -v, --version  show the version and exit\n"
+                         "  --             take every later argument as a file or folder\n")
+              .arg(AppInfo::productName);
 }
 
 bool isOption(const QString& argument)
@@ -48,9 +48,9 @@ CommandLineAnswer answerCommandLine(const QStringList& arguments, const QString&
         } else {
             // The first unknown option decides: nothing else on the line is acted on.
             return {true, usageExitCode, {},
-                    QStringLiteral("tallowmere: unknown option %1\n").arg(argument) + usageLine
-                        + QStringLiteral("Try 'tallowmere --help' for more.\n"),
-                    {}};
+                QStringLiteral("tallowmere: unknown option %1\n").arg(argument) + usageLine
+                    + QStringLiteral("Try 'tallowmere --help' for more.\n"),
+                {}};
         }
     }
     // Help wins over the version when both are asked for, as most programs do.

@@ -27,8 +27,8 @@ QString errorReportText(const QString& description, const QString& location, int
 
 void ErrorReporter::report(const QString& description, const QString& location, int line)
 {
-    m_prompts.message(errorReportText(description, location, line), StyleExclamation,
-                      QStringLiteral("Application Error"));
+    m_prompts.message(
+        errorReportText(description, location, line), StyleExclamation, QStringLiteral("Application Error"));
 }
 
 void GuardedProcedure::fail(const QString& description)

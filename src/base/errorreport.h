@@ -5,6 +5,7 @@
 #include "base/failure.h"
 
 #include <QString>
+
 #include <new>
 #include <utility>
 
@@ -21,7 +22,7 @@ QString errorReportText(const QString& description, const QString& location, int
 
 class ErrorReporter {
 public:
-    explicit ErrorReporter(Prompts& prompts) : m_prompts(prompts) {}
+    explicit ErrorReporter(Prompts& prompts) : m_prompts(prompts) { }
     virtual ~ErrorReporter() = default;
 
     void report(const QString& description, const QString& location, int line);
@@ -35,14 +36,12 @@ private:
 // reported with its label; the caller then goes on with the next step.
 class GuardedProcedure {
 public:
-    GuardedProcedure(ErrorReporter& reporter, QString location)
-        : m_reporter(reporter), m_location(std::move(location))
+    GuardedProcedure(ErrorReporter& reporter, QString location) : m_reporter(reporter), m_location(std::move(location))
     {
     }
 
     // True when the step ran to its end.
-    template <class Body>
-    bool step(int label, Body&& body)
+    template <class Body> bool step(int label, Body&& body)
     {
         m_line = label;
         try {

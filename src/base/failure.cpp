@@ -2,10 +2,7 @@
 
 #include <cstring>
 
-Failure::Failure(QString description)
-    : m_description(std::move(description)), m_what(m_description.toUtf8())
-{
-}
+Failure::Failure(QString description) : m_description(std::move(description)), m_what(m_description.toUtf8()) { }
 
 QString systemErrorText(int errnoValue)
 {

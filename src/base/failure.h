@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <exception>
 
 class Failure : public std::exception {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>

@@ -51,8 +51,7 @@ bool holdsBinary(const QString& fileName)
 
 // Reads or writes, after moving an unreadable file aside; the report of that
 // move, if one was made.
-template <class Use>
-QString withReadableStore(Use&& use)
+template <class Use> QString withReadableStore(Use&& use)
 {
     QString told;
     {
@@ -115,8 +114,8 @@ void SaveSetting(const QString& key, const QString& value)
             return;
         writeFailureTold = true;
         throw Failure(QStringLiteral("Cannot write the settings file ") + fileName
-                      + QStringLiteral(". Choices made now may not be there at the next start; "
-                                       "this is told once."));
+            + QStringLiteral(". Choices made now may not be there at the next start; "
+                             "this is told once."));
     }
     if (!told.isEmpty())
         throw Failure(told);

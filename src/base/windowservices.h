@@ -8,6 +8,7 @@
 #include "base/windowpointer.h"
 
 #include <QString>
+
 #include <functional>
 
 struct WindowServices {

@@ -21,8 +21,7 @@ int FileAttributes(const QString& path, QChar)
 bool IsExistingFile(const QString& path)
 {
     const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(handle);
@@ -46,7 +45,7 @@ QString lastName(const QString& path, QChar separator)
 int FileAttributes(const QString& path, QChar separator)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat link {};
+    struct stat link { };
     if (path.isEmpty() || ::lstat(encoded.constData(), &link) != 0)
         return -1;
     int bits = 0;

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
+
 #include <vector>
 
 class FileListModel : public QAbstractListModel {

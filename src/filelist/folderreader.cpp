@@ -2,11 +2,13 @@
 
 #include <QFile>
 #include <QStringDecoder>
+
 #include <cstring>
 
 #ifdef Q_OS_WIN
 #include <QDir>
 #include <QFileInfo>
+
 #include <vector>
 #else
 #include <cerrno>
@@ -34,8 +36,8 @@ FolderReader::FolderReader(const QString& folder) : m_handle(std::make_unique<Ha
     const QDir dir(folder);
     if (!dir.exists() || !dir.isReadable())
         throw FolderRefused(QStringLiteral("Path not found"));
-    const QFileInfoList list =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QFileInfoList list
+        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     m_handle->entries.assign(list.begin(), list.end());
 }
 
@@ -53,7 +55,8 @@ namespace {
 FolderReader::Kind kindOfInfo(const QFileInfo& info)
 {
     return info.isDir() ? FolderReader::Kind::Folder
-                        : info.isFile() ? FolderReader::Kind::File : FolderReader::Kind::Other;
+        : info.isFile() ? FolderReader::Kind::File
+                        : FolderReader::Kind::Other;
 }
 } // namespace
 
@@ -98,11 +101,12 @@ QString decodeName(const char* bytes, bool& carried)
 // Regular file, folder or anything else, following links.
 FolderReader::Kind kindAt(int folder, const char* name)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstatat(folder, name, &info, 0) != 0)
         return FolderReader::Kind::Other;
     return S_ISREG(info.st_mode) ? FolderReader::Kind::File
-                                 : S_ISDIR(info.st_mode) ? FolderReader::Kind::Folder : FolderReader::Kind::Other;
+        : S_ISDIR(info.st_mode)  ? FolderReader::Kind::Folder
+                                 : FolderReader::Kind::Other;
 }
 } // namespace
 
@@ -122,9 +126,9 @@ struct FolderReader::Handle {
     bool entriesReachable()
     {
         if (reach == Reach::Unknown) {
-            struct stat info {};
-            const bool refused = ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
-                && errno == EACCES;
+            struct stat info { };
+            const bool refused
+                = ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == EACCES;
             reach = refused ? Reach::No : Reach::Yes;
         }
         return reach == Reach::Yes;
@@ -133,7 +137,7 @@ struct FolderReader::Handle {
 
 std::optional<FolderIdentity> folderIdentity(const QString& folder)
 {
-    struct stat info {};
+    struct stat info { };
     if (folder.isEmpty() || ::stat(QFile::encodeName(folder).constData(), &info) != 0)
         return std::nullopt;
     return identityOf(info);
@@ -191,7 +195,7 @@ FolderReader::Kind FolderReader::kindOfPath(const QString& path)
 
 std::optional<FolderIdentity> FolderReader::identity() const
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstatat(::dirfd(m_handle->dir), m_handle->entry->d_name, &info, 0) != 0)
         return std::nullopt;
     return identityOf(info);

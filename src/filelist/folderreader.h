@@ -7,6 +7,7 @@
 #include "base/failure.h"
 
 #include <QString>
+
 #include <memory>
 #include <optional>
 

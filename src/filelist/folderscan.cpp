@@ -43,8 +43,8 @@ QStringList subFolderNames(const QString& folder, FolderScan& scan)
         }
     }
     scan.filesSeen.insert(folder, files);
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return listedBefore(a.first, b.first); });
+    std::sort(
+        entries.begin(), entries.end(), [](const auto& a, const auto& b) { return listedBefore(a.first, b.first); });
     for (const auto& [name, identity] : entries) {
         if (!scan.keepGoing()) {
             scan.stopped = true;
@@ -99,8 +99,8 @@ void GetSubDirectories2016(QStringList& folderSet, bool recurse, FolderScan& sca
     for (qsizetype i = 0; i < startCount && !scan.stopped; ++i) {
         const QString folder = folderSet[i];
         bool exists = false;
-        proc.step(subDirectoriesStep::folderExists,
-                  [&] { exists = FolderExists(folder) && folderPathWithinLimit(folder); });
+        proc.step(
+            subDirectoriesStep::folderExists, [&] { exists = FolderExists(folder) && folderPathWithinLimit(folder); });
         if (!exists)
             continue;
         if (!scan.keepGoing()) {
@@ -157,7 +157,7 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern)
 }
 
 void AppendFilesOfFolderSet(FileListModel& list, const QStringList& folderSet, const QString& pattern,
-                            GuardedProcedure& proc, int label, FolderScan& scan)
+    GuardedProcedure& proc, int label, FolderScan& scan)
 {
     const Wildcard wildcard(pattern);
     for (const QString& entry : folderSet) {

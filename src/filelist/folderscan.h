@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 #include <set>
 
@@ -24,10 +25,7 @@ using KeepGoing = std::function<bool()>;
 // it has reached, so that a folder reached again through links is not entered
 // twice, and the files it saw in each folder, so that no folder is read twice.
 struct FolderScan {
-    FolderScan(ErrorReporter& reporter, KeepGoing keepGoing)
-        : reporter(reporter), keepGoing(std::move(keepGoing))
-    {
-    }
+    FolderScan(ErrorReporter& reporter, KeepGoing keepGoing) : reporter(reporter), keepGoing(std::move(keepGoing)) { }
 
     ErrorReporter& reporter;
     KeepGoing keepGoing;
@@ -56,4 +54,4 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
 // already is not read again. Each folder is one step of the caller's
 // procedure, so a failure skips that folder only.
 void AppendFilesOfFolderSet(FileListModel& list, const QStringList& folderSet, const QString& pattern,
-                            GuardedProcedure& proc, int label, FolderScan& scan);
+    GuardedProcedure& proc, int label, FolderScan& scan);

@@ -1,9 +1,9 @@
 #include "filelist/listfile.h"
 
 #include "base/fileexists.h"
-#include "filelist/filelistmodel.h"
 #include "base/prompts.h"
 #include "engine/textfile/textfilereader.h"
+#include "filelist/filelistmodel.h"
 
 bool isBlankLine(const QString& line)
 {

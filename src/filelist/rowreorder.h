@@ -22,7 +22,7 @@ public:
         int scrollTo = 0;
     };
 
-    explicit RowReorder(FileListModel& list) : m_list(list) {}
+    explicit RowReorder(FileListModel& list) : m_list(list) { }
 
     // A click on a row, which becomes the selected row.
     void rowClicked(int row);

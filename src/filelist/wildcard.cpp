@@ -10,7 +10,8 @@ char16_t folded(char16_t c)
 } // namespace
 
 Wildcard::Wildcard(const QString& pattern)
-    : m_pattern(pattern), m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+    : m_pattern(pattern),
+      m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
 {
     for (QChar& c : m_pattern)
         c = QChar(folded(c.unicode()));

@@ -9,8 +9,8 @@
 void WriteSetsFile(const QString& path, const QStringList& findList, const QStringList& replaceList, Prompts& prompts)
 {
     if (FileExists(path)
-        && prompts.message(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
-                           StyleYesNo)
+        && prompts.message(
+               QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"), StyleYesNo)
             != Answer::Yes)
         return;
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
-BatchRunControls::BatchRunControls(Controls controls, WindowServices& services, QObject* parent,
-                                   ReplaceEntries entries, BatchRunOptions options)
+BatchRunControls::BatchRunControls(
+    Controls controls, WindowServices& services, QObject* parent, ReplaceEntries entries, BatchRunOptions options)
     : QObject(parent),
       m_controls(std::move(controls)),
       m_run(*this, services, std::move(entries), std::move(options))
@@ -26,7 +26,8 @@ BatchRunControls::BatchRunControls(Controls controls, WindowServices& services, 
     connect(m_undo, &QAction::triggered, this, [this] { m_run.undoLastRun(); });
     start->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(start, &QWidget::customContextMenuRequested, this, &BatchRunControls::showMenu);
-    start->setToolTip(QStringLiteral("Right-click it (or press the menu key) to count matches only or to undo the last run (Ctrl+Z)."));
+    start->setToolTip(QStringLiteral(
+        "Right-click it (or press the menu key) to count matches only or to undo the last run (Ctrl+Z)."));
 
     if (QWidget* window = m_controls.window) {
         // A text box keeps Ctrl+Z for its own typing; elsewhere it undoes the run.

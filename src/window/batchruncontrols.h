@@ -9,6 +9,7 @@
 #include "pairs/widgets/setslist.h"
 
 #include <QObject>
+
 #include <functional>
 
 class DestinationControls;
@@ -24,18 +25,18 @@ class BatchRunControls : public QObject, private BatchRunWindow {
 
 public:
     struct Controls {
-        QPushButton* PushButton12;  // "Start Replacing"
-        FileListModel* fileList;    // ListView1's rows
+        QPushButton* PushButton12; // "Start Replacing"
+        FileListModel* fileList; // ListView1's rows
         std::function<int()> selectedTab;
         QPlainTextEdit* Text1;
         QPlainTextEdit* Text2;
-        SetsList sets;              // Combo1 and Combo2
+        SetsList sets; // Combo1 and Combo2
         const DestinationControls* destination;
-        QWidget* window;            // its caption, Escape and Ctrl+Z
+        QWidget* window; // its caption, Escape and Ctrl+Z
     };
 
-    BatchRunControls(Controls controls, WindowServices& services, QObject* parent,
-                     ReplaceEntries entries = {}, BatchRunOptions options = BatchRun::defaultOptions());
+    BatchRunControls(Controls controls, WindowServices& services, QObject* parent, ReplaceEntries entries = {},
+        BatchRunOptions options = BatchRun::defaultOptions());
 
     void PushButton12_Click() { m_run.PushButton12_Click(); }
     bool isRunning() const { return m_run.isRunning(); }

@@ -1,17 +1,17 @@
 #include "window/form1.h"
 
+#include "base/settings.h"
+#include "base/widgets/cursorfile.h"
+#include "base/widgets/pointerfeedback.h"
+#include "engine/widgets/destinationcontrols.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/folderscan.h"
+#include "filelist/widgets/filelistcommands.h"
+#include "filelist/widgets/filelistview.h"
+#include "pairs/widgets/setfilescommands.h"
+#include "pairs/widgets/setspage.h"
 #include "window/accessiblenames.h"
 #include "window/batchruncontrols.h"
-#include "base/widgets/cursorfile.h"
-#include "engine/widgets/destinationcontrols.h"
-#include "filelist/widgets/filelistcommands.h"
-#include "filelist/filelistmodel.h"
-#include "filelist/widgets/filelistview.h"
-#include "filelist/folderscan.h"
-#include "base/widgets/pointerfeedback.h"
-#include "pairs/widgets/setfilescommands.h"
-#include "base/settings.h"
-#include "pairs/widgets/setspage.h"
 #include "window/helpcommand.h"
 #include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
@@ -29,8 +29,7 @@
 #include <QRadioButton>
 
 namespace {
-template <class T>
-T* named(T* widget, const char* name)
+template <class T> T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -62,9 +61,8 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
       m_prompts(prompts),
       m_environment(std::move(environment)),
       m_reporter(prompts),
-      m_services{prompts, m_reporter, m_pointer, m_environment.programFolder,
-                 [] { QCoreApplication::processEvents(); }, [this] { return m_closing; },
-                 [] { QCoreApplication::processEvents(); }}
+      m_services{prompts, m_reporter, m_pointer, m_environment.programFolder, [] { QCoreApplication::processEvents(); },
+          [this] { return m_closing; }, [] { QCoreApplication::processEvents(); }}
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(QFont(QStringLiteral("Arial"), 9));
@@ -154,9 +152,8 @@ void Form1::connectShell()
     connect(TabControl1, &TabControl::currentChanged, this, &Form1::TabControl1_Click);
 
     m_feedback = new PointerFeedback(m_pointer, this);
-    for (QWidget* plain : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame3),
-                           static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Text3),
-                           static_cast<QWidget*>(TabControl1)})
+    for (QWidget* plain : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame3), static_cast<QWidget*>(Frame4),
+             static_cast<QWidget*>(Text3), static_cast<QWidget*>(TabControl1)})
         m_feedback->watch(plain, WindowPointer::Default);
     // The pages and the headers cover the tab control: a move over them is a
     // move over the tab control, which would otherwise never hear of it.
@@ -175,11 +172,12 @@ void Form1::attachSubsystems()
     new SetFilesCommands({PushButton1, PushButton2, m_setsPage->sets()}, m_services, this);
     // Output destination (Frame3) and the batch run (PushButton12).
     m_destination = new DestinationControls({Option1, Option2, Frame4, Text3, PushButton14}, m_services, this);
-    m_batchRun = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
-                                       Text1, Text2, m_setsPage->sets(), m_destination, this},
-                                      m_services, this);
-    m_samples = new SampleFilesCommands({PushButton8, ListView1->fileList(), Text1, Text2, TabControl1}, m_services,
-                                        ListFilesInFolder, this);
+    m_batchRun
+        = new BatchRunControls({PushButton12, ListView1->fileList(), [this] { return TabControl1->currentIndex(); },
+                                   Text1, Text2, m_setsPage->sets(), m_destination, this},
+            m_services, this);
+    m_samples = new SampleFilesCommands(
+        {PushButton8, ListView1->fileList(), Text1, Text2, TabControl1}, m_services, ListFilesInFolder, this);
     new HelpCommand({PushButton10}, m_services, this);
 }
 
@@ -214,7 +212,7 @@ void Form1::TabControl1_Click()
     // program from a click on a tab.
     GuardedProcedure proc(m_reporter, form1Location("TabControl1_Click"));
     proc.step(tabClickStep::rememberTab,
-              [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
+        [&] { SaveSetting(QStringLiteral("TabSel"), QString::number(TabControl1->currentIndex())); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -10,6 +10,7 @@
 
 #include <QCursor>
 #include <QWidget>
+
 #include <functional>
 #include <optional>
 
@@ -55,7 +56,6 @@ public:
     SetsPage& setsPage() { return *m_setsPage; }
     // "Start Replacing" with its menu, progress, stop and undo.
     BatchRunControls& batchRunControls() { return *m_batchRun; }
-
 
     // The controls, by their names.
     TabControl* TabControl1 = nullptr;

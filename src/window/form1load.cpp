@@ -1,17 +1,16 @@
 // Form1's load sequence: look, pointer, the occasional home-page call, sample
 // recording, caption and title, the list's column, then the restored choices.
-#include "window/form1.h"
-
 #include "base/appinfo.h"
-#include "base/widgets/cursorfile.h"
 #include "base/desktopfolder.h"
-#include "base/widgets/facecolour.h"
 #include "base/fileexists.h"
 #include "base/programfiles.h"
+#include "base/settings.h"
+#include "base/widgets/cursorfile.h"
+#include "base/widgets/facecolour.h"
+#include "base/widgets/programicon.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "base/widgets/programicon.h"
-#include "base/settings.h"
+#include "window/form1.h"
 #include "window/samplefilescommands.h"
 #include "window/tabcontrol.h"
 #include "window/twiplayout.h"
@@ -45,7 +44,7 @@ constexpr int skin = 100, findHand = 102, loadHand = 104, homePageCall = 106, re
 constexpr int captionIconTitle = 130, fileColumnHeader = 132, fileColumnWidth = 134;
 constexpr int restoreTab = 136, restoreOutputFolder = 138, restoreOption1 = 140, restoreOption2 = 142;
 constexpr int readOption1 = 144, enableFolder = 146, disableFolder = 148;
-}
+} // namespace loadStep
 
 void Form1::Form_Load()
 {
@@ -78,19 +77,18 @@ void Form1::Form_Load()
     });
 
     proc.step(loadStep::fileColumnHeader, [&] { ListView1->fileList()->setHeaderText(QStringLiteral("File(s)")); });
-    proc.step(loadStep::fileColumnWidth, [&] {
-        ListView1->header()->resizeSection(0, twipsToPixels(TwipLayout::fileColumnWidth, logicalDpiX()));
-    });
+    proc.step(loadStep::fileColumnWidth,
+        [&] { ListView1->header()->resizeSection(0, twipsToPixels(TwipLayout::fileColumnWidth, logicalDpiX())); });
 
     proc.step(loadStep::restoreTab, [&] {
         TabControl1->setCurrentIndex(tabIndexFromText(GetSetting(QStringLiteral("TabSel"), 0), TabControl1->count()));
     });
     proc.step(loadStep::restoreOutputFolder,
-              [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DefaultOutputFolder())); });
-    proc.step(loadStep::restoreOption1,
-              [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
-    proc.step(loadStep::restoreOption2,
-              [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
+        [&] { Text3->setText(GetSetting(QStringLiteral("Output Folder"), DefaultOutputFolder())); });
+    proc.step(
+        loadStep::restoreOption1, [&] { Option1->setChecked(toTruthValue(GetSetting(QStringLiteral("Option1"), 1))); });
+    proc.step(
+        loadStep::restoreOption2, [&] { Option2->setChecked(toTruthValue(GetSetting(QStringLiteral("Option2"), 0))); });
 
     bool option1 = false;
     proc.step(loadStep::readOption1, [&] { option1 = Option1->isChecked(); });

@@ -5,7 +5,8 @@
 #include <QPushButton>
 
 HelpCommand::HelpCommand(const Controls& controls, WindowServices& services, QObject* parent)
-    : QObject(parent), m_services(services)
+    : QObject(parent),
+      m_services(services)
 {
     connect(controls.PushButton10, &QPushButton::clicked, this, &HelpCommand::PushButton10_Click);
 }

@@ -13,7 +13,7 @@ class HelpCommand : public QObject {
 
 public:
     struct Controls {
-        QPushButton* PushButton10;  // "Help"
+        QPushButton* PushButton10; // "Help"
     };
 
     HelpCommand(const Controls& controls, WindowServices& services, QObject* parent);

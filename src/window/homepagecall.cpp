@@ -1,6 +1,7 @@
 #include "window/homepagecall.h"
 
 #include <QTime>
+
 #include <memory>
 #include <random>
 

@@ -1,11 +1,11 @@
 #include "window/samplefiles.h"
 
 #include "base/fileexists.h"
-#include "filelist/filelistmodel.h"
 #include "base/pathseparator.h"
 #include "base/programfiles.h"
-#include "window/scramble.h"
 #include "base/settings.h"
+#include "filelist/filelistmodel.h"
+#include "window/scramble.h"
 
 #include <algorithm>
 
@@ -36,8 +36,7 @@ QStringList recordedSamples(const QString& fallback, const std::function<void()>
 }
 } // namespace
 
-bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples,
-                           const std::function<void()>& yield)
+bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples, const std::function<void()>& yield)
 {
     if (GetSetting(QStringLiteral("Snapshot"), QString()).isEmpty())
         return true;
@@ -58,7 +57,7 @@ void LoadSampleFiles(FileListModel& list, WindowServices& services)
     if (services.prompts.message(QStringLiteral("Would you like this software to open the folder where these sample "
                                                 "files are stored (so that you can view them before working with "
                                                 "them)?"),
-                                 StyleYesNo)
+            StyleYesNo)
         == Answer::Yes)
         services.prompts.openForUser(sampleFolder(services.programFolder));
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 
 class FileListModel;
@@ -26,8 +27,7 @@ void RecordSampleFiles(const QString& programFolder, const QStringList& names, c
 // files outside the sample folder beside the running program (which was moved
 // or installed elsewhere) while that folder holds samples. Samples deleted
 // from that very folder are not recorded again.
-bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples,
-                           const std::function<void()>& yield);
+bool SampleRecordingNeeded(const QString& programFolder, bool folderHoldsSamples, const std::function<void()>& yield);
 
 // Appends every recorded sample that exists and is not listed yet, then
 // offers to open the sample folder.

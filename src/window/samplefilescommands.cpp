@@ -5,9 +5,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-SampleFilesCommands::SampleFilesCommands(const Controls& controls, WindowServices& services, FolderListing listFiles,
-                                         QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services), m_listFiles(std::move(listFiles))
+SampleFilesCommands::SampleFilesCommands(
+    const Controls& controls, WindowServices& services, FolderListing listFiles, QObject* parent)
+    : QObject(parent),
+      m_controls(controls),
+      m_services(services),
+      m_listFiles(std::move(listFiles))
 {
     connect(m_controls.PushButton8, &QPushButton::clicked, this, &SampleFilesCommands::PushButton8_Click);
 }

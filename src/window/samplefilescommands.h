@@ -17,16 +17,15 @@ class SampleFilesCommands : public QObject {
 
 public:
     struct Controls {
-        QPushButton* PushButton8;  // "Load Sample/Example Files"
-        FileListModel* fileList;   // ListView1's rows
+        QPushButton* PushButton8; // "Load Sample/Example Files"
+        FileListModel* fileList; // ListView1's rows
         QPlainTextEdit* Text1;
         QPlainTextEdit* Text2;
         TabControl* TabControl1;
     };
 
     // listFiles: how the "Samples" folder is listed when the samples are recorded.
-    SampleFilesCommands(const Controls& controls, WindowServices& services, FolderListing listFiles,
-                        QObject* parent);
+    SampleFilesCommands(const Controls& controls, WindowServices& services, FolderListing listFiles, QObject* parent);
 
     void PushButton8_Click();
     // Stores the paths of the samples found now, for later loading, when the

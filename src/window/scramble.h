@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+
 #include <functional>
 
 // The built-in key: eight lowercase letters.

@@ -1,6 +1,7 @@
 #include "window/twiplayout.h"
 
 #include <QtMath>
+
 #include <iterator>
 
 namespace {
@@ -63,5 +64,5 @@ int twipsToPixels(int twips, qreal dpi)
 QRect twipsToPixels(const TwipRect& rect, qreal dpi)
 {
     return {twipsToPixels(rect.left, dpi), twipsToPixels(rect.top, dpi), twipsToPixels(rect.width, dpi),
-            twipsToPixels(rect.height, dpi)};
+        twipsToPixels(rect.height, dpi)};
 }

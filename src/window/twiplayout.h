@@ -10,7 +10,7 @@
 struct TwipRect {
     int left;
     int top;
-    int width;   // 0: as wide as the control's text
+    int width; // 0: as wide as the control's text
     int height;
 };
 

@@ -34,18 +34,16 @@ private slots:
     // Qt's own options are not taken either.
     void unknownOptionsAreRefused()
     {
-        const QList<QPair<QStringList, QString>> lines{{{"--helper"}, "--helper"},
-                                                       {{"-x"}, "-x"},
-                                                       {{"a.csv", "--bogus"}, "--bogus"},
-                                                       {{"--help", "--bogus"}, "--bogus"},
-                                                       {{"-platform", "offscreen"}, "-platform"}};
+        const QList<QPair<QStringList, QString>> lines{{{"--helper"}, "--helper"}, {{"-x"}, "-x"},
+            {{"a.csv", "--bogus"}, "--bogus"}, {{"--help", "--bogus"}, "--bogus"},
+            {{"-platform", "offscreen"}, "-platform"}};
         for (const auto& [line, option] : lines) {
             const CommandLineAnswer refused = answer(line);
             QVERIFY2(refused.handled, qPrintable(line.join(' ')));
             QCOMPARE(refused.exitCode, 2);
             QVERIFY(refused.output.isEmpty());
             QVERIFY2(refused.errors.startsWith("tallowmere: unknown option " + option + "\nUsage: tallowmere"),
-                     qPrintable(refused.errors));
+                qPrintable(refused.errors));
             QVERIFY(refused.paths.isEmpty());
         }
     }
@@ -54,14 +52,13 @@ private slots:
     {
         QVERIFY(!answer({}).handled);
         QVERIFY(answer({}).paths.isEmpty());
-        const CommandLineAnswer files = answer({"b.csv", "/data/a.csv", "../up/./c.csv", "-", "--", "-dash.csv", "--help"});
+        const CommandLineAnswer files
+            = answer({"b.csv", "/data/a.csv", "../up/./c.csv", "-", "--", "-dash.csv", "--help"});
         QVERIFY(!files.handled);
-        QCOMPARE(files.paths, QStringList({QDir::toNativeSeparators("/work/here/b.csv"),
-                                           QDir::toNativeSeparators("/data/a.csv"),
-                                           QDir::toNativeSeparators("/work/up/c.csv"),
-                                           QDir::toNativeSeparators("/work/here/-"),
-                                           QDir::toNativeSeparators("/work/here/-dash.csv"),
-                                           QDir::toNativeSeparators("/work/here/--help")}));
+        QCOMPARE(files.paths,
+            QStringList({QDir::toNativeSeparators("/work/here/b.csv"), QDir::toNativeSeparators("/data/a.csv"),
+                QDir::toNativeSeparators("/work/up/c.csv"), QDir::toNativeSeparators("/work/here/-"),
+                QDir::toNativeSeparators("/work/here/-dash.csv"), QDir::toNativeSeparators("/work/here/--help")}));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "base/appinfo.h"
 #include "base/errorreport.h"
+
 #include "support/scriptedprompts.h"
 
 #include <QTest>
@@ -11,8 +12,9 @@ private slots:
     void reportTextByteForByte()
     {
         const QString text = errorReportText("Permission denied", errorLocation("Form1", "PushButton12_Click"), 144);
-        QCOMPARE(text, QString("Permission denied\r\nin Quorvane2021/08/31.Form1.PushButton12_Click at line 144"
-                               "\r\rPlease email screenshot of this message to support@pellworth.example"));
+        QCOMPARE(text,
+            QString("Permission denied\r\nin Quorvane2021/08/31.Form1.PushButton12_Click at line 144"
+                    "\r\rPlease email screenshot of this message to support@pellworth.example"));
         QCOMPARE(subDirectoriesErrorLocation(), QString("in Ravelstone2021/08/31.AddFolder.GetSubDirectories2016 "));
     }
 
@@ -33,7 +35,8 @@ private slots:
         const ShownPrompt& shown = prompts.shown().first();
         QCOMPARE(shown.title, QString("Application Error"));
         QCOMPARE(shown.style, int(StyleExclamation));
-        QVERIFY(shown.text.startsWith("No such file or directory\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFile at line 102\r\r"));
+        QVERIFY(shown.text.startsWith(
+            "No such file or directory\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFile at line 102\r\r"));
     }
 
     void labelOfLastReachedStepIsReported()

@@ -22,15 +22,24 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("normalized");
-        QTest::newRow("plain") << "C:\\Out\\a.csv" << "C:\\Out\\a.csv";
-        QTest::newRow("doubled") << "C:\\Out\\\\a.csv" << "C:\\Out\\a.csv";
-        QTest::newRow("three become two") << "C:\\Out\\\\\\a.csv" << "C:\\Out\\\\a.csv";
-        QTest::newRow("four become two") << "C:\\Out\\\\\\\\a.csv" << "C:\\Out\\\\a.csv";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one leading gains one") << "\\a.csv" << "\\\\a.csv";
-        QTest::newRow("network kept") << "\\\\server\\share\\\\a.csv" << "\\\\server\\share\\a.csv";
-        QTest::newRow("four leading lose two") << "\\\\\\\\server\\a" << "\\\\server\\a";
-        QTest::newRow("only separators") << "\\\\\\" << "\\\\";
+        QTest::newRow("plain") << "C:\\Out\\a.csv"
+                               << "C:\\Out\\a.csv";
+        QTest::newRow("doubled") << "C:\\Out\\\\a.csv"
+                                 << "C:\\Out\\a.csv";
+        QTest::newRow("three become two") << "C:\\Out\\\\\\a.csv"
+                                          << "C:\\Out\\\\a.csv";
+        QTest::newRow("four become two") << "C:\\Out\\\\\\\\a.csv"
+                                         << "C:\\Out\\\\a.csv";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("one leading gains one") << "\\a.csv"
+                                               << "\\\\a.csv";
+        QTest::newRow("network kept") << "\\\\server\\share\\\\a.csv"
+                                      << "\\\\server\\share\\a.csv";
+        QTest::newRow("four leading lose two") << "\\\\\\\\server\\a"
+                                               << "\\\\server\\a";
+        QTest::newRow("only separators") << "\\\\\\"
+                                         << "\\\\";
     }
 
     void normalizeBackslash()

@@ -68,7 +68,7 @@ private slots:
     {
         write(m_program + "datafolder", "../../share/tallowmere\n");
         QCOMPARE(QFileInfo(programFile(m_program, "Samples")).canonicalFilePath(),
-                 QFileInfo(m_data + "/Samples").canonicalFilePath());
+            QFileInfo(m_data + "/Samples").canonicalFilePath());
     }
 
 #ifdef Q_OS_UNIX

@@ -1,11 +1,13 @@
 #include "base/failure.h"
 #include "base/settings.h"
+
 #include "support/temporarysettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
 #include <functional>
 #include <memory>
 
@@ -28,17 +30,27 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("Option1") << "Option1" << "True";
-        QTest::newRow("Option2") << "Option2" << "False";
-        QTest::newRow("TabSel") << "TabSel" << "1";
-        QTest::newRow("blank in key") << "Output Folder" << "/home/u/Out put/";
-        QTest::newRow("LastFolderDot") << "LastFolderDot" << "/tmp/a,b";
-        QTest::newRow("LastFolder") << "LastFolder" << " spaced ";
-        QTest::newRow("Extension") << "Extension" << "txt";
-        QTest::newRow("dot in key") << "Form2.Text2" << "::";
-        QTest::newRow("Snapshot") << "Snapshot" << "\x01\x7f\"quoted\";=[x]\\";
+        QTest::newRow("Option1") << "Option1"
+                                 << "True";
+        QTest::newRow("Option2") << "Option2"
+                                 << "False";
+        QTest::newRow("TabSel") << "TabSel"
+                                << "1";
+        QTest::newRow("blank in key") << "Output Folder"
+                                      << "/home/u/Out put/";
+        QTest::newRow("LastFolderDot") << "LastFolderDot"
+                                       << "/tmp/a,b";
+        QTest::newRow("LastFolder") << "LastFolder"
+                                    << " spaced ";
+        QTest::newRow("Extension") << "Extension"
+                                   << "txt";
+        QTest::newRow("dot in key") << "Form2.Text2"
+                                    << "::";
+        QTest::newRow("Snapshot") << "Snapshot"
+                                  << "\x01\x7f\"quoted\";=[x]\\";
         QTest::newRow("non-ASCII") << "Output Folder" << QString::fromUtf8("/daten/日本/é/");
-        QTest::newRow("empty") << "Output Folder" << "";
+        QTest::newRow("empty") << "Output Folder"
+                               << "";
     }
     void everyKeyRoundTrips()
     {
@@ -68,7 +80,7 @@ private slots:
                 QFAIL("no failure");
             } catch (const Failure& failure) {
                 QVERIFY2(failure.description().startsWith("Cannot write the settings file " + m_settings->fileName()),
-                         qPrintable(failure.description()));
+                    qPrintable(failure.description()));
             }
             for (const char* typed : {"/x/", "/x/y", "/x/y/"})
                 SaveSetting("Output Folder", typed);
@@ -107,8 +119,9 @@ private slots:
         attempt([&] { SaveSetting("Option1", "False"); });
 
         QCOMPARE(told.size(), 1);
-        QVERIFY2(told[0].startsWith("The settings file " + file + " could not be read. It was kept as " + file + ".unreadable-"),
-                 qPrintable(told[0]));
+        QVERIFY2(told[0].startsWith(
+                     "The settings file " + file + " could not be read. It was kept as " + file + ".unreadable-"),
+            qPrintable(told[0]));
         const QStringList aside = QDir(QFileInfo(file).path()).entryList({"Pellworth.conf.unreadable-*"});
         QCOMPARE(aside.size(), 1);
         QFile kept(QFileInfo(file).path() + "/" + aside[0]);

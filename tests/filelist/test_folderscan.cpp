@@ -1,6 +1,7 @@
 #include "base/errorreport.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/folderscan.h"
+
 #include "support/scantree.h"
 #include "support/scriptedprompts.h"
 
@@ -18,7 +19,10 @@ namespace {
 struct Scan {
     ScriptedPrompts prompts;
     ErrorReporter reporter{prompts};
-    FolderScan next() { return FolderScan(reporter, [] { return true; }); }
+    FolderScan next()
+    {
+        return FolderScan(reporter, [] { return true; });
+    }
 };
 
 QStringList folderSetOf(const ScanTree& tree, Scan& run, const QString& start = {})
@@ -66,7 +70,7 @@ private slots:
         nestedTree(tree);
         Scan run;
         QCOMPARE(folderSetOf(tree, run),
-                 QStringList({"/", "/Alpha/", "/beta/", "/Alpha/deep/", "/beta/inner/", "/Alpha/deep/deeper/"}));
+            QStringList({"/", "/Alpha/", "/beta/", "/Alpha/deep/", "/beta/inner/", "/Alpha/deep/deeper/"}));
         QVERIFY2(run.prompts.done(), qPrintable(run.prompts.problems()));
     }
 
@@ -79,9 +83,9 @@ private slots:
         tree.file("noextension");
         Scan run;
         // "csv": the chosen folder's files first, then each level down.
-        QCOMPARE(filesOf(tree, run, "*.csv"), QStringList({"/top.csv", "/twodots..csv", "/UPPER.CSV", "/Alpha/a1.csv",
-                                                          "/beta/b1.csv", "/Alpha/deep/d.csv", "/beta/inner/i.csv",
-                                                          "/Alpha/deep/deeper/z.csv"}));
+        QCOMPARE(filesOf(tree, run, "*.csv"),
+            QStringList({"/top.csv", "/twodots..csv", "/UPPER.CSV", "/Alpha/a1.csv", "/beta/b1.csv",
+                "/Alpha/deep/d.csv", "/beta/inner/i.csv", "/Alpha/deep/deeper/z.csv"}));
         // "*": every file, with or without an extension.
         const QStringList all = filesOf(tree, run, "*.*");
         QCOMPARE(all.size(), 10);
@@ -97,8 +101,8 @@ private slots:
         ScanTree tree;
         tree.file("keep.csv");
         tree.file("~lock.csv");
-        tree.file(".hidden.csv");     // hidden + archive: left out
-        tree.file(".readonly.csv");   // hidden + archive + read-only: kept
+        tree.file(".hidden.csv"); // hidden + archive: left out
+        tree.file(".readonly.csv"); // hidden + archive + read-only: kept
         tree.chmod(".readonly.csv", 0444);
         tree.symlink(".alias.csv", tree.path("keep.csv")); // hidden + archive + alias: kept
         tree.symlink("dangling.csv", tree.path("missing.csv"));
@@ -107,7 +111,7 @@ private slots:
         tree.file(".dotfolder/~inner.csv");
         Scan run;
         QCOMPARE(filesOf(tree, run, "*.csv"),
-                 QStringList({"/.alias.csv", "/.readonly.csv", "/keep.csv", "/.dotfolder/inside.csv"}));
+            QStringList({"/.alias.csv", "/.readonly.csv", "/keep.csv", "/.dotfolder/inside.csv"}));
     }
 
     // A folder that cannot be read, or that may be listed but not searched
@@ -148,8 +152,8 @@ private slots:
         ScanTree tree;
         tree.file("shared/s.csv");
         tree.file("loop/l.csv");
-        tree.symlink("loop/back", tree.root());        // a loop to the chosen folder
-        tree.symlink("loop/self", tree.path("loop"));  // a loop to its own folder
+        tree.symlink("loop/back", tree.root()); // a loop to the chosen folder
+        tree.symlink("loop/self", tree.path("loop")); // a loop to its own folder
         tree.symlink("twin1", tree.path("shared"));
         tree.symlink("twin2", tree.path("shared"));
         Scan run;
@@ -176,7 +180,7 @@ private slots:
         tree.file(QString::fromUtf8("file with é and ~ in it.csv"));
         Scan run;
         QCOMPARE(filesOf(tree, run, "*.csv"),
-                 QStringList({QString::fromUtf8("/file with é and ~ in it.csv"), QString::fromUtf8("/résumé 日本/c.csv")}));
+            QStringList({QString::fromUtf8("/file with é and ~ in it.csv"), QString::fromUtf8("/résumé 日本/c.csv")}));
     }
 
     void namesThatAreNotTextAreNotCarried()
@@ -260,7 +264,7 @@ private slots:
         const ShownPrompt& report = run.prompts.shown().first();
         QCOMPARE(report.title, QString("Application Error"));
         QVERIFY2(report.text.contains("\r\nin Ravelstone2021/08/31.AddFolder.GetSubDirectories2016 at line 108\r\r"),
-                 qPrintable(report.text));
+            qPrintable(report.text));
         QVERIFY(report.text.startsWith(systemErrorText(EMFILE)));
         QVERIFY2(run.prompts.done(), qPrintable(run.prompts.problems()));
 #endif

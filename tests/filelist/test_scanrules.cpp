@@ -2,10 +2,12 @@
 #include "filelist/fileattributes.h"
 #include "filelist/listfile.h"
 #include "filelist/namerules.h"
-#include "support/scantree.h"
 #include "filelist/wildcard.h"
 
+#include "support/scantree.h"
+
 #include <QTest>
+
 #include <algorithm>
 
 class TestScanRules : public QObject {
@@ -130,9 +132,9 @@ private slots:
         QCOMPARE(pickedFilePaths({}, '/'), QStringList());
         // Several picks in a drive's root: one separator after the drive.
         QCOMPARE(pickedFilePaths({"C:\\\\b.csv", "C:\\a.csv", "C:\\c.csv"}, '\\'),
-                 QStringList({"C:\\b.csv", "C:\\a.csv", "C:\\c.csv"}));
+            QStringList({"C:\\b.csv", "C:\\a.csv", "C:\\c.csv"}));
         QCOMPARE(pickedFilePaths({"\\\\server\\share\\a.csv", "\\\\server\\share\\\\b.csv"}, '\\'),
-                 QStringList({"\\\\server\\share\\a.csv", "\\\\server\\share\\b.csv"}));
+            QStringList({"\\\\server\\share\\a.csv", "\\\\server\\share\\b.csv"}));
         QCOMPARE(pickedFilePaths({"//a.csv", "/data//b.csv"}, '/'), QStringList({"/a.csv", "/data/b.csv"}));
     }
 

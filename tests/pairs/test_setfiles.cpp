@@ -1,9 +1,10 @@
+#include "base/settings.h"
+#include "engine/textfile/textfilereader.h"
+#include "pairs/setsfile.h"
 #include "pairs/widgets/loadsetsdialog.h"
 #include "pairs/widgets/setfilescommands.h"
+
 #include "support/scriptedprompts.h"
-#include "base/settings.h"
-#include "pairs/setsfile.h"
-#include "engine/textfile/textfilereader.h"
 #include "support/temporarysettings.h"
 #include "support/testfiles.h"
 
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 #if defined(Q_OS_UNIX)
@@ -35,8 +37,10 @@ class TestSetFiles : public QObject {
 
     std::unique_ptr<LoadSetsDialog> openDialog()
     {
-        auto dialog = std::make_unique<LoadSetsDialog>(
-            *m_services, [this](const QString& find, const QString& replace) { m_appended.append({find, replace}); });
+        auto dialog
+            = std::make_unique<LoadSetsDialog>(*m_services, [this](const QString& find, const QString& replace) {
+                  m_appended.append({find, replace});
+              });
         dialog->Form_Load();
         return dialog;
     }
@@ -61,8 +65,8 @@ private slots:
         m_prompts->setApplicationTitle("Tallowmere");
         m_reporter = std::make_unique<ErrorReporter>(*m_prompts);
         m_pointer = std::make_unique<WindowPointer>();
-        m_services.reset(new WindowServices{*m_prompts, *m_reporter, *m_pointer,
-                                            QDir::toNativeSeparators(m_dir->path()) + "/", [] {}});
+        m_services.reset(new WindowServices{
+            *m_prompts, *m_reporter, *m_pointer, QDir::toNativeSeparators(m_dir->path()) + "/", [] {}});
         m_appended.clear();
     }
     void cleanup() { QVERIFY2(m_prompts->done(), qPrintable(m_prompts->problems())); }
@@ -140,7 +144,7 @@ private slots:
         const ShownPrompt& report = m_prompts->shown().last();
         QCOMPARE(report.title, QString("Application Error"));
         QVERIFY2(report.text.contains("\r\nin Quorvane2021/08/31.Form1.PushButton2_Click at line 114\r\r"),
-                 qPrintable(report.text));
+            qPrintable(report.text));
         QVERIFY(!QFile::exists(path("no-such-folder/sets.txt")));
     }
 
@@ -152,7 +156,7 @@ private slots:
         QCOMPARE(m_appended[0], qMakePair(QString("a::b"), QString("c")));
         QCOMPARE(m_appended[1], qMakePair(QString::fromUtf8("café"), QString::fromUtf8("日本")));
         WriteSetsFile(path("saved.txt"), {m_appended[0].first, m_appended[1].first},
-                      {m_appended[0].second, m_appended[1].second}, *m_prompts);
+            {m_appended[0].second, m_appended[1].second}, *m_prompts);
         QCOMPARE(readBytes(path("saved.txt")), QByteArray("a::b::c\r\ncafé::日本\r\n"));
         m_appended.clear();
         QVERIFY(load(path("saved.txt"), "::"));
@@ -192,9 +196,10 @@ private slots:
             }
             const bool same = back.size() == 1 && back[0].find == set.find && back[0].replace == set.replace;
             const QString problem = setSaveProblem(set.find, set.replace);
-            QVERIFY2(same == problem.isEmpty(), qPrintable(QString("%1 / %2: %3")
-                                                               .arg(set.find.toUtf8().toPercentEncoding(),
-                                                                    set.replace.toUtf8().toPercentEncoding(), problem)));
+            QVERIFY2(same == problem.isEmpty(),
+                qPrintable(QString("%1 / %2: %3")
+                               .arg(set.find.toUtf8().toPercentEncoding(), set.replace.toUtf8().toPercentEncoding(),
+                                   problem)));
             refused += !same;
             QFile::remove(path("one.txt"));
         }
@@ -215,8 +220,7 @@ private slots:
     {
         writeBytes(path("cuts.txt"), "a::b::c\r\nabc::\r\n::x\r\n\r\nnothing here\r\n");
         QVERIFY(load(path("cuts.txt"), "::"));
-        QCOMPARE(m_appended,
-                 (QList<QPair<QString, QString>>{{"a", "b"}, {"abc", ""}, {"", "x"}}));
+        QCOMPARE(m_appended, (QList<QPair<QString, QString>>{{"a", "b"}, {"abc", ""}, {"", "x"}}));
         m_appended.clear();
         writeBytes(path("x.txt"), "aXb\r\naxb\r\n");
         QVERIFY(load(path("x.txt"), "X"));
@@ -269,7 +273,9 @@ private slots:
     void unreadableFileReportsStep106AndAppendsNothing()
     {
         // A file marked UTF-8 whose second line is not: no line of it is taken.
-        writeBytes(path("broken.txt"), "\xEF\xBB\xBF" "a::b\r\n\xFF\xFE::x\r\n");
+        writeBytes(path("broken.txt"),
+            "\xEF\xBB\xBF"
+            "a::b\r\n\xFF\xFE::x\r\n");
         m_prompts->answerMessage();
         QVERIFY(!load(path("broken.txt"), "::"));
         QVERIFY(m_prompts->shown().last().text.contains("Form2.PushButton1_Click at line 106\r\r"));
@@ -280,7 +286,8 @@ private slots:
         QFile::setPermissions(path("locked.txt"), {});
         m_prompts->answerMessage();
         QVERIFY(!load(path("locked.txt"), "::"));
-        QVERIFY(m_prompts->shown().last().text.startsWith("Permission denied\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 106"));
+        QVERIFY(m_prompts->shown().last().text.startsWith(
+            "Permission denied\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 106"));
         QVERIFY(m_appended.isEmpty());
     }
 
@@ -326,8 +333,9 @@ private slots:
             while (w->focusPolicy() == Qt::NoFocus)
                 w = w->nextInFocusChain();
         }
-        QCOMPARE(order, (QList<QWidget*>{dialog->Text1, dialog->Text2, dialog->PushButton1, dialog->PushButton2,
-                                         dialog->PushButton16, dialog->PushButton3}));
+        QCOMPARE(order,
+            (QList<QWidget*>{dialog->Text1, dialog->Text2, dialog->PushButton1, dialog->PushButton2,
+                dialog->PushButton16, dialog->PushButton3}));
         QVERIFY(!dialog->windowIcon().isNull());
     }
 

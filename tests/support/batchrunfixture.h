@@ -6,6 +6,7 @@
 #include "base/errorreport.h"
 #include "base/windowservices.h"
 #include "engine/batchrun/batchrun.h"
+
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <memory>
 
 struct BatchRunFixture {
@@ -42,7 +44,10 @@ struct BatchRunFixture {
         restart();
     }
     // A new window's run over the state folder, as after a restart.
-    void restart() { run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()}); }
+    void restart()
+    {
+        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+    }
     QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
     QString addFile(const QString& name, const QByteArray& bytes)
     {

@@ -4,10 +4,10 @@
 
 #include <QByteArray>
 #include <QTest>
+
 #include <memory>
 
-template <class T>
-QByteArray chunkSizeMismatch(qsizetype chunkSize, const T& actual, const T& expected)
+template <class T> QByteArray chunkSizeMismatch(qsizetype chunkSize, const T& actual, const T& expected)
 {
     if (actual == expected)
         return {};
@@ -17,10 +17,10 @@ QByteArray chunkSizeMismatch(qsizetype chunkSize, const T& actual, const T& expe
         + "\n   Expected: " + shownExpected.get();
 }
 
-#define COMPARE_AT_CHUNK_SIZE(chunkSize, actual, expected)                                                 \
-    do {                                                                                                   \
-        const auto& actualValue = (actual);                                                                \
-        const auto& expectedValue = (expected);                                                            \
-        const QByteArray mismatch = chunkSizeMismatch(qsizetype(chunkSize), actualValue, expectedValue); \
-        QVERIFY2(mismatch.isEmpty(), mismatch.constData());                                                \
+#define COMPARE_AT_CHUNK_SIZE(chunkSize, actual, expected)                                                             \
+    do {                                                                                                               \
+        const auto& actualValue = (actual);                                                                            \
+        const auto& expectedValue = (expected);                                                                        \
+        const QByteArray mismatch = chunkSizeMismatch(qsizetype(chunkSize), actualValue, expectedValue);               \
+        QVERIFY2(mismatch.isEmpty(), mismatch.constData());                                                            \
     } while (false)

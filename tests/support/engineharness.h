@@ -5,6 +5,7 @@
 
 #include "base/errorreport.h"
 #include "engine/replace/replacetext.h"
+
 #include "support/scriptedprompts.h"
 
 struct EngineHarness {
@@ -14,10 +15,10 @@ struct EngineHarness {
     int yields = 0;
     int destinationReads = 0;
     EngineContext context{reporter, {[this] { ++yields; }}, {[this] {
-                                                                ++destinationReads;
-                                                                return destination;
-                                                            }},
-                          65536};
+                              ++destinationReads;
+                              return destination;
+                          }},
+        65536};
 
     explicit EngineHarness(const QString& outputFolder = {}) { intoFolder(outputFolder); }
     // An empty folder puts the result beside its source.

@@ -11,18 +11,12 @@ const char* converterName(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8WithMark:
-        return "UTF-8";
-    case TextEncoding::Windows1252:
-        return "windows-1252";
-    case TextEncoding::Utf16LE:
-        return "UTF-16LE";
-    case TextEncoding::Utf16BE:
-        return "UTF-16BE";
-    case TextEncoding::Utf32LE:
-        return "UTF-32LE";
-    case TextEncoding::Utf32BE:
-        return "UTF-32BE";
+    case TextEncoding::Utf8WithMark: return "UTF-8";
+    case TextEncoding::Windows1252: return "windows-1252";
+    case TextEncoding::Utf16LE: return "UTF-16LE";
+    case TextEncoding::Utf16BE: return "UTF-16BE";
+    case TextEncoding::Utf32LE: return "UTF-32LE";
+    case TextEncoding::Utf32BE: return "UTF-32BE";
     }
     return "";
 }
@@ -52,8 +46,8 @@ QString replacedWholeText(QString text, const QStringList& finds, const QStringL
 
 QList<TextEncoding> allEncodings()
 {
-    return {TextEncoding::Utf8,    TextEncoding::Windows1252, TextEncoding::Utf8WithMark, TextEncoding::Utf16LE,
-            TextEncoding::Utf16BE, TextEncoding::Utf32LE,     TextEncoding::Utf32BE};
+    return {TextEncoding::Utf8, TextEncoding::Windows1252, TextEncoding::Utf8WithMark, TextEncoding::Utf16LE,
+        TextEncoding::Utf16BE, TextEncoding::Utf32LE, TextEncoding::Utf32BE};
 }
 
 QString encodingLabel(TextEncoding encoding)

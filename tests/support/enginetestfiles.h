@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/textfile/textencoding.h"
+
 #include "support/testfiles.h"
 
 #include <QByteArray>

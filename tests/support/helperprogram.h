@@ -6,7 +6,7 @@
 #include <QStringList>
 
 struct HelperRun {
-    int exitCode = -1;   // -1 when it did not end by itself
+    int exitCode = -1; // -1 when it did not end by itself
     bool killed = false; // ended by a signal
     QString output;
     // The output's lines, empty ones left out.

@@ -5,7 +5,10 @@
 #include <cstring>
 
 MemorySource::MemorySource(QByteArray bytes, qint64 failAt, QString failure, QString path)
-    : m_bytes(std::move(bytes)), m_failAt(failAt), m_failure(std::move(failure)), m_path(std::move(path))
+    : m_bytes(std::move(bytes)),
+      m_failAt(failAt),
+      m_failure(std::move(failure)),
+      m_path(std::move(path))
 {
 }
 

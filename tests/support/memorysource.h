@@ -11,7 +11,7 @@ class MemorySource : public ByteSource {
 public:
     // A read that would pass failAt throws Failure(failure) instead; -1 never.
     explicit MemorySource(QByteArray bytes, qint64 failAt = -1, QString failure = QStringLiteral("Input/output error"),
-                          QString path = QStringLiteral("memory.csv"));
+        QString path = QStringLiteral("memory.csv"));
 
     const QString& path() const override { return m_path; }
     qint64 size() const override { return m_bytes.size(); }

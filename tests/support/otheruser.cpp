@@ -17,8 +17,7 @@ bool asOtherUser(const std::function<bool()>& action)
     if (child < 0)
         return false;
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-    }
+    while (::waitpid(child, &status, 0) < 0) { }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -59,6 +58,5 @@ void finishChild(int pid)
         return;
     ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0) { }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+
 #include <functional>
 
 constexpr unsigned otherUserId = 65534;

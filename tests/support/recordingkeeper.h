@@ -6,18 +6,19 @@
 
 #include <QByteArray>
 #include <QStringList>
+
 #include <functional>
 
 struct RecordingKeeper : OldFileKeeper {
-    QStringList kept;      // targets, as the writers name them
+    QStringList kept; // targets, as the writers name them
     QStringList replacedTargets;
     QList<bool> copiedOver;
     // Runs in keep() with the target and the finished result's bytes; may throw.
     std::function<void(const QString& target, const QByteArray& result)> onKeep;
 
     qint64 keep(const FilePlace& target, const FileIdentity&, int result, bool copyOver) override;
-    void copyOverBegins(qint64, const QByteArray&, const FileIdentity&) override {}
-    void copyOverEnded(qint64) override {}
+    void copyOverBegins(qint64, const QByteArray&, const FileIdentity&) override { }
+    void copyOverEnded(qint64) override { }
     void replaced(qint64 ticket, const FileIdentity&) override { replacedTargets << kept.value(int(ticket)); }
-    void notReplaced(qint64) override {}
+    void notReplaced(qint64) override { }
 };

@@ -1,11 +1,11 @@
 #include "support/scantree.h"
 
+#include "support/specialfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-
-#include "support/specialfiles.h"
 
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>
@@ -102,7 +102,7 @@ WithoutAccessOverride::~WithoutAccessOverride()
 }
 #elif defined(Q_OS_UNIX)
 // Without Linux capabilities only a user other than root is bound by the bits.
-WithoutAccessOverride::WithoutAccessOverride() : m_active(::geteuid() != 0) {}
+WithoutAccessOverride::WithoutAccessOverride() : m_active(::geteuid() != 0) { }
 WithoutAccessOverride::~WithoutAccessOverride() = default;
 #else
 WithoutAccessOverride::WithoutAccessOverride() = default;

@@ -116,8 +116,7 @@ bool ScriptedPrompts::take(const ShownPrompt& shown, Step& step)
 {
     m_shown.append(shown);
     if (m_script.isEmpty() || m_script.first().kind != shown.kind) {
-        m_problems.append(QStringLiteral("unexpected %1: \"%2\"")
-                              .arg(QLatin1String(kindName(shown.kind)), shown.text));
+        m_problems.append(QStringLiteral("unexpected %1: \"%2\"").arg(QLatin1String(kindName(shown.kind)), shown.text));
         return false;
     }
     step = m_script.takeFirst();
@@ -131,8 +130,8 @@ Answer ScriptedPrompts::showMessage(const QString& text, int style, const QStrin
     return showMessageWithDetails(text, {}, style, title);
 }
 
-Answer ScriptedPrompts::showMessageWithDetails(const QString& text, const QString& details, int style,
-                                               const QString& title)
+Answer ScriptedPrompts::showMessageWithDetails(
+    const QString& text, const QString& details, int style, const QString& title)
 {
     Step step;
     if (!take({ShownPrompt::Message, text, title, style, {}, details}, step))
@@ -150,8 +149,8 @@ QStringList ScriptedPrompts::showOpenFiles(const FileDialogRequest& request)
 {
     Step step;
     return take({ShownPrompt::OpenFiles, request.title, request.filter, request.multiSelect ? 1 : 0,
-                 request.startFolder},
-                step)
+                    request.startFolder},
+               step)
         ? step.paths
         : QStringList();
 }
@@ -159,9 +158,8 @@ QStringList ScriptedPrompts::showOpenFiles(const FileDialogRequest& request)
 QString ScriptedPrompts::showSaveFile(const FileDialogRequest& request)
 {
     Step step;
-    return take({ShownPrompt::SaveFile, request.title, request.filter, 0, request.startFolder}, step)
-        ? step.text
-        : QString();
+    return take({ShownPrompt::SaveFile, request.title, request.filter, 0, request.startFolder}, step) ? step.text
+                                                                                                      : QString();
 }
 
 QString ScriptedPrompts::showBrowseFolder(const QString& title, const QString& startFolder)

@@ -9,15 +9,16 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 
 struct ShownPrompt {
     enum Kind { Message, Input, OpenFiles, SaveFile, BrowseFolder, Desktop };
     Kind kind;
-    QString text;   // message or prompt text; dialog title; the opened path
-    QString title;  // box title; for dialogs the filter
-    int style = 0;  // message style
-    QString extra;  // input preset; dialog or browser start folder
+    QString text; // message or prompt text; dialog title; the opened path
+    QString title; // box title; for dialogs the filter
+    int style = 0; // message style
+    QString extra; // input preset; dialog or browser start folder
     QString details; // a message's unfoldable details
 };
 
@@ -44,8 +45,8 @@ public:
 
 protected:
     Answer showMessage(const QString& text, int style, const QString& title) override;
-    Answer showMessageWithDetails(const QString& text, const QString& details, int style,
-                                  const QString& title) override;
+    Answer showMessageWithDetails(
+        const QString& text, const QString& details, int style, const QString& title) override;
     QString showInput(const QString& prompt, const QString& title, const QString& preset) override;
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;

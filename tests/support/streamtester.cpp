@@ -1,7 +1,8 @@
 #include "support/streamtester.h"
-#include "support/unittext.h"
 
 #include "engine/replace/replacementchain.h"
+
+#include "support/unittext.h"
 
 #include <QTest>
 
@@ -64,7 +65,9 @@ QString streamedUnits(const QString& input, const QList<StreamPair>& pairs, cons
 }
 
 StreamTester::StreamTester(QList<StreamPair> pairs)
-    : m_pairs(std::move(pairs)), m_chunks{1, 2, 3, 65536}, m_levels(availableSearchLevels())
+    : m_pairs(std::move(pairs)),
+      m_chunks{1, 2, 3, 65536},
+      m_levels(availableSearchLevels())
 {
     for (const StreamPair& pair : m_pairs) {
         const size_t length = size_t(qMax<qsizetype>(1, pair.find.size()));

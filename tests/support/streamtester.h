@@ -6,10 +6,12 @@
 #pragma once
 
 #include "engine/replace/chaintuning.h"
+
 #include "support/searchlevels.h"
 
 #include <QList>
 #include <QString>
+
 #include <functional>
 
 struct StreamPair {

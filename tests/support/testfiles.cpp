@@ -27,7 +27,7 @@ QStringList entriesOf(const QString& folder)
 #ifdef Q_OS_UNIX
 struct stat statOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info;
 }

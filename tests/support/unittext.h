@@ -2,11 +2,11 @@
 #pragma once
 
 #include <QString>
+
 #include <string>
 #include <type_traits>
 
-template <class Unit>
-std::basic_string<Unit> unitsOf(const QString& text)
+template <class Unit> std::basic_string<Unit> unitsOf(const QString& text)
 {
     if constexpr (std::is_same_v<Unit, char>)
         return text.toStdString();

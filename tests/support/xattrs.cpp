@@ -3,6 +3,7 @@
 #include "support/otheruser.h"
 
 #include <QFile>
+
 #include <sys/xattr.h>
 
 QByteArray attributeOf(const QString& path, const char* name)

@@ -1,5 +1,6 @@
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
+
 #include "support/window/form1testcase.h"
 
 #include <QAbstractItemView>

@@ -1,10 +1,11 @@
 // "Start Replacing" on the real main window, with the real engine on
 // temporary files.
-#include "support/enginetestfiles.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "support/window/form1fixture.h"
 #include "window/tabcontrol.h"
+
+#include "support/enginetestfiles.h"
+#include "support/window/form1fixture.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -139,8 +140,9 @@ private slots:
         QVERIFY(!asOther || seteuid(0) == 0);
         chmod(QFile::encodeName(outFolder()).constData(), 0755);
         QCOMPARE(f->prompts.messageTexts(),
-                 QStringList{"Folder " + outFolder() + " cannot be written to (Permission denied). Please select "
-                             "another folder."});
+            QStringList{"Folder " + outFolder()
+                + " cannot be written to (Permission denied). Please select "
+                  "another folder."});
         for (const QString& source : {a, b, c})
             QCOMPARE(readBytes(source), QByteArray("a"));
         QCOMPARE(QDir(outFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
@@ -168,10 +170,14 @@ private slots:
         QTest::addColumn<QString>("findWhat");
         QTest::addColumn<QString>("replaceWith");
         QTest::addColumn<QString>("message");
-        QTest::newRow("both empty") << "" << "" << forgotFind;
-        QTest::newRow("find empty, one replace line") << "" << "b" << lineCounts;
-        QTest::newRow("two find lines, one replace line") << "a\r\nc" << "b" << lineCounts;
-        QTest::newRow("trailing line end on one side") << "a\r\n" << "b" << lineCounts;
+        QTest::newRow("both empty") << ""
+                                    << "" << forgotFind;
+        QTest::newRow("find empty, one replace line") << ""
+                                                      << "b" << lineCounts;
+        QTest::newRow("two find lines, one replace line") << "a\r\nc"
+                                                          << "b" << lineCounts;
+        QTest::newRow("trailing line end on one side") << "a\r\n"
+                                                       << "b" << lineCounts;
     }
     void singleTabInputChecksTouchNoFile()
     {
@@ -181,7 +187,8 @@ private slots:
         addFile("a.txt", "abc");
         addFile("b.txt", "abc");
         singlePairs(findWhat, replaceWith);
-        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
+        f->prompts.answerMessage().duringLast(
+            [this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
         start();
         QCOMPARE(f->prompts.messageTexts(), QStringList({message}));
         QCOMPARE(f->prompts.shown().last().style, int(StyleOkOnly));
@@ -258,7 +265,8 @@ private slots:
         start();
         const QStringList texts = f->prompts.messageTexts();
         QCOMPARE(texts.size(), 3);
-        QVERIFY(texts[0].startsWith(path("out") + ": Not a regular file\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"));
+        QVERIFY(texts[0].startsWith(path("out")
+            + ": Not a regular file\r\nin Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"));
         QVERIFY(texts[1].contains("ReplaceText.ReplaceTextInFileCombo at line 100"));
         QCOMPARE(f->prompts.shown()[1].title, QString("Application Error"));
         QCOMPARE(texts[2], done);
@@ -309,8 +317,9 @@ private slots:
         start();
         const QStringList texts = f->prompts.messageTexts();
         QCOMPARE(texts.size(), 2);
-        QVERIFY2(texts[0].startsWith(result("data.csv") + ": the result of " + path("two/data.csv") + " was not written"),
-                 qPrintable(texts[0]));
+        QVERIFY2(
+            texts[0].startsWith(result("data.csv") + ": the result of " + path("two/data.csv") + " was not written"),
+            qPrintable(texts[0]));
         QCOMPARE(texts[1], done);
         QCOMPARE(readBytes(result("data.csv")), QByteArray("firSt"));
         QCOMPARE(readBytes(path("one/data.csv")), QByteArray("first"));
@@ -324,7 +333,8 @@ private slots:
         singlePairs("a", "b");
         QList<int> atYields;
         atEveryYield([&] { atYields.append(form->pointer().value()); });
-        f->prompts.answerMessage().duringLast([this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
+        f->prompts.answerMessage().duringLast(
+            [this] { QCOMPARE(form->pointer().value(), int(WindowPointer::Default)); });
         start();
         // Before the first file, then one engine yield per pair, for each file.
         QCOMPARE(atYields, QList<int>({0, 11, 11, 11}));
@@ -445,7 +455,8 @@ private slots:
         start();
         const QStringList texts = f->prompts.messageTexts();
         QCOMPARE(texts.size(), 2);
-        QVERIFY(texts[0].startsWith("Index out of bounds\r\nin Quorvane2021/08/31.Form1.PushButton12_Click at line 116\r\r"));
+        QVERIFY(texts[0].startsWith(
+            "Index out of bounds\r\nin Quorvane2021/08/31.Form1.PushButton12_Click at line 116\r\r"));
         QCOMPARE(texts[1], done);
         QVERIFY(exists(result("a.txt")));
     }

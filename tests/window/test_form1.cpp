@@ -1,10 +1,11 @@
 #include "base/desktopfolder.h"
+#include "base/settings.h"
 #include "base/widgets/qtprompts.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "support/window/form1testcase.h"
-#include "base/settings.h"
 #include "window/tabcontrol.h"
+
+#include "support/window/form1testcase.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+
 #include <functional>
 
 namespace {
@@ -55,7 +57,7 @@ class TestForm1 : public Form1TestCase {
     static void moveOver(QWidget* widget)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+            Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(widget, &move);
     }
 
@@ -122,9 +124,9 @@ private slots:
         f->prompts.answerMessage();
         Form1& form = f->open();
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
-        QVERIFY2(f->prompts.shown().first().text.startsWith("The settings file " + f->settings.fileName()
-                                                            + " could not be read. It was kept as "),
-                 qPrintable(f->prompts.shown().first().text));
+        QVERIFY2(f->prompts.shown().first().text.startsWith(
+                     "The settings file " + f->settings.fileName() + " could not be read. It was kept as "),
+            qPrintable(f->prompts.shown().first().text));
         // The defaults, and a store that takes new choices without another word.
         QCOMPARE(form.TabControl1->currentIndex(), 0);
         QVERIFY(form.Option1->isChecked());
@@ -168,7 +170,8 @@ private slots:
         form.TabControl1->setCurrentIndex(1);
         QCOMPARE(form.TabControl1->currentIndex(), 1);
         QCOMPARE(f->prompts.count(ShownPrompt::Message), 1);
-        QVERIFY(f->prompts.shown().last().text.contains("in Quorvane2021/08/31.Form1.TabControl1_Click at line 100\r\r"));
+        QVERIFY(
+            f->prompts.shown().last().text.contains("in Quorvane2021/08/31.Form1.TabControl1_Click at line 100\r\r"));
     }
 
     void pointerFeedback()
@@ -260,9 +263,10 @@ private slots:
         f->prompts.answerMessage();
         form.PushButton10->click();
         const ShownPrompt& help = f->prompts.shown().last();
-        QCOMPARE(help.text, QString("This software is not intended to be used on non-text-based files such as media "
-                                    "files, executables, etc.\r\rQuestions? Please contact Team Pellworth at "
-                                    "https://www.pellworth.example/contact/"));
+        QCOMPARE(help.text,
+            QString("This software is not intended to be used on non-text-based files such as media "
+                    "files, executables, etc.\r\rQuestions? Please contact Team Pellworth at "
+                    "https://www.pellworth.example/contact/"));
         QCOMPARE(help.style, int(StyleOkOnly));
         QCOMPARE(help.title, QString("Tallowmere"));
     }
@@ -299,13 +303,13 @@ private slots:
         };
         QTimer::singleShot(0, &form, actOnBox);
         form.PushButton10->click();
-        QCOMPARE(shown, QString("This software is not intended to be used on non-text-based files such as media "
-                                "files, executables, etc.\n\nQuestions? Please contact Team Pellworth at "
-                                "https://www.pellworth.example/contact/"));
+        QCOMPARE(shown,
+            QString("This software is not intended to be used on non-text-based files such as media "
+                    "files, executables, etc.\n\nQuestions? Please contact Team Pellworth at "
+                    "https://www.pellworth.example/contact/"));
         QVERIFY2(labelWidth >= addressWidth, qPrintable(QString("%1 < %2").arg(labelWidth).arg(addressWidth)));
         QCOMPARE(prompts.opened, QStringList{"https://www.pellworth.example/contact/"});
-        QCOMPARE(prompts.told,
-                 QStringList{"No program was found to open https://www.pellworth.example/contact/."});
+        QCOMPARE(prompts.told, QStringList{"No program was found to open https://www.pellworth.example/contact/."});
     }
 
     void childrenGoBeforeTheServicesTheyUse()
@@ -324,8 +328,8 @@ private slots:
                 if (qobject_cast<Form1*>(window))
                     window->services().pointer.hover(WindowPointer::Default);
                 else
-                    lateChildren.append(gone->objectName().isEmpty() ? gone->metaObject()->className()
-                                                                     : gone->objectName());
+                    lateChildren.append(
+                        gone->objectName().isEmpty() ? gone->metaObject()->className() : gone->objectName());
             });
         }
         f->form.reset();
@@ -338,13 +342,13 @@ private slots:
         Form1& form = f->open();
         const qreal scale = form.logicalDpiX() / 1440.0;
         QCOMPARE(form.size(), QSize(qRound(15960 * scale), qRound(6180 * scale)));
-        QCOMPARE(form.PushButton11->geometry(), QRect(qRound(4080 * scale), qRound(5160 * scale),
-                                                      qRound(3840 * scale), qRound(405 * scale)));
+        QCOMPARE(form.PushButton11->geometry(),
+            QRect(qRound(4080 * scale), qRound(5160 * scale), qRound(3840 * scale), qRound(405 * scale)));
         // Page controls sit relative to the tab control, headers included.
         const QPoint text1 = form.Text1->mapTo(form.TabControl1, QPoint(0, 0));
         QCOMPARE(text1, QPoint(qRound(225 * scale), qRound(720 * scale)));
         QCOMPARE(form.Text3->mapTo(form.Frame3, QPoint(0, 0)),
-                 QPoint(qRound((480 + 240) * scale), qRound((510 + 300) * scale)));
+            QPoint(qRound((480 + 240) * scale), qRound((510 + 300) * scale)));
         QCOMPARE(form.ListView1->header()->sectionSize(0), qRound(7000 * scale));
     }
 };

@@ -1,8 +1,9 @@
 #include "base/windowpointer.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "support/window/form1testcase.h"
 #include "window/tabcontrol.h"
+
+#include "support/window/form1testcase.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -58,13 +59,11 @@ private slots:
         Form1& form = openShown();
         form.TabControl1->setCurrentIndex(1);
         form.ListView1->setFocus();
-        const QList<QWidget*> expected{
-            form.ListView1,    form.PushButton13, form.PushButton3, form.PushButton9,
-            form.PushButton5,  form.PushButton17, form.PushButton11, form.PushButton8,
-            form.PushButton10, form.TabControl1->tabBar(), form.Combo1, form.Combo2,
-            form.PushButton7,  form.PushButton1,  form.PushButton2, form.PushButton6,
-            form.PushButton4,  form.Option1,      form.Text3,       form.PushButton14,
-            form.PushButton12, form.ListView1};
+        const QList<QWidget*> expected{form.ListView1, form.PushButton13, form.PushButton3, form.PushButton9,
+            form.PushButton5, form.PushButton17, form.PushButton11, form.PushButton8, form.PushButton10,
+            form.TabControl1->tabBar(), form.Combo1, form.Combo2, form.PushButton7, form.PushButton1, form.PushButton2,
+            form.PushButton6, form.PushButton4, form.Option1, form.Text3, form.PushButton14, form.PushButton12,
+            form.ListView1};
         QList<QWidget*> visited{QApplication::focusWidget()};
         for (int i = 1; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -152,8 +151,8 @@ private slots:
         QCOMPARE(list().Text(2), QString("/data/file3.csv"));
 
         // As with the double-click, nothing goes while a long command runs.
-        view->selectionModel()->setCurrentIndex(view->model()->index(0, 0),
-                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        view->selectionModel()->setCurrentIndex(
+            view->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         f->form->pointer().set(WindowPointer::Hourglass);
         press(Qt::Key_Delete);
         QCOMPARE(list().Count(), 2);

@@ -1,11 +1,12 @@
 // The run's controls on the real main window: the caption during a run,
 // Escape's question, the context menu of "Start Replacing" and Ctrl+Z.
-#include "support/enginetestfiles.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "support/window/form1fixture.h"
 #include "window/batchruncontrols.h"
 #include "window/tabcontrol.h"
+
+#include "support/enginetestfiles.h"
+#include "support/window/form1fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -154,7 +155,7 @@ private slots:
         f->prompts.answerMessage(Answer::Yes).answerMessage();
         QTest::keyClick(form->ListView1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f->prompts.messageTexts().mid(1),
-                 QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
+            QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
         QCOMPARE(readBytes(a), QByteArray("a"));
     }
 };

@@ -1,9 +1,10 @@
+#include "base/settings.h"
 #include "filelist/filelistmodel.h"
 #include "filelist/widgets/filelistview.h"
-#include "support/window/form1testcase.h"
 #include "window/scramble.h"
-#include "base/settings.h"
 #include "window/tabcontrol.h"
+
+#include "support/window/form1testcase.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +43,7 @@ private slots:
         QCOMPARE(recorded, samples() + "A.csv|" + samples() + "b.csv|" + samples() + "c.csv");
 
         addSample("later.csv");
-        f->open();  // a second start keeps the first recording
+        f->open(); // a second start keeps the first recording
         QCOMPARE(UnscrambleText(GetSetting("Snapshot", ""), sampleListKey), recorded);
 
         f->form->TabControl1->setCurrentIndex(1);
@@ -52,8 +53,9 @@ private slots:
         QCOMPARE(rows(), recorded.split('|'));
         QCOMPARE(f->prompts.shown().last().text, samples());
         const ShownPrompt& question = f->prompts.shown().first();
-        QCOMPARE(question.text, QString("Would you like this software to open the folder where these sample files "
-                                        "are stored (so that you can view them before working with them)?"));
+        QCOMPARE(question.text,
+            QString("Would you like this software to open the folder where these sample files "
+                    "are stored (so that you can view them before working with them)?"));
         QCOMPARE(question.style, int(StyleYesNo));
         QCOMPARE(f->form->TabControl1->currentIndex(), 0);
         QCOMPARE(GetSetting("TabSel", 9), QString("0"));

@@ -1,5 +1,6 @@
-#include "window/scramble.h"
 #include "base/settings.h"
+#include "window/scramble.h"
+
 #include "support/temporarysettings.h"
 
 #include <QTest>

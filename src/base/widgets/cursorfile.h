@@ -3,6 +3,7 @@
 
 #include <QCursor>
 #include <QString>
+
 #include <optional>
 
 // The pointer with the hotspot stored in the file (a .cur keeps it in its

@@ -10,7 +10,7 @@ namespace {
 const char pointerProperty[] = "tallowmerePointerOnHover";
 }
 
-PointerFeedback::PointerFeedback(WindowPointer& pointer, QObject* parent) : QObject(parent), m_pointer(pointer) {}
+PointerFeedback::PointerFeedback(WindowPointer& pointer, QObject* parent) : QObject(parent), m_pointer(pointer) { }
 
 void PointerFeedback::watch(QWidget* widget, int pointerValue)
 {

@@ -14,6 +14,7 @@
 #include <QSpacerItem>
 #include <QTextEdit>
 #include <QUrl>
+
 #include <algorithm>
 
 namespace {
@@ -27,8 +28,8 @@ public:
     void accept() override
     {
         const QStringList files = selectedFiles();
-        const bool anyMissing =
-            std::any_of(files.cbegin(), files.cend(), [](const QString& path) { return !QFileInfo::exists(path); });
+        const bool anyMissing
+            = std::any_of(files.cbegin(), files.cend(), [](const QString& path) { return !QFileInfo::exists(path); });
         if (fileMode() == ExistingFiles && anyMissing) {
             QDialog::accept();
             return;
@@ -168,7 +169,7 @@ void QtPrompts::prepareMessageBox(QMessageBox& box, const QString& text, int sty
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
         const int wanted = titleFontMetrics(box).horizontalAdvance(title) + titleBarButtonsWidth;
         grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+            grid->columnCount());
     }
 }
 
@@ -177,8 +178,7 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
     return showMessageWithDetails(text, {}, style, title);
 }
 
-Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style,
-                                         const QString& title)
+Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title)
 {
     QMessageBox box(boxOwner());
     if (!details.isEmpty()) {
@@ -238,8 +238,8 @@ QString QtPrompts::showSaveFile(const FileDialogRequest& request)
 
 QString QtPrompts::showBrowseFolder(const QString& title, const QString& startFolder)
 {
-    const QString folder = QFileDialog::getExistingDirectory(boxOwner(), title, startFolderOrHome(startFolder),
-                                                             QFileDialog::ShowDirsOnly | m_fileDialogOptions);
+    const QString folder = QFileDialog::getExistingDirectory(
+        boxOwner(), title, startFolderOrHome(startFolder), QFileDialog::ShowDirsOnly | m_fileDialogOptions);
     return QDir::toNativeSeparators(folder);
 }
 

@@ -37,8 +37,8 @@ public:
 
 protected:
     Answer showMessage(const QString& text, int style, const QString& title) override;
-    Answer showMessageWithDetails(const QString& text, const QString& details, int style,
-                                  const QString& title) override;
+    Answer showMessageWithDetails(
+        const QString& text, const QString& details, int style, const QString& title) override;
     QString showInput(const QString& prompt, const QString& title, const QString& preset) override;
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+
 #include <optional>
 
 namespace {
@@ -45,8 +46,7 @@ QString undoLine(const UndoOutcome& outcome)
 
 } // namespace
 
-BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries,
-                   BatchRunOptions options)
+BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries, BatchRunOptions options)
     : m_window(window),
       m_services(services),
       m_entries(std::move(entries)),
@@ -209,8 +209,7 @@ void BatchRun::run(GuardedProcedure& proc)
 
     QStringList closing;
     try {
-        const QString report = writeRunReport(m_options.stateFolder, m_report,
-                                              QDateTime::currentDateTime());
+        const QString report = writeRunReport(m_options.stateFolder, m_report, QDateTime::currentDateTime());
         closing.append(QStringLiteral("This report is saved as ") + plainPath(report));
     } catch (const Failure& failure) {
         closing.append(QStringLiteral("This report could not be saved: ") + failure.description());
@@ -230,8 +229,7 @@ void BatchRun::run(GuardedProcedure& proc)
 
 // Labels of the steps below, as error reports give them.
 namespace rowStep {
-constexpr int yield = 112, hourglass = 114, rowText = 116, findWhat = 120, replaceWith = 122, single = 144,
-              sets = 148;
+constexpr int yield = 112, hourglass = 114, rowText = 116, findWhat = 120, replaceWith = 122, single = 144, sets = 148;
 }
 
 BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, EngineContext& context)
@@ -280,9 +278,8 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     } else {
         if (tab == 1) {
             FileOutcome outcome;
-            if (!proc.step(rowStep::sets, [&] {
-                    outcome = m_entries.sets(path, m_window.findList(), m_window.replaceList(), context);
-                }))
+            if (!proc.step(rowStep::sets,
+                    [&] { outcome = m_entries.sets(path, m_window.findList(), m_window.replaceList(), context); }))
                 outcome = {FileOutcome::Failed, 0, proc.lastFailure()};
             record(path, outcome);
         } else {
@@ -344,14 +341,15 @@ void BatchRun::undoLastRun()
             text = QStringLiteral("The last run is still going on in another window.");
         else if (candidate.state == UndoStore::Candidate::Unavailable)
             text = QStringLiteral("Undo is not available: ") + candidate.problem;
-        proc.step(undoStep::nothingToUndo, [&] { m_services.prompts.message(text, recovered.join(QLatin1Char('\n'))); });
+        proc.step(
+            undoStep::nothingToUndo, [&] { m_services.prompts.message(text, recovered.join(QLatin1Char('\n'))); });
         return;
     }
     Answer answer = Answer::No;
     proc.step(undoStep::ask, [&] {
-        answer = m_services.prompts.message(QStringLiteral("Undo the last run? ") + filesText(candidate.files)
-                                                + QStringLiteral(" will be restored."),
-                                            StyleYesNo | StyleQuestion);
+        answer = m_services.prompts.message(
+            QStringLiteral("Undo the last run? ") + filesText(candidate.files) + QStringLiteral(" will be restored."),
+            StyleYesNo | StyleQuestion);
     });
     if (answer != Answer::Yes) {
         m_undo.dropCandidate();
@@ -400,14 +398,14 @@ bool BatchRun::pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat
         // The same cutting as the engine's, so the check and the pairs agree.
         if (splitAtLineBreaks(findWhat).size() != splitAtLineBreaks(replaceWith).size()) {
             refuse(proc, pairTextsStep::lineCountsPointer, pairTextsStep::lineCountsDiffer,
-                   QStringLiteral("The number of lines of Find What and Replace With must be the same."));
+                QStringLiteral("The number of lines of Find What and Replace With must be the same."));
             return false;
         }
         return true;
     }
     if (findWhat.isEmpty()) {
         refuse(proc, pairTextsStep::findPointer, pairTextsStep::nothingToFind,
-               QStringLiteral("You forgot to input find what."));
+            QStringLiteral("You forgot to input find what."));
         return false;
     }
     return true;

@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 
 // What the run reads from the main window, each time afresh.
@@ -36,15 +37,15 @@ public:
     virtual Destination destination() const = 0;
     // The window's caption, which shows the progress during a run.
     virtual QString caption() const { return {}; }
-    virtual void setCaption(const QString&) {}
+    virtual void setCaption(const QString&) { }
 };
 
 // The engine entries the run calls; tests put recorders in their place.
 struct ReplaceEntries {
-    std::function<FileOutcome(const QString&, const QString&, const QString&, EngineContext&)> single =
-        ReplaceTextInFile;
-    std::function<FileOutcome(const QString&, const QStringList&, const QStringList&, EngineContext&)> sets =
-        ReplaceTextInFileCombo;
+    std::function<FileOutcome(const QString&, const QString&, const QString&, EngineContext&)> single
+        = ReplaceTextInFile;
+    std::function<FileOutcome(const QString&, const QStringList&, const QStringList&, EngineContext&)> sets
+        = ReplaceTextInFileCombo;
 };
 
 struct BatchRunOptions {
@@ -57,7 +58,7 @@ struct BatchRunOptions {
 class BatchRun {
 public:
     BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {},
-             BatchRunOptions options = defaultOptions());
+        BatchRunOptions options = defaultOptions());
 
     // A click while a run is going on (it arrives through a yield) does nothing.
     // Once the window is closing the run stops at its next yield.

@@ -4,8 +4,9 @@
 #include "engine/textfile/privatefolder.h"
 
 #include <QDir>
-#include <QLocale>
 #include <QFile>
+#include <QLocale>
+
 #include <algorithm>
 
 namespace {

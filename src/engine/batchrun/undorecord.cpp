@@ -8,9 +8,9 @@ QByteArray identityField(const FileIdentity& id)
 {
     if (!id.exists)
         return "-";
-    return QByteArray::number(id.device) + ':' + QByteArray::number(id.inode) + ':' + QByteArray::number(id.size)
-        + ':' + QByteArray::number(id.modified) + ':' + QByteArray::number(id.changed) + ':'
-        + QByteArray::number(id.owner) + ':' + QByteArray::number(id.group) + ':' + QByteArray::number(id.mode);
+    return QByteArray::number(id.device) + ':' + QByteArray::number(id.inode) + ':' + QByteArray::number(id.size) + ':'
+        + QByteArray::number(id.modified) + ':' + QByteArray::number(id.changed) + ':' + QByteArray::number(id.owner)
+        + ':' + QByteArray::number(id.group) + ':' + QByteArray::number(id.mode);
 }
 
 bool parseIdentity(const QByteArray& field, FileIdentity& id)
@@ -148,7 +148,7 @@ UndoRecord parseUndoRecord(const QByteArray& text)
         } else if (kind == "V") {
             entry->voided = true;
         } else if (kind == "J" && f.size() == 5 && (f[2] == "f" || f[2] == "u")
-                   && parseIdentity(f[4], entry->journalTemporaryFile)) {
+            && parseIdentity(f[4], entry->journalTemporaryFile)) {
             entry->journalOpen = true;
             entry->journalDirection = f[2][0];
             entry->journalTemporary = fromHexField(f[3]);

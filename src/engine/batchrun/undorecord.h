@@ -18,17 +18,17 @@ struct UndoEntry {
 
     qint64 index = 0;
     Kind kind = Created;
-    QString target;         // the path as the run had it
-    FileIdentity folder;    // the folder the target was in
-    QByteArray name;        // the target's name in it
-    QByteArray kept;        // the old file's name in the run's folder; empty for Created
-    FileIdentity original;  // the target before the run
-    FileIdentity keptFile;  // the kept file as it was made
-    FileIdentity expected;  // the finished result before it took the place
+    QString target; // the path as the run had it
+    FileIdentity folder; // the folder the target was in
+    QByteArray name; // the target's name in it
+    QByteArray kept; // the old file's name in the run's folder; empty for Created
+    FileIdentity original; // the target before the run
+    FileIdentity keptFile; // the kept file as it was made
+    FileIdentity expected; // the finished result before it took the place
 
     bool replaced = false;
     bool voided = false;
-    FileIdentity result;    // the target once the result was in place
+    FileIdentity result; // the target once the result was in place
     bool journalOpen = false;
     bool journalEnded = false; // a journal entry was opened and closed
     char journalDirection = 'f'; // 'f' forward, 'u' undo
@@ -44,7 +44,7 @@ struct UndoEntry {
 };
 
 struct UndoRecord {
-    bool valid = false;     // a record of ours at all
+    bool valid = false; // a record of ours at all
     bool finished = false;
     bool undone = false;
     QList<UndoEntry> entries;

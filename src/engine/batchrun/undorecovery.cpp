@@ -5,10 +5,10 @@
 // back of an undo is completed from the kept file; a result whose rename was
 // not recorded is recognised by what it was before the rename.
 #include "engine/batchrun/undorun.h"
-
 #include "engine/textfile/filecopy.h"
 
 #include <QDir>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -42,10 +42,10 @@ QStringList UndoRun::recover()
                 lines << finishForward(entry);
             } else if (entry.journalOpen && entry.kind == UndoEntry::CopiedOver) {
                 const UndoOutcome outcome = restore(entry, {}, true);
-                lines << restoredLine(entry.target, outcome.kind == UndoOutcome::Restored
-                                          ? QStringLiteral("it has been restored.")
-                                          : QStringLiteral("it could not be restored: ") + outcome.reason
-                                              + keptAsText(keptPath(entry)));
+                lines << restoredLine(entry.target,
+                    outcome.kind == UndoOutcome::Restored
+                        ? QStringLiteral("it has been restored.")
+                        : QStringLiteral("it could not be restored: ") + outcome.reason + keptAsText(keptPath(entry)));
             } else if (entry.journalOpen) {
                 const QString line = finishRestoreByRename(entry);
                 if (!line.isEmpty())
@@ -56,8 +56,7 @@ QStringList UndoRun::recover()
         } catch (const Failure& failure) {
             lines << QDir::toNativeSeparators(entry.target)
                     + QStringLiteral(" was being written when Tallowmere stopped and could not be made whole: ")
-                    + failure.description()
-                    + (entry.kept.isEmpty() ? QString() : keptAsText(keptPath(entry)));
+                    + failure.description() + (entry.kept.isEmpty() ? QString() : keptAsText(keptPath(entry)));
         }
     }
     if (!before.finished)
@@ -71,15 +70,15 @@ QString UndoRun::finishForward(const UndoEntry& entry)
     const FilePlace place = locateFile(entry.target);
     if (!place.folderIdentity().sameFile(entry.folder) || !place.identity().sameFile(entry.expected))
         throwFileFailure(entry.target, QStringLiteral("it was moved or replaced since"));
-    const FileHandle target(::openat(place.folder.get(), place.name.constData(),
-                                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileHandle target(::openat(
+        place.folder.get(), place.name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!target.isOpen() || !identityOfHandle(target.get()).sameFile(entry.expected))
         throwFileError(entry.target, target.isOpen() ? ESTALE : errno);
     const FileIdentity temporary = identityAt(place.folder.get(), entry.journalTemporary);
     const bool forward = temporary.regular && temporary.sameState(entry.journalTemporaryFile);
-    FileHandle from(forward ? ::openat(place.folder.get(), entry.journalTemporary.constData(),
-                                       O_RDONLY | O_NOFOLLOW | O_CLOEXEC)
-                            : ::openat(m_folder.get(), entry.kept.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    FileHandle from(forward
+            ? ::openat(place.folder.get(), entry.journalTemporary.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)
+            : ::openat(m_folder.get(), entry.kept.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!from.isOpen() || (!forward && !keptIsIntact(entry)))
         throwFileFailure(entry.target, QStringLiteral("neither its result nor its previous content is whole"));
     const qint64 size = forward ? temporary.size : entry.keptFile.size;
@@ -163,6 +162,6 @@ QString UndoRun::finishRestoreByRename(const UndoEntry&)
     return {};
 }
 
-void UndoRun::settleUnfinished(const UndoEntry&) {}
+void UndoRun::settleUnfinished(const UndoEntry&) { }
 
 #endif

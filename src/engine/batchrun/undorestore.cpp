@@ -4,12 +4,12 @@
 // rename, or, for a file that must stay the same file, the kept bytes copied
 // into it with the space taken first and a journal entry while it is torn.
 #include "engine/batchrun/undorun.h"
-
 #include "engine/textfile/fileattributes.h"
 #include "engine/textfile/filecopy.h"
 #include "engine/textfile/temporaryname.h"
 
 #include <QFileInfo>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -47,15 +47,16 @@ bool asTheRunLeftIt(const UndoEntry& entry, const FileIdentity& now, const Newer
 #ifdef Q_OS_UNIX
 void setModified(int fd, const FileIdentity& like)
 {
-    const struct timespec times[2] = {{0, UTIME_OMIT},
-                                      {time_t(like.modified / 1000000000), long(like.modified % 1000000000)}};
+    const struct timespec times[2]
+        = {{0, UTIME_OMIT}, {time_t(like.modified / 1000000000), long(like.modified % 1000000000)}};
     (void)::futimens(fd, times);
 }
 
 QString attributesText(const QStringList& missing)
 {
-    return missing.isEmpty() ? QString() : QStringLiteral("its ") + missing.join(QStringLiteral(", "))
-            + QStringLiteral(" could not be restored");
+    return missing.isEmpty()
+        ? QString()
+        : QStringLiteral("its ") + missing.join(QStringLiteral(", ")) + QStringLiteral(" could not be restored");
 }
 #endif
 
@@ -118,8 +119,8 @@ UndoOutcome UndoRun::restore(const UndoEntry& entry, const NewerRestores& newer,
     if (!now.exists)
         return leftAlone(entry, QStringLiteral("no longer there"));
     // A copy back that a stop cut short left the file torn by us.
-    const bool tornByUs = entry.kind == UndoEntry::CopiedOver
-        && (finishing || (entry.journalOpen && entry.journalDirection == 'u'));
+    const bool tornByUs
+        = entry.kind == UndoEntry::CopiedOver && (finishing || (entry.journalOpen && entry.journalDirection == 'u'));
     if (tornByUs ? !now.sameFile(entry.result) : !asTheRunLeftIt(entry, now, newer))
         return leftAlone(entry, QStringLiteral("changed since the run"));
     if (!entry.kept.isEmpty() && !keptIsIntact(entry))
@@ -129,12 +130,13 @@ UndoOutcome UndoRun::restore(const UndoEntry& entry, const NewerRestores& newer,
         // Set aside under a name of ours first: only the file this run
         // created is removed, whatever took its name meanwhile.
         const QByteArray aside = temporaryName(QFileInfo(entry.target).fileName());
-        if (::renameat2(place.folder.get(), place.name.constData(), place.folder.get(), aside.constData(),
-                        RENAME_NOREPLACE) != 0)
+        if (::renameat2(
+                place.folder.get(), place.name.constData(), place.folder.get(), aside.constData(), RENAME_NOREPLACE)
+            != 0)
             throwFileError(entry.target, errno);
         if (!identityAt(place.folder.get(), aside).sameState(now)) {
-            (void)::renameat2(place.folder.get(), aside.constData(), place.folder.get(), place.name.constData(),
-                              RENAME_NOREPLACE);
+            (void)::renameat2(
+                place.folder.get(), aside.constData(), place.folder.get(), place.name.constData(), RENAME_NOREPLACE);
             return leftAlone(entry, QStringLiteral("changed since the run"));
         }
         if (::unlinkat(place.folder.get(), aside.constData(), 0) != 0)
@@ -175,8 +177,8 @@ UndoOutcome UndoRun::restoreByRename(const UndoEntry& entry, const FilePlace& pl
         // A copy from another file system: the bytes from the kept copy, the
         // rest from the file it replaces, which the run gave what the old one had.
         const FileHandle kept(::openat(m_folder.get(), entry.kept.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        const FileHandle current(::openat(folder, place.name.constData(),
-                                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        const FileHandle current(
+            ::openat(folder, place.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         int error = kept.isOpen() ? reserveSpace(file.get(), entry.keptFile.size) : errno;
         if (error == 0)
             error = copyFileData(kept.get(), file.get(), entry.keptFile.size, m_copyProgress);
@@ -218,8 +220,8 @@ UndoOutcome UndoRun::restoreByRename(const UndoEntry& entry, const FilePlace& pl
 // now: the file as checked, or none for a file torn by an earlier copy back.
 UndoOutcome UndoRun::copyBack(const UndoEntry& entry, const FilePlace& place, const FileIdentity& now)
 {
-    const FileHandle target(::openat(place.folder.get(), place.name.constData(),
-                                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileHandle target(::openat(
+        place.folder.get(), place.name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!target.isOpen())
         throwFileError(entry.target, errno);
     const FileIdentity opened = identityOfHandle(target.get());
@@ -242,8 +244,8 @@ UndoOutcome UndoRun::copyBack(const UndoEntry& entry, const FilePlace& place, co
     }
     if (error != 0) {
         // Torn: the journal entry stays, and the kept copy with it.
-        throwFileFailure(entry.target, systemErrorText(error)
-                             + QStringLiteral("; it is incomplete until the undo is done again"));
+        throwFileFailure(
+            entry.target, systemErrorText(error) + QStringLiteral("; it is incomplete until the undo is done again"));
     }
     append(undoneLine(entry.index, UndoEntry::Restored, identityOfHandle(target.get())));
     append(journalEndLine(entry.index), true);

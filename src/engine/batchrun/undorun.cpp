@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -58,8 +59,8 @@ FileHandle openRunFolder(int undoFolder, const QByteArray& name)
 
 [[noreturn]] void throwKeepFailure(const QString& path, int error)
 {
-    throwFileFailure(path, QStringLiteral("its previous content could not be kept for undo: ")
-                               + systemErrorText(error));
+    throwFileFailure(
+        path, QStringLiteral("its previous content could not be kept for undo: ") + systemErrorText(error));
 }
 #endif
 
@@ -71,7 +72,9 @@ QString keptAsText(const QString& path)
 }
 
 UndoRun::UndoRun(FileHandle folder, QByteArray name, QString undoPath)
-    : m_folder(std::move(folder)), m_name(std::move(name)), m_undoPath(std::move(undoPath))
+    : m_folder(std::move(folder)),
+      m_name(std::move(name)),
+      m_undoPath(std::move(undoPath))
 {
 }
 
@@ -91,8 +94,9 @@ std::unique_ptr<UndoRun> UndoRun::create(int undoFolder, const QString& undoPath
 {
     for (int attempt = 0;; ++attempt) {
         // Names sort as the runs were made.
-        const QByteArray name = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")).toLatin1()
-            + '-' + QByteArray::number(QCoreApplication::applicationPid()) + '-'
+        const QByteArray name
+            = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")).toLatin1() + '-'
+            + QByteArray::number(QCoreApplication::applicationPid()) + '-'
             + QByteArray::number(QRandomGenerator::global()->bounded(1 << 20), 36);
         if (::mkdirat(undoFolder, name.constData(), 0700) != 0) {
             if (errno == EEXIST && attempt < 100)
@@ -104,7 +108,7 @@ std::unique_ptr<UndoRun> UndoRun::create(int undoFolder, const QString& undoPath
             throwFileError(undoPath + QLatin1Char('/') + QString::fromLatin1(name), errno);
         std::unique_ptr<UndoRun> run(new UndoRun(std::move(folder), name, undoPath));
         run->m_record = FileHandle(::openat(run->m_folder.get(), recordName.constData(),
-                                            O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
+            O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!run->m_record.isOpen())
             throwFileError(run->path(), errno);
         run->append(headerLine());
@@ -192,14 +196,14 @@ qint64 UndoRun::keep(const FilePlace& target, const FileIdentity& found, int res
             entry.original = entry.keptFile; // the link moved its change time
         } else {
             const FileHandle from(::openat(target.folder.get(), target.name.constData(),
-                                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
             if (!from.isOpen())
                 throwKeepFailure(target.path, errno);
             entry.original = identityOfHandle(from.get());
             if (!entry.original.sameState(found))
                 throwChangedDuringRun(target.path);
-            const FileHandle to(::openat(folder, entry.kept.constData(),
-                                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            const FileHandle to(
+                ::openat(folder, entry.kept.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (!to.isOpen())
                 throwKeepFailure(target.path, errno);
             int error = reserveSpace(to.get(), found.size);
@@ -222,8 +226,8 @@ qint64 UndoRun::keep(const FilePlace& target, const FileIdentity& found, int res
         append(keptLine(entry));
     } catch (const Failure& failure) {
         dropKept(entry);
-        throwFileFailure(target.path, QStringLiteral("its previous content could not be kept for undo: ")
-                                          + failure.description());
+        throwFileFailure(
+            target.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
     }
     m_keptAny = true;
     m_open.insert(entry.index, entry);
@@ -301,8 +305,8 @@ UndoRecord UndoRun::record() const
     return {};
 }
 
-void UndoRun::append(const QByteArray&, bool) {}
-void UndoRun::finish() {}
+void UndoRun::append(const QByteArray&, bool) { }
+void UndoRun::finish() { }
 
 bool UndoRun::keptNothing() const
 {
@@ -314,11 +318,11 @@ qint64 UndoRun::keep(const FilePlace&, const FileIdentity&, int, bool)
     throw Failure(QStringLiteral("undo is not available on this system"));
 }
 
-void UndoRun::copyOverBegins(qint64, const QByteArray&, const FileIdentity&) {}
-void UndoRun::copyOverEnded(qint64) {}
-void UndoRun::replaced(qint64, const FileIdentity&) {}
-void UndoRun::notReplaced(qint64) {}
-void UndoRun::dropKept(const UndoEntry&) {}
+void UndoRun::copyOverBegins(qint64, const QByteArray&, const FileIdentity&) { }
+void UndoRun::copyOverEnded(qint64) { }
+void UndoRun::replaced(qint64, const FileIdentity&) { }
+void UndoRun::notReplaced(qint64) { }
+void UndoRun::dropKept(const UndoEntry&) { }
 
 bool UndoRun::keptIsIntact(const UndoEntry&) const
 {

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 #include <memory>
 
@@ -26,7 +27,7 @@ struct UndoOutcome {
 // What newer runs' undos left at files, by place: a file that an undo of a
 // newer run put back as this run left it counts as untouched since this run.
 struct NewerRestore {
-    FileIdentity original;   // what the newer run found (this run's result)
+    FileIdentity original; // what the newer run found (this run's result)
     FileIdentity restoredTo; // what its undo left there
 };
 using NewerRestores = QMultiHash<QString, NewerRestore>;

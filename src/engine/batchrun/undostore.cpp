@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
@@ -35,7 +36,8 @@ QDateTime runTime(const QByteArray& name)
 } // namespace
 
 UndoStore::UndoStore(QString stateFolder)
-    : m_statePath(std::move(stateFolder)), m_undoPath(m_statePath + QStringLiteral("/undo"))
+    : m_statePath(std::move(stateFolder)),
+      m_undoPath(m_statePath + QStringLiteral("/undo"))
 {
 }
 
@@ -62,7 +64,7 @@ QList<QByteArray> UndoStore::runNames()
 {
     QList<QByteArray> names = folderEntries(m_undoFolder.get());
     names.erase(std::remove_if(names.begin(), names.end(), [](const QByteArray& name) { return !isRunName(name); }),
-                names.end());
+        names.end());
     std::sort(names.begin(), names.end());
     return names;
 }

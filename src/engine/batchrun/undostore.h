@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
 #include <memory>
 #include <thread>
 #include <vector>
@@ -79,7 +80,7 @@ private:
     std::function<void(qint64)> m_copyProgress;
     std::vector<std::unique_ptr<UndoRun>> m_own; // this window's runs, oldest first
     std::unique_ptr<UndoRun> m_current;
-    std::unique_ptr<UndoRun> m_candidate;       // another window's run, taken for an undo
+    std::unique_ptr<UndoRun> m_candidate; // another window's run, taken for an undo
     UndoRun* m_chosen = nullptr;
     QStringList m_recovered;
     std::thread m_release;

@@ -3,6 +3,7 @@
 #include "base/failure.h"
 
 #include <QSet>
+
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -78,7 +79,8 @@ private:
 };
 
 CommitQueue::CommitQueue(std::function<void(qsizetype, const QString&)> failedTag, Limits limits)
-    : m_failedTag(std::move(failedTag)), m_limits(limits)
+    : m_failedTag(std::move(failedTag)),
+      m_limits(limits)
 {
 }
 

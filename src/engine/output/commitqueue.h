@@ -16,6 +16,7 @@
 
 #include <QList>
 #include <QString>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -40,8 +41,8 @@ public:
     };
     static constexpr Limits defaultLimits{64, 128LL << 20};
     // failedTag, when given, learns which result a failed commit was.
-    explicit CommitQueue(std::function<void(qsizetype tag, const QString& description)> failedTag = {},
-                         Limits limits = defaultLimits);
+    explicit CommitQueue(
+        std::function<void(qsizetype tag, const QString& description)> failedTag = {}, Limits limits = defaultLimits);
     CommitQueue(const CommitQueue&) = delete;
     CommitQueue& operator=(const CommitQueue&) = delete;
     // Drops whatever is still pending or sent: those files stay as they were.

@@ -5,7 +5,7 @@
 
 class CountOnlySink : public ResultSink {
 public:
-    void put(std::string_view, qint64) override {}
-    void put(std::u16string_view, qint64) override {}
-    void finish(qint64) override {}
+    void put(std::string_view, qint64) override { }
+    void put(std::u16string_view, qint64) override { }
+    void finish(qint64) override { }
 };

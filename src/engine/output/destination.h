@@ -4,7 +4,7 @@
 #include <QString>
 
 struct Destination {
-    bool option1 = true;   // "Save results to this folder:" outputFolder
-    bool option2 = false;  // "Save results in folder of original file"
+    bool option1 = true; // "Save results to this folder:" outputFolder
+    bool option2 = false; // "Save results in folder of original file"
     QString outputFolder;
 };

@@ -5,6 +5,7 @@
 #include "engine/output/destination.h"
 
 #include <QString>
+
 #include <functional>
 
 class CommitQueue;
@@ -13,13 +14,13 @@ class SpareTemporaries;
 class TargetClaims;
 
 struct OutputRules {
-    std::function<Destination()> destination;  // read once per file, at its first chunk
+    std::function<Destination()> destination; // read once per file, at its first chunk
     // Reads and counts, writes nothing.
     bool countOnly = false;
     // May be null: keeps the way back, told by each result writer as its
     // result takes the target's place; when it refuses, the target stays.
     OldFileKeeper* keeper = nullptr;
-    TargetClaims* claims = nullptr;            // a run's collision rules; none for a file on its own
+    TargetClaims* claims = nullptr; // a run's collision rules; none for a file on its own
     // May be null: a result that replaces its source in place waits there to
     // be committed with others, and its failure is reported then, with tag.
     CommitQueue* commits = nullptr;

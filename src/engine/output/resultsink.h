@@ -6,6 +6,7 @@
 #include "engine/textfile/textencoding.h"
 
 #include <QString>
+
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -29,7 +30,7 @@ struct ResultTarget {
     QString path;
     ByteSource& source;
     TextEncoding encoding;
-    qint64 textStart;  // where the text begins in the source, after the mark
+    qint64 textStart; // where the text begins in the source, after the mark
     // Reports a commit that fails later, with others, as the entry's write step.
     std::function<void(const QString& description)> commitFailed;
 };

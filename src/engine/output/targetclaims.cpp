@@ -26,14 +26,16 @@ void TargetClaims::check(const SourceFile& source, const ResultWriter& writer) c
     const QStringList own{source.identity().key(), source.place().placeKey()};
     for (const QString& key : writer.targetKeys()) {
         if (m_written.contains(key) || m_pending.contains(key)) {
-            throwFileFailure(writer.targetPath(), QStringLiteral("the result of %1 was not written here, as a result "
-                                                                 "of this run was already written to this file")
-                                                      .arg(source.path()));
+            throwFileFailure(writer.targetPath(),
+                QStringLiteral("the result of %1 was not written here, as a result "
+                               "of this run was already written to this file")
+                    .arg(source.path()));
         }
         if (m_sources.contains(key) && !own.contains(key)) {
-            throwFileFailure(writer.targetPath(), QStringLiteral("the result of %1 was not written here, as this "
-                                                                 "file is itself in the list")
-                                                      .arg(source.path()));
+            throwFileFailure(writer.targetPath(),
+                QStringLiteral("the result of %1 was not written here, as this "
+                               "file is itself in the list")
+                    .arg(source.path()));
         }
     }
 }

@@ -7,7 +7,9 @@
 #include "engine/textfile/sourcefile.h"
 
 WriterSink::WriterSink(const OutputRules& rules, ResultTarget target)
-    : m_rules(rules), m_target(std::move(target)), m_encoder(m_target.encoding, m_target.path)
+    : m_rules(rules),
+      m_target(std::move(target)),
+      m_encoder(m_target.encoding, m_target.path)
 {
 }
 

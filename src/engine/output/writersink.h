@@ -9,6 +9,7 @@
 #include "engine/textfile/textcodec.h"
 
 #include <QByteArray>
+
 #include <memory>
 
 class ResultWriter;

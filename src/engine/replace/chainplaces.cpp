@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-template <class Unit>
-void ReplacementChain<Unit>::findInPiece()
+template <class Unit> void ReplacementChain<Unit>::findInPiece()
 {
     std::fill(m_pendingOf.begin(), m_pendingOf.end(), 0);
     m_pending.clear();
@@ -36,8 +35,7 @@ void ReplacementChain<Unit>::findInPiece()
     m_roundSites = 0;
 }
 
-template <class Unit>
-bool ReplacementChain<Unit>::replaceFound(size_t j, size_t& from, size_t& end)
+template <class Unit> bool ReplacementChain<Unit>::replaceFound(size_t j, size_t& from, size_t& end)
 {
     const Pair& pair = m_pairs[j];
     const size_t f = pair.find.size();
@@ -68,8 +66,7 @@ bool ReplacementChain<Unit>::replaceFound(size_t j, size_t& from, size_t& end)
     return true;
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::followChanges(size_t f, size_t r)
+template <class Unit> void ReplacementChain<Unit>::followChanges(size_t f, size_t r)
 {
     size_t site = 0;
     size_t kept = 0;
@@ -88,8 +85,7 @@ void ReplacementChain<Unit>::followChanges(size_t f, size_t r)
         m_sites[s] = m_sites[s] + s * r - s * f;
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::lookAroundChanges(size_t j, size_t inserted)
+template <class Unit> void ReplacementChain<Unit>::lookAroundChanges(size_t j, size_t inserted)
 {
     m_fresh.clear();
     const std::vector<Start>* starts = startsNear(j);
@@ -101,12 +97,11 @@ void ReplacementChain<Unit>::lookAroundChanges(size_t j, size_t inserted)
         return;
     m_merged.resize(m_pending.size() + m_fresh.size());
     std::merge(m_pending.begin(), m_pending.end(), m_fresh.begin(), m_fresh.end(), m_merged.begin(),
-               [](const Found& a, const Found& b) { return a.at < b.at; });
+        [](const Found& a, const Found& b) { return a.at < b.at; });
     m_pending.swap(m_merged);
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::lookAroundSites(size_t j, size_t inserted)
+template <class Unit> void ReplacementChain<Unit>::lookAroundSites(size_t j, size_t inserted)
 {
     const size_t reach = m_index->longest() - 1;
     size_t scanned = 0;
@@ -151,16 +146,16 @@ void ReplacementChain<Unit>::lookAtStarts(size_t j, size_t inserted, const std::
         m_places.erase(std::unique(m_places.begin(), m_places.end()), m_places.end());
         // The first change not wholly before the first place.
         const size_t lowest = m_places.front();
-        size_t first = size_t(std::partition_point(m_sites.begin(), m_sites.end(),
-                                                   [&](size_t site) { return site + inserted <= lowest; })
-                              - m_sites.begin());
+        size_t first = size_t(std::partition_point(m_sites.begin(), m_sites.end(), [&](size_t site) {
+            return site + inserted <= lowest;
+        }) - m_sites.begin());
         for (size_t place : m_places)
-            m_index->scan(View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
+            m_index->scan(
+                View(m_text), place, place + 1, j, [&](size_t k, size_t at) { keepIfNew(k, at, inserted, first); });
     }
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::keepIfNew(size_t k, size_t at, size_t inserted, size_t& first)
+template <class Unit> void ReplacementChain<Unit>::keepIfNew(size_t k, size_t at, size_t inserted, size_t& first)
 {
     while (first < m_sites.size() && m_sites[first] + inserted <= at)
         ++first;
@@ -176,8 +171,7 @@ void ReplacementChain<Unit>::keepIfNew(size_t k, size_t at, size_t inserted, siz
     }
 }
 
-template <class Unit>
-auto ReplacementChain<Unit>::startsNear(size_t j) -> const std::vector<Start>*
+template <class Unit> auto ReplacementChain<Unit>::startsNear(size_t j) -> const std::vector<Start>*
 {
     const View replace(m_pairs[j].replace);
     if (replace.empty())

@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-template <class Unit>
-size_t ReplacementChain<Unit>::runsThrough(size_t j)
+template <class Unit> size_t ReplacementChain<Unit>::runsThrough(size_t j)
 {
     if (!m_together || m_pairs[j].find.empty() || (m_index && (m_placesKept || m_pendingOf[j] == 0)))
         return j;
@@ -17,8 +16,7 @@ size_t ReplacementChain<Unit>::runsThrough(size_t j)
     return last;
 }
 
-template <class Unit>
-size_t ReplacementChain<Unit>::canRunThrough(size_t j)
+template <class Unit> size_t ReplacementChain<Unit>::canRunThrough(size_t j)
 {
     uint32_t& known = m_canRunThrough[j]; // the last one + 1, 0 before it is worked out
     if (known == 0) {
@@ -36,8 +34,7 @@ size_t ReplacementChain<Unit>::canRunThrough(size_t j)
     return known - 1;
 }
 
-template <class Unit>
-bool ReplacementChain<Unit>::cannotAffect(size_t a, size_t b) const
+template <class Unit> bool ReplacementChain<Unit>::cannotAffect(size_t a, size_t b) const
 {
     const Pair& before = m_pairs[a];
     const Pair& after = m_pairs[b];
@@ -45,8 +42,7 @@ bool ReplacementChain<Unit>::cannotAffect(size_t a, size_t b) const
         && !canMeet(View(before.find), View(after.find)) && !canMeet(View(after.find), View(before.replace));
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::runTogether(size_t first, size_t last, size_t end)
+template <class Unit> void ReplacementChain<Unit>::runTogether(size_t first, size_t last, size_t end)
 {
     const size_t count = last - first + 1;
     std::vector<std::string_view> finds;
@@ -87,8 +83,7 @@ void ReplacementChain<Unit>::runTogether(size_t first, size_t last, size_t end)
     }
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::rewriteRun(size_t first, size_t* places, size_t count)
+template <class Unit> void ReplacementChain<Unit>::rewriteRun(size_t first, size_t* places, size_t count)
 {
     // Per pair of the run: its find's length, its replace text, how
     // much each replacement grows the text (wrapping where it shrinks)

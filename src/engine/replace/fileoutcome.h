@@ -7,11 +7,11 @@
 
 struct FileOutcome {
     enum Kind {
-        Changed,     // the result was written; replacements > 0
-        Unchanged,   // nothing occurred (an output folder still gets its copy)
-        Skipped,     // not processed: reason says why (empty, missing, not a regular file, ...)
-        Failed,      // reason holds the report's description
-        NotReached,  // the run stopped before this row
+        Changed, // the result was written; replacements > 0
+        Unchanged, // nothing occurred (an output folder still gets its copy)
+        Skipped, // not processed: reason says why (empty, missing, not a regular file, ...)
+        Failed, // reason holds the report's description
+        NotReached, // the run stopped before this row
     };
 
     Kind kind = NotReached;

@@ -7,6 +7,7 @@
 #include "engine/textfile/textfilereader.h"
 
 #include <QElapsedTimer>
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -44,7 +45,7 @@ bool isAscii(const QString& text)
 bool pairsAreAscii(const QList<ReplacementPair>& pairs)
 {
     return std::all_of(pairs.cbegin(), pairs.cend(),
-                       [](const ReplacementPair& pair) { return isAscii(pair.find) && isAscii(pair.replace); });
+        [](const ReplacementPair& pair) { return isAscii(pair.find) && isAscii(pair.replace); });
 }
 
 // What differs between working on the file's bytes and on UTF-16 text.
@@ -74,8 +75,12 @@ struct TextUnits {
 class FileReplacement {
 public:
     FileReplacement(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
-                    const QList<ReplacementPair>& pairs, EngineContext& context)
-        : m_proc(proc), m_steps(steps), m_sourcePath(sourcePath), m_pairs(pairs), m_context(context)
+        const QList<ReplacementPair>& pairs, EngineContext& context)
+        : m_proc(proc),
+          m_steps(steps),
+          m_sourcePath(sourcePath),
+          m_pairs(pairs),
+          m_context(context)
     {
     }
 
@@ -107,8 +112,8 @@ private:
         if (!opened)
             return;
         for (;;) {
-            const Outcome outcome = pairsFitBytes(m_pairs, reader->encoding()) ? pass<ByteUnits>(*reader)
-                                                                               : pass<TextUnits>(*reader);
+            const Outcome outcome
+                = pairsFitBytes(m_pairs, reader->encoding()) ? pass<ByteUnits>(*reader) : pass<TextUnits>(*reader);
             if (outcome != Outcome::NotUtf8)
                 return;
             if (!m_proc.step(m_steps.takeChunk, [&] { reader->startOver(); }))
@@ -133,8 +138,7 @@ private:
         return yieldedIntoStop();
     }
 
-    template <class Units>
-    Outcome pass(ReadFileChunks& reader)
+    template <class Units> Outcome pass(ReadFileChunks& reader)
     {
         const TextEncoding encoding = reader.encoding();
         using Unit = typename Units::Unit;
@@ -199,8 +203,8 @@ private:
                 if (!sink) {
                     if (!m_target && !m_context.output.countOnly)
                         throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
-                    sink = makeResultSink(m_context.output, {m_target.value_or(QString()), reader.source(), encoding,
-                                                             textStart, commitFailed()});
+                    sink = makeResultSink(m_context.output,
+                        {m_target.value_or(QString()), reader.source(), encoding, textStart, commitFailed()});
                 }
                 sink->put(chain.settled(), chain.replacements());
                 if (last)
@@ -215,9 +219,8 @@ private:
     // entry's write step.
     std::function<void(const QString&)> commitFailed()
     {
-        return [&reporter = m_proc.reporter(), location = m_proc.location(), line = m_steps.write](const QString& description) {
-            reporter.report(description, location, line);
-        };
+        return [&reporter = m_proc.reporter(), location = m_proc.location(), line = m_steps.write](
+                   const QString& description) { reporter.report(description, location, line); };
     }
 
     // Once per file, at its first chunk, so that a destination changed in the
@@ -233,9 +236,11 @@ private:
             return false;
         bool decided = true;
         if (destination.option1)
-            decided = m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+            decided
+                = m_proc.step(m_steps.targetInFolder, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         else if (destination.option2)
-            decided = m_proc.step(m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
+            decided = m_proc.step(
+                m_steps.targetBesideSource, [&] { m_target = resultTargetPath(m_sourcePath, destination); });
         return decided;
     }
 
@@ -253,7 +258,7 @@ private:
 } // namespace
 
 FileOutcome replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
-                          const QList<ReplacementPair>& pairs, EngineContext& context)
+    const QList<ReplacementPair>& pairs, EngineContext& context)
 {
     return FileReplacement(proc, steps, sourcePath, pairs, context).run();
 }

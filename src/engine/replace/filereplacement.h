@@ -29,4 +29,4 @@ struct EntrySteps {
 // Reports every failure through proc, at most once for the file, and tells
 // what became of the file.
 FileOutcome replaceInFile(GuardedProcedure& proc, const EntrySteps& steps, const QString& sourcePath,
-                   const QList<ReplacementPair>& pairs, EngineContext& context);
+    const QList<ReplacementPair>& pairs, EngineContext& context);

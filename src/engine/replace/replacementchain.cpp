@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <type_traits>
 
-template <class Unit>
-void ReplacementChain<Unit>::take(View in, bool last)
+template <class Unit> void ReplacementChain<Unit>::take(View in, bool last)
 {
     prepare();
     m_ranThrough = 0;
@@ -30,8 +29,7 @@ void ReplacementChain<Unit>::take(View in, bool last)
         findInPiece();
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::runPair(size_t j)
+template <class Unit> void ReplacementChain<Unit>::runPair(size_t j)
 {
     if (m_gathering || j < m_ranThrough)
         return;
@@ -63,8 +61,7 @@ void ReplacementChain<Unit>::runPair(size_t j)
     m_marks[j] = m_text.size() - from;
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::prepare()
+template <class Unit> void ReplacementChain<Unit>::prepare()
 {
     if (m_prepared)
         return;
@@ -95,8 +92,7 @@ void ReplacementChain<Unit>::prepare()
     }
 }
 
-template <class Unit>
-bool ReplacementChain<Unit>::replaceBetween(size_t j, size_t& from, size_t& end)
+template <class Unit> bool ReplacementChain<Unit>::replaceBetween(size_t j, size_t& from, size_t& end)
 {
     Pair& pair = m_pairs[j];
     const size_t f = pair.find.size();
@@ -121,8 +117,7 @@ bool ReplacementChain<Unit>::replaceBetween(size_t j, size_t& from, size_t& end)
     return true;
 }
 
-template <class Unit>
-void ReplacementChain<Unit>::rewriteAtSites(const Buffer& replace, size_t f)
+template <class Unit> void ReplacementChain<Unit>::rewriteAtSites(const Buffer& replace, size_t f)
 {
     const size_t r = replace.size();
     const size_t n = m_sites.size();
@@ -161,8 +156,7 @@ void ReplacementChain<Unit>::rewriteAtSites(const Buffer& replace, size_t f)
     }
 }
 
-template <class Unit>
-size_t ReplacementChain<Unit>::keptBack(View find, size_t from, size_t end) const
+template <class Unit> size_t ReplacementChain<Unit>::keptBack(View find, size_t from, size_t end) const
 {
     size_t at = end >= find.size() - 1 ? std::max(from, end - (find.size() - 1)) : from;
     for (; at < end; ++at) {

@@ -39,16 +39,12 @@
 #include <unordered_map>
 #include <vector>
 
-template <class Unit>
-class ReplacementChain {
+template <class Unit> class ReplacementChain {
 public:
     using View = std::basic_string_view<Unit>;
     using Buffer = std::basic_string<Unit>;
 
-    explicit ReplacementChain(ChainTuning tuning = {})
-        : m_tuning(tuning)
-    {
-    }
+    explicit ReplacementChain(ChainTuning tuning = {}) : m_tuning(tuning) { }
 
     void addPair(Buffer find, Buffer replace)
     {
@@ -191,10 +187,10 @@ private:
     std::vector<Found> m_merged;
     std::vector<uint32_t> m_pendingOf; // per pair, its places in m_pending, or whether it occurs
     std::vector<uint32_t> m_replacedBefore; // the pairs that replaced in the last piece
-    std::vector<uint32_t> m_replacedNow;    // and in this one
+    std::vector<uint32_t> m_replacedNow; // and in this one
     bool m_placesKept = true; // in this piece
     bool m_keepPlaces = true; // in the next
-    size_t m_roundSites = 0;  // replacements in this piece
+    size_t m_roundSites = 0; // replacements in this piece
     std::vector<size_t> m_places;
     std::vector<uint32_t> m_replacedOf; // per pair, its replacements up to that many
     std::unordered_map<size_t, std::vector<Start>> m_startsNear;

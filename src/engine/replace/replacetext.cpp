@@ -9,13 +9,13 @@ namespace {
 namespace singleStep {
 constexpr int pairLines = 110, deleteLines = 120;
 constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 114, /*replace*/ 118, /*readDestination*/ 128,
-                            /*targetInFolder*/ 130, /*targetBesideSource*/ 134, /*write*/ 136};
+    /*targetInFolder*/ 130, /*targetBesideSource*/ 134, /*write*/ 136};
 } // namespace singleStep
 
 namespace setsStep {
 constexpr int pairLists = 108;
 constexpr EntrySteps onFile{/*read*/ 100, /*takeChunk*/ 104, /*yield*/ 0, /*replace*/ 108, /*readDestination*/ 116,
-                            /*targetInFolder*/ 118, /*targetBesideSource*/ 122, /*write*/ 124};
+    /*targetInFolder*/ 118, /*targetBesideSource*/ 122, /*write*/ 124};
 } // namespace setsStep
 
 } // namespace
@@ -42,10 +42,11 @@ QString resultTargetPath(const QString& sourcePath, const Destination& destinati
     throw Failure(QStringLiteral("No destination is selected"));
 }
 
-FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
-                       EngineContext& context)
+FileOutcome ReplaceTextInFile(
+    const QString& sourcePath, const QString& findWhat, const QString& replaceWith, EngineContext& context)
 {
-    GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
+    GuardedProcedure proc(
+        context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFile")));
     const QStringList findLines = splitAtLineBreaks(findWhat);
     QStringList replaceLines;
     if (!replaceWith.isEmpty()) {
@@ -67,10 +68,11 @@ FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat
     return replaceInFile(proc, steps, sourcePath, pairs, context);
 }
 
-FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
-                            EngineContext& context)
+FileOutcome ReplaceTextInFileCombo(
+    const QString& sourcePath, const QStringList& findList, const QStringList& replaceList, EngineContext& context)
 {
-    GuardedProcedure proc(context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
+    GuardedProcedure proc(
+        context.reporter, errorLocation(QStringLiteral("ReplaceText"), QStringLiteral("ReplaceTextInFileCombo")));
     const bool paired = proc.step(setsStep::pairLists, [&] {
         if (replaceList.size() < findList.size()) {
             throw Failure(QStringLiteral("The sets list holds %1 find texts but only %2 replace texts")

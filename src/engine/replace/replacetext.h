@@ -12,13 +12,14 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 #include <memory>
 
 class ByteSource;
 
 struct EngineContext {
-    ErrorReporter& reporter;  // the entries report through it
+    ErrorReporter& reporter; // the entries report through it
     RunControl control;
     OutputRules output;
     qsizetype chunkSize = 65536;
@@ -32,15 +33,15 @@ struct EngineContext {
 // Find What / Replace With as the boxes give them, lines separated by CR LF.
 // An empty Replace With deletes every find line.
 // Both entries tell what became of the file; a failure is also reported.
-FileOutcome ReplaceTextInFile(const QString& sourcePath, const QString& findWhat, const QString& replaceWith,
-                       EngineContext& context);
+FileOutcome ReplaceTextInFile(
+    const QString& sourcePath, const QString& findWhat, const QString& replaceWith, EngineContext& context);
 // Pair j is findList[j] with replaceList[j].
-FileOutcome ReplaceTextInFileCombo(const QString& sourcePath, const QStringList& findList, const QStringList& replaceList,
-                            EngineContext& context);
+FileOutcome ReplaceTextInFileCombo(
+    const QString& sourcePath, const QStringList& findList, const QStringList& replaceList, EngineContext& context);
 
 // The result's path: the source's file name in the output folder or in the
 // source's own folder. Throws Failure when no destination is selected.
-QString resultTargetPath(const QString& sourcePath, const Destination& destination,
-                         QChar separator = nativePathSeparator);
+QString resultTargetPath(
+    const QString& sourcePath, const Destination& destination, QChar separator = nativePathSeparator);
 // A text cut at every CR LF; an empty text has no lines.
 QStringList splitAtLineBreaks(const QString& text);

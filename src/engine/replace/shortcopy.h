@@ -8,13 +8,11 @@
 #include <cstring>
 
 // Units a block holds.
-template <class Unit>
-constexpr size_t shortCopyBlock = 32 / sizeof(Unit);
+template <class Unit> constexpr size_t shortCopyBlock = 32 / sizeof(Unit);
 
 // Copies n units from in, which has `readable` units, to out, which has room
 // for a block more than n (four at least).
-template <class Unit>
-void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
+template <class Unit> void copyShort(Unit* out, const Unit* in, size_t n, size_t readable)
 {
     constexpr size_t block = shortCopyBlock<Unit>;
     if (n > 8 * block || readable < 4 * block || (n > 4 * block && readable < n + block)) {

@@ -8,8 +8,7 @@
 
 // Find texts are short and most candidates are real matches: an inline loop
 // beats a library call here.
-template <class Unit>
-bool matchesAt(const Unit* start, const Unit* findText, size_t length)
+template <class Unit> bool matchesAt(const Unit* start, const Unit* findText, size_t length)
 {
     if (length > 32)
         return std::memcmp(start, findText, length * sizeof(Unit)) == 0;
@@ -23,13 +22,11 @@ bool matchesAt(const Unit* start, const Unit* findText, size_t length)
 // The find text's first eight bytes, compared with one load where the text
 // has them: a dense text meets a candidate every few blocks, and a loop per
 // unit with a branch each costs more than the search around it.
-template <class Unit>
-class FindTextHead {
+template <class Unit> class FindTextHead {
 public:
     static constexpr size_t units = 8 / sizeof(Unit);
 
-    FindTextHead(const Unit* findText, size_t length)
-        : m_findText(findText), m_length(length)
+    FindTextHead(const Unit* findText, size_t length) : m_findText(findText), m_length(length)
     {
         const size_t bytes = std::min(units, length) * sizeof(Unit);
         std::memcpy(&m_word, findText, bytes);

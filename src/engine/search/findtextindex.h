@@ -16,6 +16,7 @@
 
 #include <QtAlgorithms>
 #include <QtGlobal>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -26,14 +27,14 @@
 #include <emmintrin.h>
 #endif
 
-template <class Unit>
-class FindTextIndex {
+template <class Unit> class FindTextIndex {
 public:
     using View = std::basic_string_view<Unit>;
 
     // The views must stay valid while the index is used; empty ones are never found.
     explicit FindTextIndex(std::vector<View> findTexts)
-        : m_findTexts(std::move(findTexts)), m_next(m_findTexts.size(), 0)
+        : m_findTexts(std::move(findTexts)),
+          m_next(m_findTexts.size(), 0)
     {
         size_t counts[3] = {0, 0, 0};
         for (View findText : m_findTexts) {
@@ -81,8 +82,7 @@ public:
     // Calls found(k, at) for every find text k after `after` (all when it is
     // -1) that starts at a position at in [from, to) and ends within text,
     // in order of position.
-    template <class Found>
-    void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
+    template <class Found> void scan(View text, size_t from, size_t to, size_t after, Found&& found) const
     {
         if (!m_tables[0].heads.empty())
             scanEveryPlace<true>(m_filter.data(), text, from, to, after, found);
@@ -99,8 +99,8 @@ public:
     // not; counts how often they were found. Once found or assumed, a find
     // text no longer holds its bit of the filter, so that the text where the
     // common ones occur is passed over quickly.
-    size_t markOccurring(View text, size_t from, size_t to, std::vector<uint32_t>& occurs,
-                         const std::vector<uint32_t>& assumed = {})
+    size_t markOccurring(
+        View text, size_t from, size_t to, std::vector<uint32_t>& occurs, const std::vector<uint32_t>& assumed = {})
     {
         m_live = m_filter;
         m_given.clear();
@@ -179,8 +179,7 @@ private:
 
     // Fills tables with the find texts of two units or more that `wanted`
     // picks, grouped by their first byte; tells whether there were any.
-    template <class Wanted>
-    bool fillNibbles(NibbleTables& tables, Wanted&& wanted) const
+    template <class Wanted> bool fillNibbles(NibbleTables& tables, Wanted&& wanted) const
     {
         tables.clear();
         bool any = false;
@@ -203,8 +202,8 @@ private:
     // The positions that tables() lets through, a slice at a time, are
     // looked up; it gives none when nothing is left to find.
     template <class Found, class Tables>
-    void scanByNibbles(const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found,
-                       Tables&& tables) const
+    void scanByNibbles(
+        const uint64_t* filter, View text, size_t from, size_t to, size_t after, Found& found, Tables&& tables) const
     {
         const size_t size = text.size();
         const char* units = reinterpret_cast<const char*>(text.data());
@@ -289,8 +288,9 @@ private:
                 // A load reads 16 bytes from i + 1, all before pairsEnd + 1 <= size.
                 for (; i + 16 <= blockEnd; i += 16) {
                     const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-                    __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
-                                                _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
+                    __m128i hits
+                        = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(at, firsts[0]), _mm_cmpeq_epi8(at, firsts[1])),
+                            _mm_or_si128(_mm_cmpeq_epi8(at, firsts[2]), _mm_cmpeq_epi8(at, firsts[3])));
                     if (bySeconds && _mm_movemask_epi8(hits) != 0) {
                         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 1));
                         __m128i follows = _mm_cmpeq_epi8(next, nexts[0]);
@@ -317,8 +317,7 @@ private:
     {
         if (table.heads.empty() || size - i < length)
             return;
-        for (uint32_t entry = table.heads[(keyAt<length>(units + i) * multiplier) >> (64 - table.bits)];
-             entry != 0;) {
+        for (uint32_t entry = table.heads[(keyAt<length>(units + i) * multiplier) >> (64 - table.bits)]; entry != 0;) {
             const size_t k = entry - 1;
             entry = m_next[k];
             if (k + 1 <= after + 1)
@@ -331,11 +330,19 @@ private:
         }
     }
 
-    static size_t firstByte(View findText) { return static_cast<unsigned char>(findText[0]) & 0xFF; }
-    static int classOf(size_t length) { return length >= 4 ? 2 : length >= 2 ? 1 : 0; }
-    static size_t keyLength(int c) { return c == 2 ? 4 : c == 1 ? 2 : 1; }
-    template <size_t length>
-    static uint64_t keyAt(const Unit* at)
+    static size_t firstByte(View findText)
+    {
+        return static_cast<unsigned char>(findText[0]) & 0xFF;
+    }
+    static int classOf(size_t length)
+    {
+        return length >= 4 ? 2 : length >= 2 ? 1 : 0;
+    }
+    static size_t keyLength(int c)
+    {
+        return c == 2 ? 4 : c == 1 ? 2 : 1;
+    }
+    template <size_t length> static uint64_t keyAt(const Unit* at)
     {
         uint64_t key = 0;
         std::memcpy(&key, at, length * sizeof(Unit));
@@ -368,13 +375,13 @@ private:
     std::vector<uint32_t> m_next; // the next findText under the same slot
     std::vector<uint64_t> m_filter = std::vector<uint64_t>(1024, 0); // 65,536 bits
     std::vector<uint32_t> m_sharing = std::vector<uint32_t>(65536, 0); // find texts per bit
-    std::vector<uint64_t> m_live;      // the filter while marking
-    std::vector<size_t> m_given;       // find texts found while marking, which gave up their bits
+    std::vector<uint64_t> m_live; // the filter while marking
+    std::vector<size_t> m_given; // find texts found while marking, which gave up their bits
     // Find texts of two units or more by their first byte (by its low byte for UTF-16).
     std::vector<uint32_t> m_startingWith = std::vector<uint32_t>(256, 0);
     bool m_byNibbles = false;
     bool m_byFirstBytes = false;
-    NibbleTables m_allNibbles;  // every find text of two units or more
+    NibbleTables m_allNibbles; // every find text of two units or more
     NibbleTables m_liveNibbles; // those not yet found while marking
     mutable std::vector<uint64_t> m_candidates;
     static constexpr size_t slice = 4096; // positions picked at a time

@@ -1,11 +1,11 @@
 #include "engine/search/multifinder.h"
 
 #include <QtAlgorithms>
+
 #include <algorithm>
 #include <cstring>
 
-MultiFinder::MultiFinder(std::vector<std::string_view> finds)
-    : m_finds(std::move(finds))
+MultiFinder::MultiFinder(std::vector<std::string_view> finds) : m_finds(std::move(finds))
 {
     for (size_t k = 0; k < m_finds.size(); ++k) {
         const std::string_view find = m_finds[k];
@@ -36,8 +36,8 @@ MultiFinder::MultiFinder(std::vector<std::string_view> finds)
 // Where find k may start at `start`, and k's last occurrence does not
 // overlap it, the whole find text is compared. No two find texts can meet,
 // so at most one occurs at a place. Found, it is written at out[count].
-void MultiFinder::confirm(std::string_view text, size_t start, unsigned candidates, size_t* next, Site* out,
-                          size_t& count) const
+void MultiFinder::confirm(
+    std::string_view text, size_t start, unsigned candidates, size_t* next, Site* out, size_t& count) const
 {
     for (; candidates != 0; candidates &= candidates - 1) {
         const unsigned k = qCountTrailingZeroBits(candidates);
@@ -99,7 +99,7 @@ void MultiFinder::findWide(std::string_view text, size_t& i, size_t* next, std::
         const __m256i passLow = groupsPassing(m_tables, hay + i);
         const __m256i passHigh = groupsPassing(m_tables, hay + i + 32);
         uint64_t mask = ~(uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(passLow, none))))
-                          | uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(passHigh, none)))) << 32);
+            | uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(passHigh, none)))) << 32);
         if (mask == 0)
             continue;
         alignas(32) uint8_t bits[64];

@@ -18,8 +18,7 @@
 // Whether a and b agree on every unit where they overlap, in some placement
 // in which they overlap: then an occurrence of one can share text with an
 // occurrence of the other.
-template <class Unit>
-bool canMeet(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b)
+template <class Unit> bool canMeet(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b)
 {
     const ptrdiff_t la = ptrdiff_t(a.size());
     const ptrdiff_t lb = ptrdiff_t(b.size());
@@ -38,11 +37,8 @@ class MultiFinder {
 public:
     static constexpr size_t most = NibbleTables::groups;
     struct Site {
-        Site() {} // left unset: room is made for candidates before they are compared
-        Site(size_t place, uint32_t find)
-            : at(place), which(find)
-        {
-        }
+        Site() { } // left unset: room is made for candidates before they are compared
+        Site(size_t place, uint32_t find) : at(place), which(find) { }
         size_t at;
         uint32_t which; // the find text's place in the list given
     };
@@ -67,8 +63,8 @@ private:
         uint64_t masks[2] = {0, 0};
     };
 
-    void confirm(std::string_view text, size_t start, unsigned candidates, size_t* next, Site* out,
-                 size_t& count) const;
+    void confirm(
+        std::string_view text, size_t start, unsigned candidates, size_t* next, Site* out, size_t& count) const;
     void findWide(std::string_view text, size_t& i, size_t* next, std::vector<Site>& sites) const;
 
     std::vector<std::string_view> m_finds;

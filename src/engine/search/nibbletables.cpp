@@ -1,15 +1,17 @@
 #include "engine/search/nibbletables.h"
+
 #include "engine/search/searchlevel.h"
 
 #include <QtAlgorithms>
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
 #ifdef TALLOWMERE_NIBBLE_TABLES
-__attribute__((target("avx2"))) size_t candidatesWide(const NibbleTables& tables, const char* text, size_t from,
-                                                      size_t to, size_t readable, uint64_t* out, size_t& count)
+__attribute__((target("avx2"))) size_t candidatesWide(
+    const NibbleTables& tables, const char* text, size_t from, size_t to, size_t readable, uint64_t* out, size_t& count)
 {
     const __m256i none = _mm256_setzero_si256();
     size_t n = count;
@@ -51,8 +53,8 @@ void NibbleTables::clear()
     std::memset(high, 0, sizeof high);
 }
 
-size_t NibbleTables::candidates(const char* text, size_t from, size_t to, size_t readable, uint64_t* out,
-                                size_t& count) const
+size_t NibbleTables::candidates(
+    const char* text, size_t from, size_t to, size_t readable, uint64_t* out, size_t& count) const
 {
 #ifdef TALLOWMERE_NIBBLE_TABLES
     if (available())

@@ -43,8 +43,7 @@ struct NibbleTables {
     // place << 8 | (a bit per group that passes) at out[count++]; out needs
     // room for to - from more. Stops before a block whose bytes would reach
     // past `readable` and tells where it stopped (to when it did not).
-    size_t candidates(const char* text, size_t from, size_t to, size_t readable, uint64_t* out,
-                      size_t& count) const;
+    size_t candidates(const char* text, size_t from, size_t to, size_t readable, uint64_t* out, size_t& count) const;
 
     // Per offset, per value of a half: a bit per group that allows it. Both
     // 16-byte lanes hold the same table, as the lookup is per lane.
@@ -63,8 +62,9 @@ __attribute__((target("avx2"))) inline __m256i groupsPassing(const NibbleTables&
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + p));
         const __m256i low = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables.low[p]));
         const __m256i high = _mm256_load_si256(reinterpret_cast<const __m256i*>(tables.high[p]));
-        pass = _mm256_and_si256(pass, _mm256_and_si256(_mm256_shuffle_epi8(low, _mm256_and_si256(bytes, nibble)),
-                                                       _mm256_shuffle_epi8(high, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble))));
+        pass = _mm256_and_si256(pass,
+            _mm256_and_si256(_mm256_shuffle_epi8(low, _mm256_and_si256(bytes, nibble)),
+                _mm256_shuffle_epi8(high, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble))));
     }
     return pass;
 }

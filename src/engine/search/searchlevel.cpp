@@ -14,8 +14,8 @@ SearchLevel processorSearchLevel()
 {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     // Worked out at the first call: other files ask while their statics are set up.
-    static const SearchLevel level = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0) ? SearchLevel::Avx2
-                                                                                                : SearchLevel::Sse2;
+    static const SearchLevel level
+        = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0) ? SearchLevel::Avx2 : SearchLevel::Sse2;
     return level;
 #elif defined(__SSE2__)
     return SearchLevel::Sse2;
@@ -40,8 +40,7 @@ const char* searchLevelName(SearchLevel level)
     return "?";
 }
 
-SearchLevelOverride::SearchLevelOverride(SearchLevel level)
-    : m_before(overridden.load())
+SearchLevelOverride::SearchLevelOverride(SearchLevel level) : m_before(overridden.load())
 {
     overridden.store(int(std::min(level, processorSearchLevel())));
 }

@@ -1,10 +1,12 @@
 #include "engine/search/unitfinder.h"
+
 #include "engine/search/findtexthead.h"
 #include "engine/search/searchlevel.h"
 #include "engine/search/vectorblock.h"
 
 #include <QStringView>
 #include <QtAlgorithms>
+
 #include <cstring>
 
 namespace {
@@ -14,8 +16,8 @@ constexpr size_t notFound = size_t(-1);
 // After an occurrence at start, the first position a further one may start
 // at. Clears the candidates in mask before it and tells whether any of the
 // block at i is left to look at.
-inline bool skipOccurrence(size_t start, size_t length, size_t& i, size_t blockUnits, unsigned bitsPerUnit,
-                           unsigned& mask)
+inline bool skipOccurrence(
+    size_t start, size_t length, size_t& i, size_t blockUnits, unsigned bitsPerUnit, unsigned& mask)
 {
     const size_t next = start + length;
     if (next >= i + blockUnits) {
@@ -30,7 +32,7 @@ inline bool skipOccurrence(size_t start, size_t length, size_t& i, size_t blockU
 // block, or all of them at the scalar level.
 template <class Unit>
 size_t findOneByOne(const Unit* hay, size_t i, size_t lastStart, const Unit* findText, size_t length, size_t probe1,
-                    size_t probe2, std::vector<size_t>* sites)
+    size_t probe2, std::vector<size_t>* sites)
 {
     while (i <= lastStart) {
         if (hay[i + probe1] == findText[probe1] && hay[i + probe2] == findText[probe2]
@@ -53,9 +55,8 @@ size_t findOneByOne(const Unit* hay, size_t i, size_t lastStart, const Unit* fin
 // a block (i is set).
 template <class Block, class Unit>
 __attribute__((always_inline)) inline bool findInBlocks(const Block& block, const Unit* hay, size_t size, size_t& i,
-                                                        size_t lastStart, const FindTextHead<Unit>& head,
-                                                        size_t length, size_t probe1, size_t probe2,
-                                                        std::vector<size_t>* sites, size_t& at)
+    size_t lastStart, const FindTextHead<Unit>& head, size_t length, size_t probe1, size_t probe2,
+    std::vector<size_t>* sites, size_t& at)
 {
     constexpr unsigned bitsPerUnit = sizeof(Unit);
     while (i + Block::units <= lastStart + 1) {
@@ -82,16 +83,16 @@ __attribute__((always_inline)) inline bool findInBlocks(const Block& block, cons
 #ifdef __SSE2__
 template <class Unit>
 size_t findSse2(const Unit* hay, size_t size, size_t from, const Unit* findText, size_t length, size_t probe1,
-                size_t probe2, std::vector<size_t>* sites)
+    size_t probe2, std::vector<size_t>* sites)
 {
     const size_t lastStart = size - length;
     const FindTextHead<Unit> head(findText, length);
     size_t i = from;
     size_t at = notFound;
     if (findInBlocks(Sse2PairBlock<Unit>(findText[probe1], findText[probe2]), hay, size, i, lastStart, head, length,
-                     probe1, probe2, sites, at)
+            probe1, probe2, sites, at)
         || findInBlocks(Sse2Block<Unit>(findText[probe1], findText[probe2]), hay, size, i, lastStart, head, length,
-                        probe1, probe2, sites, at))
+            probe1, probe2, sites, at))
         return at;
     return findOneByOne(hay, i, lastStart, findText, length, probe1, probe2, sites);
 }
@@ -102,15 +103,14 @@ size_t findSse2(const Unit* hay, size_t size, size_t from, const Unit* findText,
 // thirty-two bytes at a time where the processor has it.
 template <class Unit>
 __attribute__((target("avx2"))) size_t findAvx2(const Unit* hay, size_t size, size_t from, const Unit* findText,
-                                                size_t length, size_t probe1, size_t probe2,
-                                                std::vector<size_t>* sites)
+    size_t length, size_t probe1, size_t probe2, std::vector<size_t>* sites)
 {
     const size_t lastStart = size - length;
     const FindTextHead<Unit> head(findText, length);
     size_t i = from;
     size_t at = notFound;
-    if (findInBlocks(Avx2Block<Unit>(findText[probe1], findText[probe2]), hay, size, i, lastStart, head, length,
-                     probe1, probe2, sites, at))
+    if (findInBlocks(Avx2Block<Unit>(findText[probe1], findText[probe2]), hay, size, i, lastStart, head, length, probe1,
+            probe2, sites, at))
         return at;
     return findOneByOne(hay, i, lastStart, findText, length, probe1, probe2, sites);
 }
@@ -120,7 +120,7 @@ __attribute__((target("avx2"))) size_t findAvx2(const Unit* hay, size_t size, si
 // from there, none overlapping the one before, appended to them.
 template <class Unit>
 size_t findAtLevel(const Unit* hay, size_t size, size_t from, const Unit* findText, size_t length, size_t probe1,
-                   size_t probe2, std::vector<size_t>* sites)
+    size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 0 || size < length || from > size - length)
         return notFound;
@@ -139,7 +139,7 @@ size_t findAtLevel(const Unit* hay, size_t size, size_t from, const Unit* findTe
 } // namespace
 
 size_t findUnits(const char* hay, size_t size, size_t from, const char* findText, size_t length, size_t probe1,
-                 size_t probe2, std::vector<size_t>* sites)
+    size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 1) {
         for (; from < size; ++from) {
@@ -156,8 +156,8 @@ size_t findUnits(const char* hay, size_t size, size_t from, const char* findText
     return findAtLevel(hay, size, from, findText, length, probe1, probe2, sites);
 }
 
-size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* findText, size_t length,
-                 size_t probe1, size_t probe2, std::vector<size_t>* sites)
+size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* findText, size_t length, size_t probe1,
+    size_t probe2, std::vector<size_t>* sites)
 {
     if (length == 1) {
         for (; from < size; ++from) {

@@ -8,6 +8,7 @@
 #include "engine/search/unitfrequency.h"
 
 #include <QtGlobal>
+
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -19,18 +20,16 @@
 // every start from there on, none overlapping the one before, is appended
 // to them instead, and size_t(-1) returned.
 size_t findUnits(const char* hay, size_t size, size_t from, const char* findText, size_t length, size_t probe1,
-                 size_t probe2, std::vector<size_t>* sites = nullptr);
-size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* findText, size_t length,
-                 size_t probe1, size_t probe2, std::vector<size_t>* sites = nullptr);
+    size_t probe2, std::vector<size_t>* sites = nullptr);
+size_t findUnits(const char16_t* hay, size_t size, size_t from, const char16_t* findText, size_t length, size_t probe1,
+    size_t probe2, std::vector<size_t>* sites = nullptr);
 
-template <class Unit>
-class UnitFinder {
+template <class Unit> class UnitFinder {
 public:
     using View = std::basic_string_view<Unit>;
     static constexpr size_t npos = View::npos;
 
-    explicit UnitFinder(View findText)
-        : m_findText(findText)
+    explicit UnitFinder(View findText) : m_findText(findText)
     {
         const auto rank = [&](size_t i) {
             return unitFrequencyRank(static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(findText[i])));

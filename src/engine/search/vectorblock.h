@@ -15,14 +15,10 @@
 #endif
 
 #ifdef __SSE2__
-template <class Unit>
-struct Sse2Block {
+template <class Unit> struct Sse2Block {
     static constexpr size_t units = 16 / sizeof(Unit);
 
-    Sse2Block(Unit first, Unit second)
-        : unit1(broadcast(first)), unit2(broadcast(second))
-    {
-    }
+    Sse2Block(Unit first, Unit second) : unit1(broadcast(first)), unit2(broadcast(second)) { }
 
     unsigned candidates(const Unit* at, size_t probe1, size_t probe2) const
     {
@@ -49,14 +45,10 @@ struct Sse2Block {
 
 // Two sixteen-byte blocks, their masks joined in order: candidates are rare,
 // and one test of the joined mask per two blocks costs less.
-template <class Unit>
-struct Sse2PairBlock {
+template <class Unit> struct Sse2PairBlock {
     static constexpr size_t units = 2 * Sse2Block<Unit>::units;
 
-    Sse2PairBlock(Unit first, Unit second)
-        : half(first, second)
-    {
-    }
+    Sse2PairBlock(Unit first, Unit second) : half(first, second) { }
 
     unsigned candidates(const Unit* at, size_t probe1, size_t probe2) const
     {
@@ -69,12 +61,12 @@ struct Sse2PairBlock {
 
 #ifdef TALLOWMERE_AVX2_BLOCKS
 // Only where searchLevel() is Avx2.
-template <class Unit>
-struct Avx2Block {
+template <class Unit> struct Avx2Block {
     static constexpr size_t units = 32 / sizeof(Unit);
 
     __attribute__((target("avx2"))) Avx2Block(Unit first, Unit second)
-        : unit1(broadcast(first)), unit2(broadcast(second))
+        : unit1(broadcast(first)),
+          unit2(broadcast(second))
     {
     }
 
@@ -83,9 +75,11 @@ struct Avx2Block {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe1));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe2));
         if constexpr (sizeof(Unit) == 1)
-            return unsigned(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, unit1), _mm256_cmpeq_epi8(b, unit2))));
+            return unsigned(
+                _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, unit1), _mm256_cmpeq_epi8(b, unit2))));
         else
-            return unsigned(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi16(a, unit1), _mm256_cmpeq_epi16(b, unit2))))
+            return unsigned(_mm256_movemask_epi8(
+                       _mm256_and_si256(_mm256_cmpeq_epi16(a, unit1), _mm256_cmpeq_epi16(b, unit2))))
                 & 0x55555555u;
     }
 

@@ -25,9 +25,9 @@ public:
     virtual void seek(qint64 position) = 0;
     // Throws Failure when another program has changed the source since it
     // was opened, so that a result made from it is not whole.
-    virtual void checkUnchanged() const {}
+    virtual void checkUnchanged() const { }
     // Lets go of the file before a result is put in its place.
-    virtual void close() {}
+    virtual void close() { }
     // The file on the disk that the bytes come from; null for bytes in
     // memory, which share no place with a target.
     virtual const SourceFile* onDisk() const { return nullptr; }

@@ -8,7 +8,8 @@ constexpr qsizetype minimumBlock = 65536;
 } // namespace
 
 ByteChunkStream::ByteChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize)
-    : m_source(source), m_checker(encoding, source.path(), source.position())
+    : m_source(source),
+      m_checker(encoding, source.path(), source.position())
 {
     m_buffer.resize(static_cast<size_t>(qMax<qsizetype>(1, chunkSize)));
 }
@@ -27,7 +28,9 @@ bool ByteChunkStream::next(std::string_view& chunk)
 }
 
 TextChunkStream::TextChunkStream(ByteSource& source, TextEncoding encoding, qsizetype chunkSize)
-    : m_source(source), m_decoder(encoding, source.path(), source.position()), m_chunkSize(qMax<qsizetype>(1, chunkSize))
+    : m_source(source),
+      m_decoder(encoding, source.path(), source.position()),
+      m_chunkSize(qMax<qsizetype>(1, chunkSize))
 {
     m_block.resize(qMax(minimumBlock, m_chunkSize));
 }

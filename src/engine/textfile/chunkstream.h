@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringView>
+
 #include <string>
 #include <string_view>
 

@@ -1,6 +1,7 @@
 #include "engine/textfile/filecopy.h"
 
 #include <QByteArray>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX

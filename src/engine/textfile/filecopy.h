@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QtGlobal>
+
 #include <functional>
 
 // Reserves `size` bytes for fd. 0 or the system's error; a file system that

@@ -1,6 +1,7 @@
 #include "engine/textfile/fileplace.h"
 
 #include <QFileInfo>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -9,6 +10,7 @@
 #include <unistd.h>
 #else
 #include <QDateTime>
+
 #include <io.h>
 #endif
 
@@ -155,8 +157,9 @@ FilePlace locateFile(const QString& path)
             if (++links > maxLinks)
                 throwFileError(path, ELOOP);
             if (!mayFollow(place.folder.get(), st)) {
-                throwFileFailure(path, QStringLiteral("a symbolic link that another user put into a shared folder; "
-                                                      "it is not followed"));
+                throwFileFailure(path,
+                    QStringLiteral("a symbolic link that another user put into a shared folder; "
+                                   "it is not followed"));
             }
             QByteArray target(PATH_MAX, '\0');
             const ssize_t length = ::readlinkat(place.folder.get(), name.constData(), target.data(), target.size());
@@ -237,6 +240,7 @@ void throwFileFailure(const QString& path, const QString& text)
 
 void throwChangedDuringRun(const QString& path)
 {
-    throwFileFailure(path, QStringLiteral("changed by another program during the run; its result was not written "
-                                          "and the file keeps what that program left"));
+    throwFileFailure(path,
+        QStringLiteral("changed by another program during the run; its result was not written "
+                       "and the file keeps what that program left"));
 }

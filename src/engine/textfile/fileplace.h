@@ -18,7 +18,7 @@ struct FileIdentity {
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modified = 0; // nanoseconds
-    qint64 changed = 0;  // nanoseconds: also moves with owner, bits, links and attributes
+    qint64 changed = 0; // nanoseconds: also moves with owner, bits, links and attributes
     quint64 links = 0;
     bool regular = false;
     quint32 owner = 0;
@@ -37,10 +37,7 @@ struct FileIdentity {
     // The same file, not written nor touched in any other way since: also
     // its owner, bits, links and attributes are as they were. A stricter test
     // than sameState(), for files this program did not just write itself.
-    bool untouchedSince(const FileIdentity& other) const
-    {
-        return sameState(other) && changed == other.changed;
-    }
+    bool untouchedSince(const FileIdentity& other) const { return sameState(other) && changed == other.changed; }
     // "device:inode", the key of the run's collision rules; empty when missing.
     QString key() const;
 };
@@ -49,8 +46,8 @@ struct FileIdentity {
 class FileHandle {
 public:
     FileHandle() = default;
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    FileHandle(FileHandle&& other) noexcept : m_fd(other.release()) {}
+    explicit FileHandle(int fd) : m_fd(fd) { }
+    FileHandle(FileHandle&& other) noexcept : m_fd(other.release()) { }
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -71,7 +68,7 @@ private:
 };
 
 struct FilePlace {
-    QString path;    // as the user gave it, for reports
+    QString path; // as the user gave it, for reports
     FileHandle folder; // the folder the name is in (on Unix)
     QByteArray name; // the name in that folder (on Unix); the path elsewhere
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -32,8 +33,7 @@ bool isOwnGroup(gid_t group)
         return false;
     const struct passwd* user = ::getpwuid(::geteuid());
     const struct group* entry = ::getgrgid(group);
-    return user && entry && qstrcmp(user->pw_name, entry->gr_name) == 0
-        && (!entry->gr_mem || !entry->gr_mem[0]);
+    return user && entry && qstrcmp(user->pw_name, entry->gr_name) == 0 && (!entry->gr_mem || !entry->gr_mem[0]);
 }
 
 // Nobody but this user (or root) could change what the folder holds.

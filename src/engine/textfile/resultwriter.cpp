@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -47,14 +48,13 @@ qint64 writeSome(int fd, const char* data, qsizetype size)
 
 } // namespace
 
-ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable)
-    : m_durable(durable)
+ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, bool durable) : m_durable(durable)
 {
     open(targetPath, encoding, nullptr);
 }
 
-ResultWriter::ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source,
-                           SpareTemporaries* spares)
+ResultWriter::ResultWriter(
+    const QString& targetPath, TextEncoding encoding, const SourceFile& source, SpareTemporaries* spares)
 {
     open(targetPath, encoding, &source, spares);
 }
@@ -71,8 +71,8 @@ ResultWriter::~ResultWriter()
 #endif
 }
 
-void ResultWriter::open(const QString& targetPath, TextEncoding encoding, const SourceFile* source,
-                        SpareTemporaries* spares)
+void ResultWriter::open(
+    const QString& targetPath, TextEncoding encoding, const SourceFile* source, SpareTemporaries* spares)
 {
     m_place = locateFile(targetPath);
     const FileIdentity found = m_place.identity();
@@ -128,14 +128,14 @@ void ResultWriter::createTemporary(SpareTemporaries* spares)
     Q_UNUSED(spares);
 #endif
 #ifdef Q_OS_UNIX
-    m_temporary = createTemporaryIn(m_place.folder.get(), QFileInfo(m_place.path).fileName(), m_place.path,
-                                    m_temporaryName);
+    m_temporary
+        = createTemporaryIn(m_place.folder.get(), QFileInfo(m_place.path).fileName(), m_place.path, m_temporaryName);
 #else
     // A few names: another writer may just have taken one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temporaryName = temporaryName(QFileInfo(m_place.path).fileName());
         const int fd = ::_wopen(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporaryPath()).utf16()),
-                                _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+            _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
         if (fd >= 0) {
             m_temporary = FileHandle(fd);
             return;
@@ -167,8 +167,8 @@ void ResultWriter::keepAttributes()
         (void)::fchmod(temporary, 0666 & ~mask);
         return;
     }
-    const FileHandle original(::openat(m_place.folder.get(), m_place.name.constData(),
-                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileHandle original(::openat(
+        m_place.folder.get(), m_place.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     const bool kept = giveAttributes(temporary, existing, original.get()).isEmpty() && original.isOpen();
     m_copyOver = !kept || existing.links != 1;
 #else
@@ -343,8 +343,8 @@ void ResultWriter::renameOver()
 #else
     m_temporary.reset();
     if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(temporaryPath()).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_place.path).utf16()),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_place.path).utf16()),
+            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throwFileFailure(m_place.path, qt_error_string(int(::GetLastError())));
     m_resultKey = QFileInfo(m_place.path).absoluteFilePath();
 #endif
@@ -357,8 +357,8 @@ void ResultWriter::renameOver()
 void ResultWriter::copyOver()
 {
 #ifdef Q_OS_UNIX
-    const FileHandle target(::openat(m_place.folder.get(), m_place.name.constData(),
-                                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileHandle target(::openat(
+        m_place.folder.get(), m_place.name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!target.isOpen())
         throwFileError(m_place.path, errno);
     if (!identityOfHandle(target.get()).sameState(m_expected))
@@ -374,8 +374,8 @@ void ResultWriter::copyOver()
     if (error == 0 && ::fsync(target.get()) != 0)
         error = errno;
     if (error != 0) {
-        throwFileFailure(m_place.path, systemErrorText(error) + QStringLiteral("; the whole result is kept in ")
-                             + temporaryPath());
+        throwFileFailure(
+            m_place.path, systemErrorText(error) + QStringLiteral("; the whole result is kept in ") + temporaryPath());
     }
     m_resultIdentity = identityOfHandle(target.get());
     if (m_keeper)

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <functional>
 
 class OldFileKeeper;
@@ -30,8 +31,8 @@ public:
     // As above; when the target is the source's own file the result replaces
     // it in place, durably, and only while it is still what was read.
     // spares, when given, may hold a temporary file made ahead in the folder.
-    ResultWriter(const QString& targetPath, TextEncoding encoding, const SourceFile& source,
-                 SpareTemporaries* spares = nullptr);
+    ResultWriter(
+        const QString& targetPath, TextEncoding encoding, const SourceFile& source, SpareTemporaries* spares = nullptr);
     ResultWriter(const ResultWriter&) = delete;
     ResultWriter& operator=(const ResultWriter&) = delete;
     ~ResultWriter();
@@ -82,8 +83,8 @@ public:
 
 private:
     void commitSteps();
-    void open(const QString& targetPath, TextEncoding encoding, const SourceFile* source,
-              SpareTemporaries* spares = nullptr);
+    void open(
+        const QString& targetPath, TextEncoding encoding, const SourceFile* source, SpareTemporaries* spares = nullptr);
     void createTemporary(SpareTemporaries* spares);
     void keepAttributes();
     void flush();

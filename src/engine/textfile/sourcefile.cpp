@@ -3,6 +3,7 @@
 #include "base/failure.h"
 
 #include <QFileInfo>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -38,8 +39,8 @@ SourceFile::SourceFile(const QString& path, const std::function<void(const QStri
             throwNotRegular(path);
         // No links followed here: the name was resolved above. Non-blocking so
         // that a FIFO put in the file's place meanwhile still returns at once.
-        const int fd = ::openat(m_place.folder.get(), m_place.name.constData(),
-                                O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        const int fd = ::openat(
+            m_place.folder.get(), m_place.name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
         if (fd < 0 && errno == ELOOP && attempt < openAttempts)
             continue;
         if (fd < 0)

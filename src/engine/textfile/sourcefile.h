@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QString>
+
 #include <functional>
 
 class SourceFile : public ByteSource {

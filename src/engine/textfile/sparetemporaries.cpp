@@ -10,7 +10,6 @@
 #include <unistd.h>
 #endif
 
-
 SpareTemporaries::SpareTemporaries(int ahead) : m_ahead(size_t(qMax(1, ahead)))
 {
 #ifdef Q_OS_UNIX
@@ -81,9 +80,7 @@ void SpareTemporaries::work()
 #ifdef Q_OS_UNIX
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] {
-            return m_ending || (m_folder.isOpen() && !m_stuck && m_spares.size() < m_ahead);
-        });
+        m_wake.wait(lock, [this] { return m_ending || (m_folder.isOpen() && !m_stuck && m_spares.size() < m_ahead); });
         if (m_ending)
             return;
         // Made outside the lock, in the folder asked for when it began.
@@ -94,8 +91,8 @@ void SpareTemporaries::work()
         QByteArray name;
         for (int attempt = 0; attempt < 10 && folder >= 0 && !made.isOpen(); ++attempt) {
             name = temporaryName(QString());
-            made = FileHandle(::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                       0600));
+            made = FileHandle(
+                ::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (!made.isOpen() && errno != EEXIST)
                 break;
         }

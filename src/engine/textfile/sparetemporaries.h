@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -44,10 +45,10 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_ending = false;
-    bool m_stuck = false;     // none could be made in the folder
+    bool m_stuck = false; // none could be made in the folder
     QString m_folderKey;
-    QString m_lastAsked;      // the folder of the last file asked for
-    FileHandle m_folder;      // where spares are made
+    QString m_lastAsked; // the folder of the last file asked for
+    FileHandle m_folder; // where spares are made
     std::deque<Spare> m_spares;
     std::thread m_worker;
 };

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+
 #include <cerrno>
 
 #ifdef Q_OS_UNIX

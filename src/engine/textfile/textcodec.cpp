@@ -6,8 +6,14 @@
 
 namespace {
 
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 bool hasSurrogate(QStringView text)
 {
@@ -31,7 +37,10 @@ QString codePoint(char32_t character)
 } // namespace
 
 TextDecoder::TextDecoder(TextEncoding encoding, QString sourcePath, qint64 firstOffset)
-    : m_encoding(encoding), m_path(std::move(sourcePath)), m_firstOffset(firstOffset), m_offset(firstOffset)
+    : m_encoding(encoding),
+      m_path(std::move(sourcePath)),
+      m_firstOffset(firstOffset),
+      m_offset(firstOffset)
 {
 }
 
@@ -50,9 +59,7 @@ void TextDecoder::decode(const char* data, qsizetype size, QString& out)
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     switch (m_encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8WithMark:
-        decodeUtf8(data, size, out);
-        break;
+    case TextEncoding::Utf8WithMark: decodeUtf8(data, size, out); break;
     case TextEncoding::Windows1252: {
         const qsizetype start = out.size();
         out.resize(start + size);
@@ -62,13 +69,9 @@ void TextDecoder::decode(const char* data, qsizetype size, QString& out)
         break;
     }
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE:
-        decodeUtf16(bytes, size, out);
-        break;
+    case TextEncoding::Utf16BE: decodeUtf16(bytes, size, out); break;
     case TextEncoding::Utf32LE:
-    case TextEncoding::Utf32BE:
-        decodeUtf32(bytes, size, out);
-        break;
+    case TextEncoding::Utf32BE: decodeUtf32(bytes, size, out); break;
     }
     m_offset += size;
 }
@@ -80,11 +83,10 @@ void TextDecoder::check(const char* data, qsizetype size)
     case TextEncoding::Utf8WithMark:
         if (!m_validator.check(data, size)) {
             fail(QStringLiteral("invalid byte sequence %1").arg(hexBytes(m_validator.errorBytes())),
-                 m_firstOffset + m_validator.errorOffset());
+                m_firstOffset + m_validator.errorOffset());
         }
         break;
-    case TextEncoding::Windows1252:
-        break;
+    case TextEncoding::Windows1252: break;
     default: {
         // Only whole units matter here; keep the count of cut bytes for finish().
         const int unit = unitSize(m_encoding);
@@ -169,17 +171,21 @@ void TextDecoder::finish()
 {
     if ((m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8WithMark) && !m_validator.finish()) {
         fail(QStringLiteral("cut byte sequence %1").arg(hexBytes(m_validator.errorBytes())),
-             m_firstOffset + m_validator.errorOffset());
+            m_firstOffset + m_validator.errorOffset());
     }
     if (m_partialSize > 0) {
         const QByteArray rest(reinterpret_cast<const char*>(m_partial), m_partialSize);
-        fail(QStringLiteral("%1 trailing byte(s) %2").arg(m_partialSize == 1 && unitSize(m_encoding) == 2 ? QStringLiteral("odd") : QString::number(m_partialSize), hexBytes(rest)),
-             m_offset - m_partialSize);
+        fail(QStringLiteral("%1 trailing byte(s) %2")
+                 .arg(m_partialSize == 1 && unitSize(m_encoding) == 2 ? QStringLiteral("odd")
+                                                                      : QString::number(m_partialSize),
+                     hexBytes(rest)),
+            m_offset - m_partialSize);
     }
 }
 
 TextEncoder::TextEncoder(TextEncoding encoding, QString targetPath)
-    : m_encoding(encoding), m_path(std::move(targetPath))
+    : m_encoding(encoding),
+      m_path(std::move(targetPath))
 {
 }
 
@@ -222,9 +228,7 @@ void TextEncoder::encode(QStringView text, QByteArray& out)
             qToLittleEndian<quint16>(text.data(), text.size(), out.data() + start);
         break;
     }
-    default:
-        encodeUnicode(text, out);
-        break;
+    default: encodeUnicode(text, out); break;
     }
 }
 
@@ -300,8 +304,7 @@ bool isRepresentable(QStringView text, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE:
-        return true;
+    case TextEncoding::Utf16BE: return true;
     case TextEncoding::Windows1252:
         for (QChar c : text) {
             if (unicodeToWindows1252(c.unicode()) < 0)

@@ -45,7 +45,7 @@ private:
     TextEncoding m_encoding;
     QString m_path;
     qint64 m_firstOffset;
-    qint64 m_offset;       // file offset of the next byte
+    qint64 m_offset; // file offset of the next byte
     Utf8Validator m_validator;
     QStringDecoder m_utf8{QStringDecoder::Utf8};
     unsigned char m_partial[4] = {0, 0, 0, 0}; // bytes of a cut UTF-16/32 unit

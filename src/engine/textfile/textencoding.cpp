@@ -26,30 +26,21 @@ TextMode modeOf(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Windows1252:
-        return TextMode::Ansi;
-    case TextEncoding::Utf8WithMark:
-        return TextMode::Utf8;
-    default:
-        return TextMode::Unicode;
+    case TextEncoding::Windows1252: return TextMode::Ansi;
+    case TextEncoding::Utf8WithMark: return TextMode::Utf8;
+    default: return TextMode::Unicode;
     }
 }
 
 QByteArray markOf(TextEncoding encoding)
 {
     switch (encoding) {
-    case TextEncoding::Utf8WithMark:
-        return QByteArray("\xEF\xBB\xBF", 3);
-    case TextEncoding::Utf16LE:
-        return QByteArray("\xFF\xFE", 2);
-    case TextEncoding::Utf16BE:
-        return QByteArray("\xFE\xFF", 2);
-    case TextEncoding::Utf32LE:
-        return QByteArray("\xFF\xFE\x00\x00", 4);
-    case TextEncoding::Utf32BE:
-        return QByteArray("\x00\x00\xFE\xFF", 4);
-    default:
-        return {};
+    case TextEncoding::Utf8WithMark: return QByteArray("\xEF\xBB\xBF", 3);
+    case TextEncoding::Utf16LE: return QByteArray("\xFF\xFE", 2);
+    case TextEncoding::Utf16BE: return QByteArray("\xFE\xFF", 2);
+    case TextEncoding::Utf32LE: return QByteArray("\xFF\xFE\x00\x00", 4);
+    case TextEncoding::Utf32BE: return QByteArray("\x00\x00\xFE\xFF", 4);
+    default: return {};
     }
 }
 
@@ -57,18 +48,12 @@ QString encodingName(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8WithMark:
-        return QStringLiteral("UTF-8");
-    case TextEncoding::Windows1252:
-        return QStringLiteral("Windows-1252");
-    case TextEncoding::Utf16LE:
-        return QStringLiteral("UTF-16LE");
-    case TextEncoding::Utf16BE:
-        return QStringLiteral("UTF-16BE");
-    case TextEncoding::Utf32LE:
-        return QStringLiteral("UTF-32LE");
-    case TextEncoding::Utf32BE:
-        return QStringLiteral("UTF-32BE");
+    case TextEncoding::Utf8WithMark: return QStringLiteral("UTF-8");
+    case TextEncoding::Windows1252: return QStringLiteral("Windows-1252");
+    case TextEncoding::Utf16LE: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16BE: return QStringLiteral("UTF-16BE");
+    case TextEncoding::Utf32LE: return QStringLiteral("UTF-32LE");
+    case TextEncoding::Utf32BE: return QStringLiteral("UTF-32BE");
     }
     return {};
 }
@@ -77,13 +62,10 @@ int unitSize(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE:
-        return 2;
+    case TextEncoding::Utf16BE: return 2;
     case TextEncoding::Utf32LE:
-    case TextEncoding::Utf32BE:
-        return 4;
-    default:
-        return 1;
+    case TextEncoding::Utf32BE: return 4;
+    default: return 1;
     }
 }
 

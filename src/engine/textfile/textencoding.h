@@ -11,13 +11,13 @@ enum class TextMode { Ansi, Unicode, Utf8 };
 // The exact form of a file's text. A file without a mark is Utf8 when all its
 // bytes are valid UTF-8 and Windows1252 otherwise.
 enum class TextEncoding {
-    Utf8,          // no mark
-    Windows1252,   // no mark
-    Utf8WithMark,  // EF BB BF
-    Utf16LE,       // FF FE
-    Utf16BE,       // FE FF
-    Utf32LE,       // FF FE 00 00
-    Utf32BE,       // 00 00 FE FF
+    Utf8, // no mark
+    Windows1252, // no mark
+    Utf8WithMark, // EF BB BF
+    Utf16LE, // FF FE
+    Utf16BE, // FE FF
+    Utf32LE, // FF FE 00 00
+    Utf32BE, // 00 00 FE FF
 };
 
 struct SourceEncoding {

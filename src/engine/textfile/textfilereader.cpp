@@ -3,14 +3,19 @@
 #include "engine/textfile/textcodec.h"
 
 ReadFileChunks::ReadFileChunks(ByteSource& source, qsizetype chunkSize)
-    : m_source(&source), m_found(DetectTextEncoding(source)), m_encoding(m_found.encoding),
+    : m_source(&source),
+      m_found(DetectTextEncoding(source)),
+      m_encoding(m_found.encoding),
       m_chunkSize(qMax<qsizetype>(1, chunkSize))
 {
 }
 
 ReadFileChunks::ReadFileChunks(const QString& path, qsizetype chunkSize)
-    : m_file(std::in_place, path), m_source(&*m_file), m_found(DetectTextEncoding(*m_file)),
-      m_encoding(m_found.encoding), m_chunkSize(qMax<qsizetype>(1, chunkSize))
+    : m_file(std::in_place, path),
+      m_source(&*m_file),
+      m_found(DetectTextEncoding(*m_file)),
+      m_encoding(m_found.encoding),
+      m_chunkSize(qMax<qsizetype>(1, chunkSize))
 {
 }
 
@@ -28,8 +33,8 @@ bool ReadFileChunks::next(std::string_view& chunk)
     if (!m_bytes) {
         // Windows-1252 takes every byte: the check that does nothing.
         const bool unchecked = m_unchecked && m_found.markSize == 0 && m_encoding == TextEncoding::Utf8;
-        m_bytes = std::make_unique<ByteChunkStream>(*m_source, unchecked ? TextEncoding::Windows1252 : m_encoding,
-                                                    m_chunkSize);
+        m_bytes = std::make_unique<ByteChunkStream>(
+            *m_source, unchecked ? TextEncoding::Windows1252 : m_encoding, m_chunkSize);
     }
     return m_bytes->next(chunk);
 }

@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <memory>
 #include <optional>
 #include <string_view>

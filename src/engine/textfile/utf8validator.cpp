@@ -1,6 +1,7 @@
 #include "engine/textfile/utf8validator.h"
 
 #include <QtAlgorithms>
+
 #include <cstring>
 
 #ifdef __SSE2__
@@ -13,7 +14,7 @@ namespace {
 // cannot start a sequence.
 struct LeadRule {
     int needed;
-    unsigned char low;  // range of the first continuation byte
+    unsigned char low; // range of the first continuation byte
     unsigned char high;
 };
 

@@ -21,10 +21,10 @@ private:
     bool fail(qint64 offset);
 
     qint64 m_consumed = 0;
-    int m_needed = 0;            // continuation bytes still to come
-    unsigned char m_low = 0x80;  // range of the next continuation byte
+    int m_needed = 0; // continuation bytes still to come
+    unsigned char m_low = 0x80; // range of the next continuation byte
     unsigned char m_high = 0xBF;
-    char m_sequence[4] = {};     // the bytes of the open sequence, for the message
+    char m_sequence[4] = {}; // the bytes of the open sequence, for the message
     int m_sequenceSize = 0;
     qint64 m_sequenceOffset = 0;
     qint64 m_errorOffset = -1;

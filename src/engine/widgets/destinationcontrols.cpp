@@ -11,7 +11,9 @@
 #include <QRadioButton>
 
 DestinationControls::DestinationControls(const Controls& controls, WindowServices& services, QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services)
+    : QObject(parent),
+      m_controls(controls),
+      m_services(services)
 {
     // clicked also comes from arrow keys moving between the options, never from
     // the load sequence setting them.

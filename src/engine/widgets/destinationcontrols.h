@@ -17,11 +17,11 @@ class DestinationControls : public QObject {
 
 public:
     struct Controls {
-        QRadioButton* Option1;  // "Save results to this folder:"
-        QRadioButton* Option2;  // "Save results in folder of original file"
+        QRadioButton* Option1; // "Save results to this folder:"
+        QRadioButton* Option2; // "Save results in folder of original file"
         QGroupBox* Frame4;
         QLineEdit* Text3;
-        QPushButton* PushButton14;  // "..."
+        QPushButton* PushButton14; // "..."
     };
 
     DestinationControls(const Controls& controls, WindowServices& services, QObject* parent);

@@ -16,7 +16,9 @@
 #include <QPushButton>
 
 FileListCommands::FileListCommands(const Controls& controls, WindowServices& services, QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services)
+    : QObject(parent),
+      m_controls(controls),
+      m_services(services)
 {
     FileListView* view = m_controls.ListView1;
     view->setWindowPointer(&m_services.pointer);
@@ -56,7 +58,7 @@ void FileListCommands::PushButton13_Click()
     QStringList picked;
     proc.step(addFilesStep::pick, [&] {
         picked = m_services.prompts.openFiles({QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-                                               QStringLiteral("CSV Files (*.csv)|*.csv|"), true, QString()});
+            QStringLiteral("CSV Files (*.csv)|*.csv|"), true, QString()});
     });
     if (picked.isEmpty())
         return;
@@ -77,8 +79,7 @@ void FileListCommands::PushButton9_Click()
     QStringList picked;
     proc.step(loadListStep::pick, [&] {
         picked = m_services.prompts.openFiles({QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"),
-                                               QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true,
-                                               QString()});
+            QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true, QString()});
     });
     if (picked.isEmpty())
         return;
@@ -93,8 +94,8 @@ void FileListCommands::PushButton9_Click()
 
 // Labels of the steps below, as error reports give them.
 namespace addFolderStep {
-constexpr int ask = 100, rememberExtension = 104, browse = 106, rememberFolder = 110, hourglass = 112,
-              subFolders = 114, appendFiles = 116, pointerBack = 118;
+constexpr int ask = 100, rememberExtension = 104, browse = 106, rememberFolder = 110, hourglass = 112, subFolders = 114,
+              appendFiles = 116, pointerBack = 118;
 }
 
 void FileListCommands::PushButton3_Click()
@@ -105,7 +106,7 @@ void FileListCommands::PushButton3_Click()
         answer = m_services.prompts.input(QStringLiteral("Enter file extension to load:\r\r"
                                                          "(* for all files, txt for all txt files, doc for all doc "
                                                          "files, etc.)"),
-                                          QString(), GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")));
+            QString(), GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")));
     });
     if (answer.isEmpty())
         return;
@@ -113,8 +114,8 @@ void FileListCommands::PushButton3_Click()
 
     QString folder;
     proc.step(addFolderStep::browse, [&] {
-        folder = m_services.prompts.browseFolder(QStringLiteral("Please select folder:"),
-                                                 GetSetting(QStringLiteral("LastFolder"), QString()));
+        folder = m_services.prompts.browseFolder(
+            QStringLiteral("Please select folder:"), GetSetting(QStringLiteral("LastFolder"), QString()));
     });
     if (folder.isEmpty())
         return;
@@ -137,8 +138,8 @@ namespace removeEntriesStep {
 constexpr int ask = 100, hourglass = 104, filter = 106, pointerBack = 108;
 }
 
-void FileListCommands::removeEntriesCommand(const char* procedure, const QString& prompt,
-                                            void (*filter)(FileListModel&, const QString&, const KeepGoing&))
+void FileListCommands::removeEntriesCommand(
+    const char* procedure, const QString& prompt, void (*filter)(FileListModel&, const QString&, const KeepGoing&))
 {
     GuardedProcedure proc(m_services.reporter, form1Location(procedure));
     QString answer;
@@ -152,14 +153,13 @@ void FileListCommands::removeEntriesCommand(const char* procedure, const QString
 
 void FileListCommands::PushButton17_Click()
 {
-    removeEntriesCommand("PushButton17_Click", QStringLiteral("Remove entries containing: "),
-                         RemoveEntriesContaining);
+    removeEntriesCommand("PushButton17_Click", QStringLiteral("Remove entries containing: "), RemoveEntriesContaining);
 }
 
 void FileListCommands::PushButton11_Click()
 {
-    removeEntriesCommand("PushButton11_Click", QStringLiteral("Remove entries not containing: "),
-                         RemoveEntriesNotContaining);
+    removeEntriesCommand(
+        "PushButton11_Click", QStringLiteral("Remove entries not containing: "), RemoveEntriesNotContaining);
 }
 
 // Labels of the steps below, as error reports give them.
@@ -184,8 +184,8 @@ void FileListCommands::ListView1_DblClick()
         list().Remove(selected);
 }
 
-bool FileListCommands::appendPaths(GuardedProcedure& proc, const QStringList& paths, const QString& folderPattern,
-                                   const AppendLabels& labels)
+bool FileListCommands::appendPaths(
+    GuardedProcedure& proc, const QStringList& paths, const QString& folderPattern, const AppendLabels& labels)
 {
     for (const QString& path : paths) {
         bool folder = false;
@@ -214,7 +214,7 @@ void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths)
     // A failure is shown like any other command's; the remaining entries still go in.
     GuardedProcedure proc(m_services.reporter, form1Location("ListView1_OLEDragDrop"));
     appendPaths(proc, paths, QStringLiteral("*.*"),
-                {dropStep::isFolder, dropStep::appendFile, dropStep::subFolders, dropStep::appendFiles});
+        {dropStep::isFolder, dropStep::appendFile, dropStep::subFolders, dropStep::appendFiles});
 }
 
 // Labels of the steps below, as error reports give them.
@@ -228,11 +228,11 @@ void FileListCommands::AddStartFiles(const QStringList& paths)
     GuardedProcedure proc(m_services.reporter, form1Location("AddStartFiles"));
     QString extension = QStringLiteral("csv");
     proc.step(startFilesStep::readExtension,
-              [&] { extension = GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")); });
+        [&] { extension = GetSetting(QStringLiteral("Extension"), QStringLiteral("csv")); });
     proc.step(startFilesStep::hourglass, [&] { m_services.pointer.set(WindowPointer::Hourglass); });
     const bool finished = appendPaths(proc, paths, QStringLiteral("*.") + extension,
-                                      {startFilesStep::isFolder, startFilesStep::appendFile,
-                                       startFilesStep::subFolders, startFilesStep::appendFiles});
+        {startFilesStep::isFolder, startFilesStep::appendFile, startFilesStep::subFolders,
+            startFilesStep::appendFiles});
     if (finished)
         proc.step(startFilesStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
 }

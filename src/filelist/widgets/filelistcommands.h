@@ -21,12 +21,12 @@ class FileListCommands : public QObject {
 public:
     struct Controls {
         FileListView* ListView1;
-        QPushButton* PushButton13;  // "Add CSV File(s)"
-        QPushButton* PushButton3;   // "Add All CSV File(s) In Folder"
-        QPushButton* PushButton9;   // "Load List Of Files From File"
-        QPushButton* PushButton5;   // "Clear List"
-        QPushButton* PushButton17;  // "Remove Filenames Contain. X"
-        QPushButton* PushButton11;  // "Remove Filenames Not Cont. X"
+        QPushButton* PushButton13; // "Add CSV File(s)"
+        QPushButton* PushButton3; // "Add All CSV File(s) In Folder"
+        QPushButton* PushButton9; // "Load List Of Files From File"
+        QPushButton* PushButton5; // "Clear List"
+        QPushButton* PushButton17; // "Remove Filenames Contain. X"
+        QPushButton* PushButton11; // "Remove Filenames Not Cont. X"
     };
 
     // Long commands stop at their next yield once the window is closing.
@@ -53,11 +53,11 @@ private:
     };
     // Appends each path, or a folder's files that match folderPattern at any
     // depth. False when the window closed during a scan.
-    bool appendPaths(GuardedProcedure& proc, const QStringList& paths, const QString& folderPattern,
-                     const AppendLabels& labels);
+    bool appendPaths(
+        GuardedProcedure& proc, const QStringList& paths, const QString& folderPattern, const AppendLabels& labels);
     // The two text filters differ only in prompt, location and filter.
-    void removeEntriesCommand(const char* procedure, const QString& prompt,
-                              void (*filter)(FileListModel&, const QString&, const KeepGoing&));
+    void removeEntriesCommand(
+        const char* procedure, const QString& prompt, void (*filter)(FileListModel&, const QString&, const KeepGoing&));
 
     Controls m_controls;
     WindowServices& m_services;

@@ -1,7 +1,7 @@
 #include "filelist/widgets/filelistview.h"
 
-#include "filelist/filelistmodel.h"
 #include "base/windowpointer.h"
+#include "filelist/filelistmodel.h"
 #include "filelist/widgets/pathelision.h"
 
 #include <QDir>
@@ -12,8 +12,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-FileListView::FileListView(QWidget* parent)
-    : QTreeView(parent), m_model(new FileListModel(this)), m_reorder(*m_model)
+FileListView::FileListView(QWidget* parent) : QTreeView(parent), m_model(new FileListModel(this)), m_reorder(*m_model)
 {
     setModel(m_model);
     setRootIsDecorated(false);
@@ -142,8 +141,8 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
     // The screen coordinate, as the pointer is, not as the event reports it.
     const RowReorder::Step step = m_reorder.pointerMoved(under.isValid() ? under.row() + 1 : 0, QCursor::pos().y());
     if (step.select > 0)
-        selectionModel()->setCurrentIndex(m_model->index(step.select - 1),
-                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(
+            m_model->index(step.select - 1), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (step.scrollTo > 0)
         scrollTo(m_model->index(step.scrollTo - 1), QAbstractItemView::EnsureVisible);
     event->accept();

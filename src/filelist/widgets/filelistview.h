@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QStringList>
 #include <QTreeView>
+
 #include <optional>
 
 class FileListModel;

@@ -1,13 +1,13 @@
 #include "pairs/widgets/loadsetsdialog.h"
 
-#include "base/widgets/cursorfile.h"
-#include "engine/textfile/textfilereader.h"
-#include "base/widgets/facecolour.h"
 #include "base/fileexists.h"
 #include "base/programfiles.h"
+#include "base/settings.h"
+#include "base/widgets/cursorfile.h"
+#include "base/widgets/facecolour.h"
 #include "base/widgets/pointerfeedback.h"
 #include "base/widgets/programicon.h"
-#include "base/settings.h"
+#include "engine/textfile/textfilereader.h"
 #include "pairs/setsfile.h"
 #include "pairs/setsfolder.h"
 
@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
 #include <algorithm>
 
 namespace {
@@ -26,10 +27,12 @@ bool onlyBlanks(const QString& text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char(' '); });
 }
-}
+} // namespace
 
 LoadSetsDialog::LoadSetsDialog(WindowServices& services, AppendSet appendSet, QWidget* parent)
-    : QDialog(parent), m_services(services), m_appendSet(std::move(appendSet))
+    : QDialog(parent),
+      m_services(services),
+      m_appendSet(std::move(appendSet))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Load Sets"));
@@ -141,7 +144,7 @@ void LoadSetsDialog::PushButton1_Click()
     const QString separator = Text2->text();
     if (separator.isEmpty()) {
         proc.step(loadSetFileStep::noSeparator,
-                  [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
+            [&] { m_services.prompts.message(QStringLiteral("You must enter separating character(s).")); });
         return;
     }
     if (onlyBlanks(Text1->text()))
@@ -150,8 +153,8 @@ void LoadSetsDialog::PushButton1_Click()
     // Folders and other non-files are not set files; hidden files are.
     if (!QFileInfo(path).isFile()) {
         proc.step(loadSetFileStep::notFound, [&] {
-            m_services.prompts.message(path + QStringLiteral(" not found."), StyleStop,
-                                       QStringLiteral("File Not Found"));
+            m_services.prompts.message(
+                path + QStringLiteral(" not found."), StyleStop, QStringLiteral("File Not Found"));
         });
         return;
     }
@@ -181,24 +184,13 @@ void LoadSetsDialog::PushButton2_Click()
 
 QString LoadSetsDialog::helpText()
 {
-    return QStringList{QStringLiteral("If the text file you are loading looks like this:"),
-                       QString(),
-                       QStringLiteral("hi::hello"),
-                       QStringLiteral("peter::pete"),
-                       QString(),
-                       QStringLiteral("then use :: as a Separator"),
-                       QString(),
-                       QStringLiteral("If the text file you are loading looks like this:"),
-                       QString(),
-                       QStringLiteral("hi,hello"),
-                       QStringLiteral("peter,pete"),
-                       QString(),
-                       QStringLiteral("then use , as a Separator"),
-                       QString(),
-                       QStringLiteral("NOTE: The 'Save Sets' feature in this software always saves in this format:"),
-                       QString(),
-                       QStringLiteral("hi::hello"),
-                       QStringLiteral("peter::pete")}
+    return QStringList{QStringLiteral("If the text file you are loading looks like this:"), QString(),
+        QStringLiteral("hi::hello"), QStringLiteral("peter::pete"), QString(),
+        QStringLiteral("then use :: as a Separator"), QString(),
+        QStringLiteral("If the text file you are loading looks like this:"), QString(), QStringLiteral("hi,hello"),
+        QStringLiteral("peter,pete"), QString(), QStringLiteral("then use , as a Separator"), QString(),
+        QStringLiteral("NOTE: The 'Save Sets' feature in this software always saves in this format:"), QString(),
+        QStringLiteral("hi::hello"), QStringLiteral("peter::pete")}
         .join(QStringLiteral("\r\n"));
 }
 
@@ -223,8 +215,9 @@ void LoadSetsDialog::PushButton16_Click()
     GuardedProcedure proc = guarded("PushButton16_Click");
     QString chosen;
     proc.step(pickFileStep::pick, [&] {
-        chosen = m_services.prompts.openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"),
-                                               false, setsStartFolder()})
+        chosen = m_services.prompts
+                     .openFiles({QStringLiteral("Select Text File"), QStringLiteral("Text Files (*.txt)|*.txt|"), false,
+                         setsStartFolder()})
                      .value(0);
     });
     if (chosen.isEmpty())

@@ -6,6 +6,7 @@
 #include "base/windowservices.h"
 
 #include <QDialog>
+
 #include <functional>
 
 class QLabel;
@@ -21,11 +22,11 @@ public:
     LoadSetsDialog(WindowServices& services, AppendSet appendSet, QWidget* parent = nullptr);
 
     void Form_Load();
-    void PushButton1_Click();   // Load
-    void PushButton2_Click();   // Cancel
-    void PushButton3_Click();   // ?
-    void PushButton16_Click();  // ...
-    void Text2_Change();        // the separator box
+    void PushButton1_Click(); // Load
+    void PushButton2_Click(); // Cancel
+    void PushButton3_Click(); // ?
+    void PushButton16_Click(); // ...
+    void Text2_Change(); // the separator box
 
     WindowPointer& pointer() { return m_pointer; }
 

@@ -6,7 +6,10 @@
 #include <QPushButton>
 
 SetFilesCommands::SetFilesCommands(const Controls& controls, WindowServices& services, QWidget* window)
-    : QObject(window), m_controls(controls), m_services(services), m_window(window)
+    : QObject(window),
+      m_controls(controls),
+      m_services(services),
+      m_window(window)
 {
     connect(m_controls.PushButton1, &QPushButton::clicked, this, &SetFilesCommands::PushButton1_Click);
     connect(m_controls.PushButton2, &QPushButton::clicked, this, &SetFilesCommands::PushButton2_Click);
@@ -49,21 +52,18 @@ void SetFilesCommands::PushButton2_Click()
             continue;
         proc.step(saveSetsStep::unsavableSet, [&] {
             m_services.prompts.message(unsavableSetMessage(finds[i], replaces.value(i), problem)
-                                       + QStringLiteral(" The sets were not saved: remove this set with \"Remove "
-                                                        "Selected Set\" to save the others."));
+                + QStringLiteral(" The sets were not saved: remove this set with \"Remove "
+                                 "Selected Set\" to save the others."));
         });
         return;
     }
     QString path;
     proc.step(saveSetsStep::pick, [&] {
         path = m_services.prompts.saveFile({QStringLiteral("Save"),
-                                            QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), false,
-                                            setsStartFolder()});
+            QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), false, setsStartFolder()});
     });
     if (path.isEmpty())
         return;
     proc.step(saveSetsStep::rememberFolder, [&] { rememberSetsFolder(path); });
-    proc.step(saveSetsStep::write, [&] {
-        WriteSetsFile(path, finds, replaces, m_services.prompts);
-    });
+    proc.step(saveSetsStep::write, [&] { WriteSetsFile(path, finds, replaces, m_services.prompts); });
 }

@@ -7,6 +7,7 @@
 #include "pairs/widgets/setslist.h"
 
 #include <QObject>
+
 #include <functional>
 
 class QPushButton;
@@ -17,16 +18,16 @@ class SetFilesCommands : public QObject {
 
 public:
     struct Controls {
-        QPushButton* PushButton1;  // "Load Sets"
-        QPushButton* PushButton2;  // "Save Sets"
-        SetsList sets;             // Combo1 and Combo2
+        QPushButton* PushButton1; // "Load Sets"
+        QPushButton* PushButton2; // "Save Sets"
+        SetsList sets; // Combo1 and Combo2
     };
 
     // window: the parent of the Load Sets dialog.
     SetFilesCommands(const Controls& controls, WindowServices& services, QWidget* window);
 
-    void PushButton1_Click();  // Load Sets
-    void PushButton2_Click();  // Save Sets
+    void PushButton1_Click(); // Load Sets
+    void PushButton2_Click(); // Save Sets
 
     // Shows the dialog modally; tests replace it to act on the open dialog.
     std::function<void(LoadSetsDialog&)> runDialog = [](LoadSetsDialog& dialog) { dialog.exec(); };

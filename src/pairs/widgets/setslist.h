@@ -11,7 +11,7 @@ class QComboBox;
 
 class SetsList {
 public:
-    SetsList(QComboBox& findList, QComboBox& replaceList) : m_find(findList), m_replace(replaceList) {}
+    SetsList(QComboBox& findList, QComboBox& replaceList) : m_find(findList), m_replace(replaceList) { }
 
     // One set at the end of both lists; the selection stays as it was.
     void appendSet(const QString& find, const QString& replace);

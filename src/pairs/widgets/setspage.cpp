@@ -1,8 +1,8 @@
 #include "pairs/widgets/setspage.h"
 
 #include "base/errorreport.h"
-#include "pairs/setsfile.h"
 #include "base/windowservices.h"
+#include "pairs/setsfile.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -12,7 +12,10 @@ const QString setSeparator = QStringLiteral("::");
 } // namespace
 
 SetsPage::SetsPage(const Controls& controls, WindowServices& services, QObject* parent)
-    : QObject(parent), m_controls(controls), m_services(services), m_sets(*controls.Combo1, *controls.Combo2)
+    : QObject(parent),
+      m_controls(controls),
+      m_services(services),
+      m_sets(*controls.Combo1, *controls.Combo2)
 {
     connect(controls.PushButton7, &QPushButton::clicked, this, &SetsPage::PushButton7_Click);
     connect(controls.PushButton6, &QPushButton::clicked, this, &SetsPage::PushButton6_Click);
@@ -53,8 +56,8 @@ void SetsPage::PushButton7_Click()
     const QString problem = setSaveProblem(set.find, set.replace);
     if (!problem.isEmpty()) {
         proc.step(addSetStep::unsavableSet, [&] {
-            m_services.prompts.message(unsavableSetMessage(set.find, set.replace, problem)
-                                       + QStringLiteral(" The set was not added."));
+            m_services.prompts.message(
+                unsavableSetMessage(set.find, set.replace, problem) + QStringLiteral(" The set was not added."));
         });
         return;
     }

@@ -17,9 +17,9 @@ public:
     struct Controls {
         QComboBox* Combo1;
         QComboBox* Combo2;
-        QPushButton* PushButton7;  // "Add Set"
-        QPushButton* PushButton6;  // "Remove Selected Set"
-        QPushButton* PushButton4;  // "Clear All Sets"
+        QPushButton* PushButton7; // "Add Set"
+        QPushButton* PushButton6; // "Remove Selected Set"
+        QPushButton* PushButton4; // "Clear All Sets"
     };
 
     SetsPage(const Controls& controls, WindowServices& services, QObject* parent);

@@ -2,8 +2,8 @@
 
 #include "support/testfiles.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialog>
@@ -14,9 +14,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+
 #include <functional>
 
 namespace {
@@ -140,8 +141,8 @@ private slots:
         QtPrompts prompts;
         FileDialogDriver driver{[](QFileDialog& dialog) { typeName(dialog, "missing.csv"); }};
         driver.start();
-        const QStringList picked =
-            prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", multiSelect, dir.path()});
+        const QStringList picked
+            = prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", multiSelect, dir.path()});
         QCOMPARE(driver.refusal, QString());
         QVERIFY(!driver.stayedOpen);
         QCOMPARE(picked, QStringList({QDir::toNativeSeparators(dir.filePath("missing.csv"))}));
@@ -163,8 +164,9 @@ private slots:
         several.start();
         QStringList picked = prompts.openFiles({"Add File(s)", "CSV Files (*.csv)|*.csv|", true, dir.path()});
         QVERIFY(!several.stayedOpen);
-        QCOMPARE(picked, QStringList({QDir::toNativeSeparators(dir.filePath("a.csv")),
-                                      QDir::toNativeSeparators(dir.filePath("b.csv"))}));
+        QCOMPARE(picked,
+            QStringList(
+                {QDir::toNativeSeparators(dir.filePath("a.csv")), QDir::toNativeSeparators(dir.filePath("b.csv"))}));
 
         // A folder's name opens the folder instead of being picked.
         QString shownFolder;
@@ -197,10 +199,14 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
         for (const QString& start : {dir.path(), QString()}) {
             const QString expected = start.isEmpty() ? home : start;
-            QCOMPARE(shownFolder([&] { prompts.openFiles({"Open", "Text Files (*.txt)|*.txt|", false, start}); }),
-                     expected);
-            QCOMPARE(shownFolder([&] { prompts.saveFile({"Save", "Text Files (*.txt)|*.txt|", false, start}); }),
-                     expected);
+            QCOMPARE(shownFolder([&] {
+                prompts.openFiles({"Open", "Text Files (*.txt)|*.txt|", false, start});
+            }),
+                expected);
+            QCOMPARE(shownFolder([&] {
+                prompts.saveFile({"Save", "Text Files (*.txt)|*.txt|", false, start});
+            }),
+                expected);
             QCOMPARE(shownFolder([&] { prompts.browseFolder("Please select folder:", start); }), expected);
         }
     }
@@ -222,8 +228,8 @@ private slots:
     {
         RecordingQtPrompts prompts;
         QMessageBox box;
-        prompts.prepareMessageBox(box, "Files only.\r\rQuestions? Write to https://example.org/contact/ <now>",
-                                  StyleOkOnly, "T");
+        prompts.prepareMessageBox(
+            box, "Files only.\r\rQuestions? Write to https://example.org/contact/ <now>", StyleOkOnly, "T");
         QCOMPARE(box.textFormat(), Qt::RichText);
         QVERIFY(box.text().contains("<a href=\"https://example.org/contact/\">https://example.org/contact/</a>"));
         // It reads back as the plain text, line breaks and all, nothing added.

@@ -1,6 +1,7 @@
 // The batch run's logic alone: a window made of plain values, engine entries
 // that record their calls.
 #include "engine/batchrun/batchrun.h"
+
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
@@ -100,7 +101,7 @@ private slots:
         run->PushButton12_Click();
         QCOMPARE(entries, 2);
         QCOMPARE(prompts.messageTexts().first(),
-                 errorReportText("Disk full", errorLocation("Form1", "PushButton12_Click"), label));
+            errorReportText("Disk full", errorLocation("Form1", "PushButton12_Click"), label));
         QCOMPARE(prompts.messageTexts().last(), QString("Done."));
     }
 

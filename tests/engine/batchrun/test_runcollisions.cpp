@@ -3,6 +3,7 @@
 // listed twice, and files of 2 GiB and more on the single tab.
 #include "engine/batchrun/batchrun.h"
 #include "engine/textfile/sourceprobes.h"
+
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
 #include "support/scriptedprompts.h"
@@ -76,7 +77,8 @@ private slots:
         window.where = {true, false, path("out")};
         for (int folder = 0; folder < 10; ++folder) {
             for (int name = 0; name < 5; ++name)
-                window.rows << file(QString("in%1/f%2.csv").arg(folder).arg(name), QString("Berlin,%1\n").arg(folder).toUtf8());
+                window.rows << file(
+                    QString("in%1/f%2.csv").arg(folder).arg(name), QString("Berlin,%1\n").arg(folder).toUtf8());
         }
         for (int i = 0; i < 45; ++i)
             prompts.answerMessage();
@@ -85,7 +87,8 @@ private slots:
         const QStringList texts = reports();
         QCOMPARE(texts.size(), 45);
         for (const QString& text : texts)
-            QVERIFY2(text.startsWith(path("out/f")) && text.contains(": the result of " + path("in")), qPrintable(text));
+            QVERIFY2(
+                text.startsWith(path("out/f")) && text.contains(": the result of " + path("in")), qPrintable(text));
         QCOMPARE(prompts.messageTexts().last(), QString("Done."));
         // The first source of each name wrote its result; no source was touched.
         for (int name = 0; name < 5; ++name)
@@ -101,8 +104,9 @@ private slots:
         window.rows << file("in/a.csv", "Berlin,in\n") << file("out/a.csv", "Berlin,out\n");
         prompts.answerMessage().answerMessage();
         run();
-        QCOMPARE(reports(), QStringList{path("out/a.csv") + ": the result of " + path("in/a.csv")
-                                        + " was not written here, as this file is itself in the list"});
+        QCOMPARE(reports(),
+            QStringList{path("out/a.csv") + ": the result of " + path("in/a.csv")
+                + " was not written here, as this file is itself in the list"});
         QCOMPARE(readBytes(path("in/a.csv")), QByteArray("Berlin,in\n"));
         // Its own result, in its own place.
         QCOMPARE(readBytes(path("out/a.csv")), QByteArray("Hamburg,out\n"));
@@ -131,7 +135,8 @@ private slots:
         run();
         QCOMPARE(prompts.messageTexts(), QStringList{"Done."});
         const QString details = prompts.lastDetails();
-        QVERIFY2(details.startsWith("2 files changed (2 replacements), 0 unchanged, 3 skipped, 0 failed"), qPrintable(details));
+        QVERIFY2(details.startsWith("2 files changed (2 replacements), 0 unchanged, 3 skipped, 0 failed"),
+            qPrintable(details));
         for (const QString& again : {a, path("sub/../a.csv"), path("a-hard.csv")})
             QVERIFY2(details.contains("\nskipped, listed before (row 1): " + again + "\n"), qPrintable(details));
         QCOMPARE(readBytes(inPlace ? a : path("out/a.csv")), QByteArray("Berlin Berlin\n"));

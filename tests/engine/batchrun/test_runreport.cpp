@@ -17,10 +17,7 @@
 class TestRunReport : public QObject, BatchRunFixture {
     Q_OBJECT
 
-    QStringList reports() const
-    {
-        return QDir(state->filePath("runs")).entryList({"*.csv"}, QDir::Files, QDir::Name);
-    }
+    QStringList reports() const { return QDir(state->filePath("runs")).entryList({"*.csv"}, QDir::Files, QDir::Name); }
     QString detailLine(int i) const { return prompts.lastDetails().split('\n').value(i); }
 
     // One row of each kind that the tab can give; the second row, a FIFO, can't be read.
@@ -59,10 +56,10 @@ private slots:
         // The single tab skips what it can't open; the sets tab reports it.
         QTest::newRow("single") << 0 << "1 file changed (3 replacements), 1 unchanged, 3 skipped, 0 failed"
                                 << QStringList{"changed, 3 replacements: ", "skipped, not a regular file: ",
-                                               "unchanged: ", "skipped, empty: ", "skipped, missing: "};
+                                       "unchanged: ", "skipped, empty: ", "skipped, missing: "};
         QTest::newRow("sets") << 1 << "1 file changed (3 replacements), 2 unchanged, 0 skipped, 2 failed"
-                              << QStringList{"changed, 3 replacements: ", "failed, ", "unchanged: ", "unchanged: ",
-                                             "failed, "};
+                              << QStringList{
+                                     "changed, 3 replacements: ", "failed, ", "unchanged: ", "unchanged: ", "failed, "};
     }
     void outcomeOfEveryKindOfRow()
     {
@@ -82,14 +79,15 @@ private slots:
             QVERIFY2(line.startsWith(lines[i]) && line.endsWith(window.rows[i]), qPrintable(line));
         }
         if (tab == 1)
-            QVERIFY2(detailLine(3).contains(prompts.messageTexts().first().section("\r\n", 0, 0)), qPrintable(detailLine(3)));
+            QVERIFY2(detailLine(3).contains(prompts.messageTexts().first().section("\r\n", 0, 0)),
+                qPrintable(detailLine(3)));
         QCOMPARE(readBytes(path("changed.csv")), QByteArray("x,x,x"));
         // The details close with where the report is and the way back.
         const QStringList details = prompts.lastDetails().split('\n');
         QCOMPARE(details.last(), QString("Ctrl+Z undoes this run."));
         QCOMPARE(reports().size(), 1);
         QCOMPARE(details[details.size() - 2],
-                 "This report is saved as " + QDir::toNativeSeparators(state->filePath("runs/" + reports().first())));
+            "This report is saved as " + QDir::toNativeSeparators(state->filePath("runs/" + reports().first())));
     }
 
     void csvReportHoldsEveryRowQuotedAsNeeded()
@@ -104,8 +102,8 @@ private slots:
         QCOMPARE(reports().size(), 1);
         const QByteArray csv = readBytes(state->filePath("runs/" + reports().first()));
         QCOMPARE(csv,
-                 "path,outcome,replacements,reason\r\n" + path("plain.csv").toUtf8() + ",changed,2,\r\n\""
-                     + path("comma, \"\"quoted\"\".csv").toUtf8() + "\",unchanged,0,\r\n");
+            "path,outcome,replacements,reason\r\n" + path("plain.csv").toUtf8() + ",changed,2,\r\n\""
+                + path("comma, \"\"quoted\"\".csv").toUtf8() + "\",unchanged,0,\r\n");
     }
 
     // A spreadsheet runs a field beginning with =, +, -, @, tab or CR as a
@@ -125,7 +123,7 @@ private slots:
 #if defined(Q_OS_UNIX)
         ::chmod(QFile::encodeName(state->path()).constData(), 0755);
         const QString written = writeRunReport(state->path(), report, QDateTime::currentDateTime());
-        struct stat info {};
+        struct stat info { };
         ::stat(QFile::encodeName(written).constData(), &info);
         QCOMPARE(int(info.st_mode & 0777), 0600);
         ::stat(QFile::encodeName(state->filePath("runs")).constData(), &info);
@@ -146,8 +144,8 @@ private slots:
         for (const QString& name : reports()) {
             QFile file(state->filePath("runs/" + name));
             QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1 - name.mid(21, 2).toInt()),
-                                     QFileDevice::FileModificationTime));
+            QVERIFY(file.setFileTime(
+                QDateTime::currentDateTime().addDays(-1 - name.mid(21, 2).toInt()), QFileDevice::FileModificationTime));
         }
         prompts.answerMessage();
         run->PushButton12_Click();
@@ -222,8 +220,9 @@ private slots:
         QCOMPARE(readBytes(path("large.csv")), large);
         QCOMPARE(readBytes(path("later.csv")), QByteArray("x"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
-        QCOMPARE(detailLine(0), QString("1 file changed (1 replacement), 0 unchanged, 0 skipped, 0 failed, "
-                                        "2 not reached"));
+        QCOMPARE(detailLine(0),
+            QString("1 file changed (1 replacement), 0 unchanged, 0 skipped, 0 failed, "
+                    "2 not reached"));
         QVERIFY2(detailLine(3).startsWith("not reached, stopped in the middle"), qPrintable(detailLine(3)));
         QCOMPARE(detailLine(4), "not reached: " + path("later.csv"));
         QVERIFY(!run->isRunning());
@@ -241,13 +240,13 @@ private slots:
         const QString second = addFile("second.csv", "a,a");
         addFile("third.csv", "a");
         ReplaceEntries racing;
-        racing.sets = [&](const QString& file, const QStringList& finds, const QStringList& replaces,
-                          EngineContext& context) {
-            // While the third file is worked on, the second one's result waits.
-            if (file == path("third.csv"))
-                writeBytes(second, "other program");
-            return ReplaceTextInFileCombo(file, finds, replaces, context);
-        };
+        racing.sets
+            = [&](const QString& file, const QStringList& finds, const QStringList& replaces, EngineContext& context) {
+                  // While the third file is worked on, the second one's result waits.
+                  if (file == path("third.csv"))
+                      writeBytes(second, "other program");
+                  return ReplaceTextInFileCombo(file, finds, replaces, context);
+              };
         run = std::make_unique<BatchRun>(window, services, racing, BatchRunOptions{state->path()});
         prompts.answerMessage().answerMessage();
         run->PushButton12_Click();
@@ -256,7 +255,7 @@ private slots:
         QCOMPARE(prompts.messageTexts()[1], QString("Done."));
         QCOMPARE(detailLine(0), QString("2 files changed (2 replacements), 0 unchanged, 0 skipped, 1 failed"));
         QVERIFY2(detailLine(3).startsWith("failed, " + second + ": ") && detailLine(3).contains("changed"),
-                 qPrintable(detailLine(3)));
+            qPrintable(detailLine(3)));
         QCOMPARE(readBytes(path("first.csv")), QByteArray("x"));
         QCOMPARE(readBytes(second), QByteArray("other program"));
         QCOMPARE(readBytes(path("third.csv")), QByteArray("x"));

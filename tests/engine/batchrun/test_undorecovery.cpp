@@ -47,7 +47,8 @@ class TestUndoRecovery : public QObject, BatchRunFixture {
         QStringList arguments{state->path(), mode};
         arguments << options;
         if (mode == "run")
-            arguments << "Berlin" << "Hamburg" << file;
+            arguments << "Berlin"
+                      << "Hamburg" << file;
         return arguments;
     }
     QStringList temporaries() const
@@ -83,8 +84,8 @@ private slots:
         QCOMPARE(temporaries().size(), 1);
 
         prompts.answerMessage();
-        QCOMPARE(startAgain(), QDir::toNativeSeparators(file)
-                     + " was being written when Tallowmere stopped; it has been completed.");
+        QCOMPARE(startAgain(),
+            QDir::toNativeSeparators(file) + " was being written when Tallowmere stopped; it has been completed.");
         QCOMPARE(readBytes(file), newRow.repeated(rows));
         QCOMPARE(readBytes(link), newRow.repeated(rows));
         QCOMPARE(temporaries(), QStringList());
@@ -105,8 +106,9 @@ private slots:
         QCOMPARE(left.size(), 1);
         QVERIFY(QFile::remove(dir->filePath(left.first())));
         prompts.answerMessage();
-        QCOMPARE(startAgain(), QDir::toNativeSeparators(file)
-                     + " was being written when Tallowmere stopped; its previous content has been put back.");
+        QCOMPARE(startAgain(),
+            QDir::toNativeSeparators(file)
+                + " was being written when Tallowmere stopped; its previous content has been put back.");
         QCOMPARE(readBytes(link), oldRow.repeated(rows));
         prompts.answerMessage();
         run->undoLastRun();
@@ -128,8 +130,8 @@ private slots:
         QVERIFY(runHelper(helperArguments("undo", {"--kill-at", QString::number(killAt)})).killed);
 
         prompts.answerMessage();
-        QCOMPARE(startAgain(), QDir::toNativeSeparators(file)
-                     + " was being restored when Tallowmere stopped; it has been restored.");
+        QCOMPARE(startAgain(),
+            QDir::toNativeSeparators(file) + " was being restored when Tallowmere stopped; it has been restored.");
         QCOMPARE(readBytes(file), oldRow.repeated(rows));
         QCOMPARE(readBytes(link), oldRow.repeated(rows));
         prompts.answerMessage();
@@ -178,14 +180,14 @@ private slots:
         const HelperRun full = runHelper(helperArguments("undo", {"--fsize-limit", QString::number(mib)}));
         QVERIFY(!full.killed);
         QVERIFY2(full.output.contains("The last run is undone, except for 1 file (see the details).")
-                     && full.output.contains("failed, " + QDir::toNativeSeparators(file) + ": File too large")
-                     && full.output.contains("its previous content is kept as " + state->path() + "/undo/"),
-                 qPrintable(full.output));
+                && full.output.contains("failed, " + QDir::toNativeSeparators(file) + ": File too large")
+                && full.output.contains("its previous content is kept as " + state->path() + "/undo/"),
+            qPrintable(full.output));
         if (!torn)
             QCOMPARE(readBytes(link), result.repeated(rows));
         prompts.answerMessage();
-        QCOMPARE(startAgain(), QDir::toNativeSeparators(file)
-                     + " was being restored when Tallowmere stopped; it has been restored.");
+        QCOMPARE(startAgain(),
+            QDir::toNativeSeparators(file) + " was being restored when Tallowmere stopped; it has been restored.");
         QCOMPARE(readBytes(link), oldRow.repeated(rows));
     }
 };

@@ -71,10 +71,14 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("said");
-        QTest::newRow("undo") << "undo" << "Undo is not available for this run: <state>/undo is not private";
-        QTest::newRow("runs") << "runs" << "This report could not be saved: <state>/runs is not private";
-        QTest::newRow("a run's folder") << "undo/20200101-000000-000-1-a" << "Ctrl+Z undoes this run.";
-        QTest::newRow("set aside by an older version") << "undo-dropped-x" << "Ctrl+Z undoes this run.";
+        QTest::newRow("undo") << "undo"
+                              << "Undo is not available for this run: <state>/undo is not private";
+        QTest::newRow("runs") << "runs"
+                              << "This report could not be saved: <state>/runs is not private";
+        QTest::newRow("a run's folder") << "undo/20200101-000000-000-1-a"
+                                        << "Ctrl+Z undoes this run.";
+        QTest::newRow("set aside by an older version") << "undo-dropped-x"
+                                                       << "Ctrl+Z undoes this run.";
     }
     void linkPlantedInTheStateFolderIsNeverFollowed()
     {
@@ -110,9 +114,9 @@ private slots:
         run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{path("shared/state")});
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
-        QVERIFY2(prompts.lastDetails().contains("\nUndo is not available for this run: " + path("shared/state")
-                                                + " is not private"),
-                 qPrintable(prompts.lastDetails()));
+        QVERIFY2(prompts.lastDetails().contains(
+                     "\nUndo is not available for this run: " + path("shared/state") + " is not private"),
+            qPrintable(prompts.lastDetails()));
         prompts.answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().last(), "Undo is not available: " + path("shared/state") + " is not private");
@@ -120,7 +124,8 @@ private slots:
         // A record that is not root's own is not obeyed.
         restart();
         replaceRun("b", "c");
-        const QString runFolder = state->filePath("undo/" + QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first());
+        const QString runFolder = state->filePath(
+            "undo/" + QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first());
         ::chown(QFile::encodeName(runFolder + "/record").constData(), otherUserId, otherUserId);
         restart();
         prompts.answerMessage();
@@ -134,13 +139,14 @@ private slots:
     {
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
-        const QString runFolder = state->filePath("undo/" + QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first());
+        const QString runFolder = state->filePath(
+            "undo/" + QDir(state->filePath("undo")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first());
         QVERIFY(QFile::remove(runFolder + "/0"));
         writeBytes(runFolder + "/0", "planted");
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
         QVERIFY2(prompts.lastDetails().contains("failed, its kept previous content is missing or was changed: " + a),
-                 qPrintable(prompts.lastDetails()));
+            qPrintable(prompts.lastDetails()));
         QCOMPARE(readBytes(a), QByteArray("b"));
     }
 
@@ -177,7 +183,7 @@ private slots:
         b.prompts.answerMessage(Answer::Yes).answerMessage();
         b.run->undoLastRun();
         QCOMPARE(b.prompts.messageTexts().mid(2),
-                 QStringList({"Undo the last run? 20 files will be restored.", "The last run is undone."}));
+            QStringList({"Undo the last run? 20 files will be restored.", "The last run is undone."}));
         for (const QString& file : all)
             QCOMPARE(readBytes(file), QByteArray("a"));
         // Neither window takes the other's run, nor one undone.
@@ -277,9 +283,11 @@ private slots:
                 return;
             swapped = asOtherUser([&] {
                 return ::rename(QFile::encodeName(path("shared/sub")).constData(),
-                                QFile::encodeName(path("shared/old")).constData()) == 0
+                           QFile::encodeName(path("shared/old")).constData())
+                    == 0
                     && ::symlink(QFile::encodeName(path("private")).constData(),
-                                 QFile::encodeName(path("shared/sub")).constData()) == 0;
+                           QFile::encodeName(path("shared/sub")).constData())
+                    == 0;
             });
         });
         undoExpecting("The last run is undone, except for 4 files (see the details).");
@@ -308,7 +316,8 @@ private slots:
         ::chmod(name.constData(), 0640);
         QVERIFY(::setxattr(name.constData(), "user.origin", "ledger", 6, 0) == 0);
         const QByteArray acl = aclGivingNobodyRead();
-        const bool hasAcl = ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0;
+        const bool hasAcl
+            = ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0;
         const QByteArray aclBefore = attributeOf(a, "system.posix_acl_access");
         replaceRun("a", "b");
         QCOMPARE(readBytes(a), QByteArray("b,b\r\n"));

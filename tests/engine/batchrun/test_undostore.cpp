@@ -3,6 +3,7 @@
 // created results go after an output-folder run, a file changed since is left
 // alone, and a kept copy stands in where no hard link can be made.
 #include "engine/batchrun/undostore.h"
+
 #include "support/batchrunfixture.h"
 
 #include <QDir>
@@ -90,7 +91,7 @@ private slots:
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().mid(1),
-                 QStringList({"Undo the last run? 2 files will be restored.", "The last run is undone."}));
+            QStringList({"Undo the last run? 2 files will be restored.", "The last run is undone."}));
         QCOMPARE(readBytes(a), QByteArray("a,a\r\n"));
         QCOMPARE(readBytes(b), QByteArray("a"));
         // ... and gets its old bytes back in itself, so its other names do too.
@@ -141,8 +142,8 @@ private slots:
 
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
-        QCOMPARE(prompts.messageTexts().last(),
-                 QString("The last run is undone, except for 1 file (see the details)."));
+        QCOMPARE(
+            prompts.messageTexts().last(), QString("The last run is undone, except for 1 file (see the details)."));
         QVERIFY(prompts.lastDetails().contains("not touched, changed since the run: " + QDir::toNativeSeparators(b)));
         QCOMPARE(readBytes(a), QByteArray("a"));
         QCOMPARE(readBytes(b), QByteArray("edited by hand"));
@@ -180,7 +181,7 @@ private slots:
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().mid(prompts.messageTexts().size() - 2),
-                 QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
+            QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
         QCOMPARE(readBytes(a), QByteArray("a"));
     }
 
@@ -242,13 +243,13 @@ private slots:
     void undoFolderThatCannotBeMadeRunsWithoutAWayBackAndSaysSo()
     {
         writeBytes(state->filePath("undo"), "a file in the folder's place");
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{},
-                                         BatchRunOptions{state->filePath("undo/deeper")});
+        run = std::make_unique<BatchRun>(
+            window, services, ReplaceEntries{}, BatchRunOptions{state->filePath("undo/deeper")});
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
         QCOMPARE(readBytes(a), QByteArray("b"));
         QVERIFY2(prompts.lastDetails().contains("\nUndo is not available for this run: "),
-                 qPrintable(prompts.lastDetails()));
+            qPrintable(prompts.lastDetails()));
     }
 
     // Temporary files made ahead for a folder of many results in place are
@@ -284,7 +285,7 @@ private slots:
         prompts.answerMessage(Answer::Yes).answerMessage();
         run->undoLastRun();
         QCOMPARE(prompts.messageTexts().mid(prompts.messageTexts().size() - 2),
-                 QStringList({"Undo the last run? 150 files will be restored.", "The last run is undone."}));
+            QStringList({"Undo the last run? 150 files will be restored.", "The last run is undone."}));
         for (const QString& file : files)
             QCOMPARE(readBytes(file), QByteArray("b"));
     }

@@ -8,6 +8,7 @@
 #include "support/batchrunfixture.h"
 
 #include <QCoreApplication>
+
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
@@ -26,7 +27,9 @@ int main(int argc, char* argv[])
             killAt = args.takeFirst().toLongLong();
         } else if (option == "--fsize-limit") {
             const rlim_t limit = args.takeFirst().toULongLong();
-            const struct rlimit size{limit, limit};
+            const struct rlimit size {
+                limit, limit
+            };
             setrlimit(RLIMIT_FSIZE, &size);
             std::signal(SIGXFSZ, SIG_IGN);
         } else if (option == "--no-links") {
@@ -47,11 +50,11 @@ int main(int argc, char* argv[])
         fixture.window.rows = args;
     }
     ReplaceEntries entries;
-    entries.sets = [kill](const QString& path, const QStringList& finds, const QStringList& replaces,
-                          EngineContext& context) {
-        context.output.copyProgress = kill;
-        return ReplaceTextInFileCombo(path, finds, replaces, context);
-    };
+    entries.sets
+        = [kill](const QString& path, const QStringList& finds, const QStringList& replaces, EngineContext& context) {
+              context.output.copyProgress = kill;
+              return ReplaceTextInFileCombo(path, finds, replaces, context);
+          };
     BatchRun run(fixture.window, fixture.services, entries, BatchRunOptions{state});
     run.undoStore().setLinking(links);
     run.undoStore().setCopyProgress(kill);

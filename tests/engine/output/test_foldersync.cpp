@@ -4,6 +4,7 @@
 #include "engine/output/commitqueue.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/foldersync.h"
+
 #include "support/engineharness.h"
 #include "support/testfiles.h"
 
@@ -57,7 +58,7 @@ class TestFolderSync : public QObject {
 
         QCOMPARE(readBytes(file), QByteArray("Hamburg;1\r\n"));
         const auto synced = std::find_if(watch.syncs().cbegin(), watch.syncs().cend(),
-                                         [&](const FolderSync& sync) { return sync.folder == folderKey; });
+            [&](const FolderSync& sync) { return sync.folder == folderKey; });
         QVERIFY2(synced != watch.syncs().cend(), "the folder of the result was never synced");
         QVERIFY2(synced->resultInPlace, "the folder was synced before the rename");
         QVERIFY(harness.prompts.shown().isEmpty());

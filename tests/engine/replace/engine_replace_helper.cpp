@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+
 #include <cstdio>
 
 #if defined(Q_OS_UNIX)

@@ -51,12 +51,13 @@ private slots:
         writeBytes(target, "previous result");
 
         for (const QStringList& destination : {QStringList{}, QStringList{"--out", m_dir.filePath("out")}}) {
-            const HelperRun run = runHelper(QStringList{"--fsize-limit", "300000"} + destination
-                                            + QStringList{source, "Berlin", "Hamburg"});
+            const HelperRun run = runHelper(
+                QStringList{"--fsize-limit", "300000"} + destination + QStringList{source, "Berlin", "Hamburg"});
             QCOMPARE(run.exitCode, 0);
             QCOMPARE(run.lines().size(), 1);
-            QVERIFY2(run.lines()[0].startsWith((destination.isEmpty() ? source : target) + ": File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
-                     qPrintable(run.lines()[0]));
+            QVERIFY2(run.lines()[0].startsWith((destination.isEmpty() ? source : target)
+                         + ": File too large  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 124"),
+                qPrintable(run.lines()[0]));
             QCOMPARE(readBytes(source), old);
             QCOMPARE(readBytes(target), QByteArray("previous result"));
         }
@@ -85,7 +86,8 @@ private slots:
             writeBytes(source, old);
             QVERIFY(killHelperAfter(arguments, random.bounded(int(fullRun + fullRun / 4))));
             const QByteArray now = readBytes(source);
-            QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
+            QVERIFY2(
+                now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
             (now == old ? sawOld : sawNew)++;
         }
         qInfo("killed runs: %d left the old file, %d the new one", sawOld, sawNew);
@@ -104,7 +106,7 @@ private slots:
         QCOMPARE(run.lines(), QStringList());
         QCOMPARE(readBytes(source), old);
         QCOMPARE(QDir(m_dir.path()).entryList({"nomatch*", ".nomatch*"}, QDir::Files | QDir::Hidden),
-                 QStringList{"nomatch.csv"});
+            QStringList{"nomatch.csv"});
     }
 
     // Results committed in groups: every file, killed at any moment, is
@@ -137,7 +139,8 @@ private slots:
             QVERIFY(killHelperAfter(arguments, random.bounded(int(fullRun + fullRun / 4))));
             for (const QString& file : files) {
                 const QByteArray now = readBytes(file);
-                QVERIFY2(now == old || now == replaced, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
+                QVERIFY2(now == old || now == replaced,
+                    qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
                 (now == old ? sawOld : sawNew)++;
             }
         }
@@ -156,8 +159,9 @@ private slots:
         const HelperRun run = runHelper({"--as-nobody", source, "Berlin", "Hamburg"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.lines().size(), 1);
-        QVERIFY2(run.lines()[0].startsWith(source + ": Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
-                 qPrintable(run.lines()[0]));
+        QVERIFY2(run.lines()[0].startsWith(source
+                     + ": Permission denied  in Quorvane2021/08/31.ReplaceText.ReplaceTextInFileCombo at line 100"),
+            qPrintable(run.lines()[0]));
         QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(readBytes(source), QByteArray("Berlin"));
     }

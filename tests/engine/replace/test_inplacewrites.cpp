@@ -4,6 +4,7 @@
 #include "engine/output/commitqueue.h"
 #include "engine/output/targetclaims.h"
 #include "engine/replace/replacetext.h"
+
 #include "support/chunkcompare.h"
 #include "support/engineharness.h"
 #include "support/enginetestfiles.h"
@@ -29,7 +30,7 @@ QString prefixText(int characters, TextEncoding encoding)
     const QStringList pieces = encoding == TextEncoding::Windows1252
         ? QStringList{"a", QString::fromLatin1("\xE9"), ",", QString(QChar(0x20AC)), "\r\n"}
         : QStringList{"a", QString::fromUtf8("\xC3\xA9"), ",", QString::fromUtf8("\xE2\x82\xAC"),
-                      QString::fromUtf8("\xF0\x9F\x98\x80"), "\r\n"};
+            QString::fromUtf8("\xF0\x9F\x98\x80"), "\r\n"};
     QString text;
     for (int i = 0; text.size() < characters; ++i)
         text += pieces[i % pieces.size()];
@@ -106,7 +107,8 @@ private slots:
         QFETCH(bool, decoded);
         const auto enc = TextEncoding(encoding);
         // A find with no bytes in the encoding makes the engine work on decoded text.
-        const QString noBytes = enc == TextEncoding::Windows1252 ? QString::fromUtf8("\xE3\x82\xA2") : QString(QChar(0xDC00));
+        const QString noBytes
+            = enc == TextEncoding::Windows1252 ? QString::fromUtf8("\xE3\x82\xA2") : QString(QChar(0xDC00));
         QStringList finds{"Berlin"};
         QStringList replaces{"Hamburg"};
         if (decoded) {

@@ -1,10 +1,11 @@
 // The engine entries on sources held in memory: a read that fails in the
 // middle of a file is reported with its text and leaves no result behind,
 // whatever the chunk size and wherever the failure falls.
+#include "engine/replace/replacetext.h"
+
 #include "support/enginetestfiles.h"
 #include "support/memorysource.h"
 #include "support/scriptedprompts.h"
-#include "engine/replace/replacetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +30,10 @@ private slots:
                 const QString label = QStringLiteral("chunk size %1, read fails at byte %2").arg(chunkSize).arg(failAt);
                 ScriptedPrompts prompts;
                 ErrorReporter reporter(prompts);
-                EngineContext context{reporter, {}, {[&] { return Destination{true, false, dir.filePath("out")}; }},
-                                      chunkSize};
+                EngineContext context{reporter, {}, {[&] {
+                                          return Destination{true, false, dir.filePath("out")};
+                                      }},
+                    chunkSize};
                 context.openSource = [&](const QString& path) {
                     return std::make_unique<MemorySource>(bytes, failAt, "Input/output error", path);
                 };
@@ -55,12 +58,15 @@ private slots:
                 ScriptedPrompts prompts;
                 ErrorReporter reporter(prompts);
                 EngineContext context{reporter, {}, {[&] { return Destination{true, false, dir.path()}; }}, chunkSize};
-                const QByteArray bytes = referenceBytes(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text, encoding);
-                context.openSource = [&](const QString& path) { return std::make_unique<MemorySource>(bytes, -1, QString(), path); };
+                const QByteArray bytes
+                    = referenceBytes(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text, encoding);
+                context.openSource
+                    = [&](const QString& path) { return std::make_unique<MemorySource>(bytes, -1, QString(), path); };
                 ReplaceTextInFileCombo("a.csv", {"Berlin", ",x"}, {"Hamburg", ""}, context);
                 QVERIFY2(prompts.done(), qPrintable(label + ": " + prompts.problems()));
-                const QString expected = replacedWholeText(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text,
-                                                           {"Berlin", ",x"}, {"Hamburg", ""});
+                const QString expected
+                    = replacedWholeText(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text,
+                        {"Berlin", ",x"}, {"Hamburg", ""});
                 QVERIFY2(readBytes(dir.filePath("a.csv")) == referenceBytes(expected, encoding), qPrintable(label));
             }
         }

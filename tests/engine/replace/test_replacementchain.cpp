@@ -1,6 +1,7 @@
 // The streaming replacement against replacing on the whole text, over many
 // chunk sizes and random texts with cascading pairs, a few or thousands.
 #include "engine/replace/replacementchain.h"
+
 #include "support/randomtext.h"
 #include "support/streamtester.h"
 
@@ -39,7 +40,7 @@ QList<Pair> pairsMostlyApart(QRandomGenerator& random, int count)
         QString find;
         switch (random.bounded(6)) {
         case 0: find = QString(1 + random.bounded(3), QChar('a' + random.bounded(8))); break; // "aaa"
-        case 1: find = randomText(random, "ijklmnop", 24) + "q"; break;                       // long ones
+        case 1: find = randomText(random, "ijklmnop", 24) + "q"; break; // long ones
         default: find = randomText(random, "abcdefghijklmnop", 5) + QChar('a' + random.bounded(16)); break;
         }
         const bool makes = random.bounded(10) == 0;
@@ -149,18 +150,21 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("finds");
         QTest::addColumn<QStringList>("replaces");
-        QTest::newRow("find only inside inserted text") << "x-x" << QStringList{"x", "target"} << QStringList{"target", "pin"};
+        QTest::newRow("find only inside inserted text")
+            << "x-x" << QStringList{"x", "target"} << QStringList{"target", "pin"};
         QTest::newRow("find across two insertions") << "qq" << QStringList{"q", "bca"} << QStringList{"abc", "Z"};
         QTest::newRow("overlapping places, one pair") << "aaaaa" << QStringList{"aa"} << QStringList{"b"};
         QTest::newRow("overlapping places, two pairs") << "abcabc" << QStringList{"ab", "bc"} << QStringList{"1", "2"};
-        QTest::newRow("place removed by earlier pair") << "abc abc" << QStringList{"b", "abc"} << QStringList{"x", "no"};
-        QTest::newRow("place rewritten with the same text") << "abc" << QStringList{"b", "abc"} << QStringList{"b", "Q"};
-        QTest::newRow("deletion removes one place, makes another") << "aXbc" << QStringList{"X", "Xb", "ab"}
-                                                                    << QStringList{"", "no", "yes"};
-        QTest::newRow("shrinking and growing around places") << "a,b,,c" << QStringList{",", "ab", "b", "c"}
-                                                              << QStringList{"", "B", "bbb", ",bb"};
-        QTest::newRow("later pair's place before the change") << "zzab" << QStringList{"b", "zac"}
-                                                                << QStringList{"c", "!"};
+        QTest::newRow("place removed by earlier pair")
+            << "abc abc" << QStringList{"b", "abc"} << QStringList{"x", "no"};
+        QTest::newRow("place rewritten with the same text")
+            << "abc" << QStringList{"b", "abc"} << QStringList{"b", "Q"};
+        QTest::newRow("deletion removes one place, makes another")
+            << "aXbc" << QStringList{"X", "Xb", "ab"} << QStringList{"", "no", "yes"};
+        QTest::newRow("shrinking and growing around places")
+            << "a,b,,c" << QStringList{",", "ab", "b", "c"} << QStringList{"", "B", "bbb", ",bb"};
+        QTest::newRow("later pair's place before the change")
+            << "zzab" << QStringList{"b", "zac"} << QStringList{"c", "!"};
     }
 
     void manyPairsWorkOnTheTextEarlierPairsLeft()
@@ -182,10 +186,10 @@ private slots:
         QList<Pair> pairs;
         for (int j = 0; j < 40; ++j)
             pairs.append({QString("#%1#").arg(j), "-"});
-        pairs.insert(3, {"1", "12"});   // makes "2b" one unit into its replace text
-        pairs.insert(10, {"2b", "Z"});  // makes "Za" across its end
+        pairs.insert(3, {"1", "12"}); // makes "2b" one unit into its replace text
+        pairs.insert(10, {"2b", "Z"}); // makes "Za" across its end
         pairs.insert(20, {"Za", "Y"});
-        pairs.insert(30, {"x", ""});    // a deletion: any later find may span it
+        pairs.insert(30, {"x", ""}); // a deletion: any later find may span it
         pairs.insert(35, {"bY", "W"});
         QString input;
         for (int i = 0; i < 2000; ++i)
@@ -242,7 +246,8 @@ private slots:
             while (pairs.size() < 2000) {
                 QString code = QString(",."[random.bounded(2)]) + seconds[random.bounded(int(seconds.size()))];
                 code += randomText(random, "0123456789.", 4);
-                pairs.insert(random.bounded(int(pairs.size()) + 1), {code, randomText(random, ";x5", int(code.size()))});
+                pairs.insert(
+                    random.bounded(int(pairs.size()) + 1), {code, randomText(random, ";x5", int(code.size()))});
             }
             StreamTester(pairs).chunkSizes({100, 1000, 4096, 16384}).test(input);
             if (QTest::currentTestFailed())

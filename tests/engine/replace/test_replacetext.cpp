@@ -1,6 +1,7 @@
 // The engine entries end to end: encodings, destinations, yields and stops,
 // and every failure reported once with the target left as it was.
 #include "engine/replace/replacetext.h"
+
 #include "support/chunkcompare.h"
 #include "support/engineharness.h"
 #include "support/enginetestfiles.h"
@@ -28,7 +29,8 @@
 
 namespace {
 
-const QString sample = QString::fromUtf8("id,name,city\r\n1,J\xC3\xBCrgen,K\xC3\xB6ln\n2,Zo\xC3\xAB,Paris\r3,\xE2\x82\xAC uro,Berlin\r\n");
+const QString sample = QString::fromUtf8(
+    "id,name,city\r\n1,J\xC3\xBCrgen,K\xC3\xB6ln\n2,Zo\xC3\xAB,Paris\r3,\xE2\x82\xAC uro,Berlin\r\n");
 
 // One failure of an entry: how it is brought about, and where and how it is reported.
 struct FailureSetup {
@@ -54,7 +56,6 @@ struct FailureCase {
     bool aboutAFile = true; // the pairs and the destination are no file's
 };
 
-
 void readOnlyTarget(FailureSetup& s)
 {
     writeBytes(s.outputFile(), "keep");
@@ -70,58 +71,58 @@ const std::vector<FailureCase>& failureCases()
 {
     static const std::vector<FailureCase> cases{
         {"missing source", true, 100, "No such file or directory",
-         [](FailureSetup& s) {
-             s.source = QFileInfo(s.source).path() + "/gone.csv";
-             s.createSource = false;
-         }},
+            [](FailureSetup& s) {
+                s.source = QFileInfo(s.source).path() + "/gone.csv";
+                s.createSource = false;
+            }},
         {"folder as source", false, 100, "Not a regular file", [](FailureSetup& s) { s.source = s.outputFolder; }},
         {"FIFO as source", false, 100, "Not a regular file",
-         [](FailureSetup& s) {
-             if (!makeFifo(s.source))
-                 s.skip = "No FIFOs here";
-         }},
+            [](FailureSetup& s) {
+                if (!makeFifo(s.source))
+                    s.skip = "No FIFOs here";
+            }},
         {"socket as source, not its open error", false, 100, "Not a regular file",
-         [](FailureSetup& s) {
+            [](FailureSetup& s) {
 #if defined(Q_OS_UNIX)
-             const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             qstrncpy(address.sun_path, QFile::encodeName(s.source).constData(), sizeof address.sun_path);
-             QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-             ::close(listening);
+                const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                sockaddr_un address{};
+                address.sun_family = AF_UNIX;
+                qstrncpy(address.sun_path, QFile::encodeName(s.source).constData(), sizeof address.sun_path);
+                QCOMPARE(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+                ::close(listening);
 #else
-             s.skip = "No sockets in the file system here";
+                s.skip = "No sockets in the file system here";
 #endif
-         }},
+            }},
         {"read-only target", true, 136, "Permission denied", readOnlyTarget},
         {"read-only target, sets", false, 124, "Permission denied", readOnlyTarget},
         {"output folder gone", true, 136, "No such file or directory",
-         [](FailureSetup& s) { s.harness.destination.outputFolder = QFileInfo(s.source).path() + "/removed"; }},
+            [](FailureSetup& s) { s.harness.destination.outputFolder = QFileInfo(s.source).path() + "/removed"; }},
         {"folder in target's place", false, 124, "Is a directory",
-         [](FailureSetup& s) {
-             QDir().mkpath(s.outputFile());
-             s.folderAsTarget = true;
-         }},
+            [](FailureSetup& s) {
+                QDir().mkpath(s.outputFile());
+                s.folderAsTarget = true;
+            }},
         {"bad UTF-8 after mark", true, 104, "Cannot decode",
-         [](FailureSetup& s) { s.bytes = "\xEF\xBB\xBFx,x,\xC3\x28"; }},
+            [](FailureSetup& s) { s.bytes = "\xEF\xBB\xBFx,x,\xC3\x28"; }},
         {"odd UTF-16 byte", false, 104, "Cannot decode",
-         [](FailureSetup& s) { s.bytes = QByteArray("\xFF\xFEx\0,\0x", 7); }},
+            [](FailureSetup& s) { s.bytes = QByteArray("\xFF\xFEx\0,\0x", 7); }},
         {"bad UTF-32 unit", false, 104, "Cannot decode",
-         [](FailureSetup& s) { s.bytes = QByteArray("\x00\x00\xFE\xFF\x00\x11\x00\x00", 8); }},
+            [](FailureSetup& s) { s.bytes = QByteArray("\x00\x00\xFE\xFF\x00\x11\x00\x00", 8); }},
         {"character Windows-1252 lacks", true, 136, "Cannot write",
-         [](FailureSetup& s) {
-             s.replaceWith = QString::fromUtf8("\xE3\x82\xA2");
-             writeBytes(s.outputFile(), "keep");
-         }},
+            [](FailureSetup& s) {
+                s.replaceWith = QString::fromUtf8("\xE3\x82\xA2");
+                writeBytes(s.outputFile(), "keep");
+            }},
         {"line counts differ", true, 110, "The number of lines", differentLineCounts, false},
         {"replace list short", false, 108, "The sets list holds 2 find texts", differentLineCounts, false},
         {"no destination", false, 124, "No destination is selected",
-         [](FailureSetup& s) { s.harness.destination.option1 = false; }},
+            [](FailureSetup& s) { s.harness.destination.option1 = false; }},
         {"destination unreadable, reported once", true, 128, "Destination unreadable",
-         [](FailureSetup& s) {
-             s.harness.context.output.destination = []() -> Destination { throw Failure("Destination unreadable"); };
-         },
-         false},
+            [](FailureSetup& s) {
+                s.harness.context.output.destination = []() -> Destination { throw Failure("Destination unreadable"); };
+            },
+            false},
     };
     return cases;
 }
@@ -168,7 +169,10 @@ private slots:
         QTest::newRow("only FF FE") << QByteArray("\xFF\xFE");
         QTest::newRow("only EF BB BF") << QByteArray("\xEF\xBB\xBF");
         QTest::newRow("only FF FE 00 00") << QByteArray("\xFF\xFE\x00\x00", 4);
-        QTest::newRow("UTF-16LE with lone surrogate") << QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0", 8);
+        QTest::newRow("UTF-16LE with lone surrogate") << QByteArray("\xFF\xFE"
+                                                                    "a\0\x00\xD8"
+                                                                    "b\0",
+            8);
         QTest::newRow("CR LF mixes") << QByteArray("a\r\n\r\rb\n\n\r");
     }
 
@@ -180,8 +184,9 @@ private slots:
             EngineHarness harness(m_out);
             harness.context.chunkSize = chunk;
             // A lone surrogate has no UTF-8 bytes: that pair is matched on the decoded text.
-            ReplaceTextInFileCombo(path("a.csv"), {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))},
-                                   {"x", "y", "z"}, harness.context);
+            ReplaceTextInFileCombo(path("a.csv"),
+                {"never", QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC!"), QString(QChar(0xDC00))}, {"x", "y", "z"},
+                harness.context);
             QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
             COMPARE_AT_CHUNK_SIZE(chunk, readBytes(m_out + "/a.csv"), bytes);
         }
@@ -198,8 +203,9 @@ private slots:
     {
         QFETCH(int, encoding);
         const auto enc = TextEncoding(encoding);
-        const QString text = QString(enc == TextEncoding::Windows1252 ? QString::fromLatin1("K\xF6ln,caf\xE9\r\n") : sample)
-                                 .repeated(40);
+        const QString text
+            = QString(enc == TextEncoding::Windows1252 ? QString::fromLatin1("K\xF6ln,caf\xE9\r\n") : sample)
+                  .repeated(40);
         // Pair 2 brings in a character that Windows-1252 lacks; pair 3 takes it out again.
         const QStringList finds{QString::fromUtf8("K\xC3\xB6ln"), "l", QString::fromUtf8("\xE3\x82\xA2"), ",", "\r\n"};
         const QStringList replaces{"Cologne", QString::fromUtf8("\xE3\x82\xA2"), "L", ";;", "\n"};
@@ -217,7 +223,7 @@ private slots:
     void unmarkedFileNotUtf8LateIsWindows1252Throughout()
     {
         // Valid UTF-8 for many chunks, then a byte that only Windows-1252 reads.
-        const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,") .repeated(5000) + "\xE9t\xE9";
+        const QByteArray bytes = QByteArray("\xC3\xA9t\xC3\xA9,").repeated(5000) + "\xE9t\xE9";
         writeBytes(path("a.csv"), bytes);
         EngineHarness harness(m_out);
         harness.context.chunkSize = 64;
@@ -238,7 +244,11 @@ private slots:
             QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
         }
 #if defined(Q_OS_UNIX)
-        const ino_t inode = [&] { struct stat st; ::stat(QFile::encodeName(path("a.csv")), &st); return st.st_ino; }();
+        const ino_t inode = [&] {
+            struct stat st;
+            ::stat(QFile::encodeName(path("a.csv")), &st);
+            return st.st_ino;
+        }();
 #endif
         EngineHarness harness;
         ReplaceTextInFile(path("a.csv"), "three", "3", harness.context);
@@ -405,36 +415,39 @@ private slots:
         if (failure.single)
             ReplaceTextInFile(setup.source, setup.findWhat, setup.replaceWith, harness.context);
         else
-            ReplaceTextInFileCombo(setup.source, setup.findWhat.split("\r\n"), QStringList{setup.replaceWith},
-                                   harness.context);
+            ReplaceTextInFileCombo(
+                setup.source, setup.findWhat.split("\r\n"), QStringList{setup.replaceWith}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
         // The report names the file it is about, then says what went wrong.
         const QString firstLine = harness.report().section("\r\n", 0, 0);
         QVERIFY2(firstLine.contains(failure.description), qPrintable(harness.report()));
         const QStringList files{setup.source, m_out + "/a.csv", path("removed/a.csv")};
         if (failure.aboutAFile)
-            QVERIFY2(std::any_of(files.begin(), files.end(), [&](const QString& file) { return firstLine.contains(file); }),
-                     qPrintable(firstLine));
+            QVERIFY2(
+                std::any_of(files.begin(), files.end(), [&](const QString& file) { return firstLine.contains(file); }),
+                qPrintable(firstLine));
         const QString procedure = failure.single ? "ReplaceTextInFile " : "ReplaceTextInFileCombo ";
-        QVERIFY2(harness.report().contains("ReplaceText." + procedure + "at line " + QString::number(failure.line)
-                                           + "\r\r"),
-                 qPrintable(harness.report()));
+        QVERIFY2(
+            harness.report().contains("ReplaceText." + procedure + "at line " + QString::number(failure.line) + "\r\r"),
+            qPrintable(harness.report()));
         if (!setup.folderAsTarget)
             QCOMPARE(readBytes(m_out + "/a.csv"), before);
         const bool resultLeft = QFileInfo::exists(m_out + "/a.csv") && !setup.folderAsTarget;
-        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden),
-                 resultLeft ? QStringList{"a.csv"} : QStringList{});
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), resultLeft ? QStringList{"a.csv"} : QStringList{});
     }
 
     void decodeFailureNamesFileReasonAndBytes()
     {
-        writeBytes(path("a.csv"), "\xEF\xBB\xBF" "abc\xE2\x82");
+        writeBytes(path("a.csv"),
+            "\xEF\xBB\xBF"
+            "abc\xE2\x82");
         EngineHarness harness(m_out);
         harness.prompts.answerMessage();
         ReplaceTextInFileCombo(path("a.csv"), {"a"}, {"b"}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
-        QVERIFY2(harness.report().startsWith("Cannot decode \"" + path("a.csv") + "\" as UTF-8: cut byte sequence E2 82 at byte offset 6"),
-                 qPrintable(harness.report()));
+        QVERIFY2(harness.report().startsWith(
+                     "Cannot decode \"" + path("a.csv") + "\" as UTF-8: cut byte sequence E2 82 at byte offset 6"),
+            qPrintable(harness.report()));
     }
 
     void encodeFailureNamesCharacter()
@@ -444,9 +457,10 @@ private slots:
         harness.prompts.answerMessage();
         ReplaceTextInFileCombo(path("a.csv"), {"caf"}, {QString::fromUtf8("\xE3\x82\xA2")}, harness.context);
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
-        QVERIFY2(harness.report().startsWith("Cannot write \"" + m_out + "/a.csv\" in Windows-1252: the result holds the character U+30A2 \""
-                                             + QString::fromUtf8("\xE3\x82\xA2") + "\""),
-                 qPrintable(harness.report()));
+        QVERIFY2(harness.report().startsWith("Cannot write \"" + m_out
+                     + "/a.csv\" in Windows-1252: the result holds the character U+30A2 \""
+                     + QString::fromUtf8("\xE3\x82\xA2") + "\""),
+            qPrintable(harness.report()));
         QVERIFY(!QFile::exists(m_out + "/a.csv"));
     }
 
@@ -460,11 +474,11 @@ private slots:
     void outcomeOfEachKindOfFile()
     {
         QFETCH(bool, single);
-        auto entry = [single](const QString& source, const QString& find, const QString& replace,
-                              EngineContext& context) {
-            return single ? ReplaceTextInFile(source, find, replace, context)
-                          : ReplaceTextInFileCombo(source, {find}, {replace}, context);
-        };
+        auto entry
+            = [single](const QString& source, const QString& find, const QString& replace, EngineContext& context) {
+                  return single ? ReplaceTextInFile(source, find, replace, context)
+                                : ReplaceTextInFileCombo(source, {find}, {replace}, context);
+              };
         writeBytes(path("many.csv"), "a,a;a\r\nb,a");
         writeBytes(path("none.csv"), "b,b");
         EngineHarness harness(m_out);
@@ -485,7 +499,10 @@ private slots:
         QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
     }
 
-    void countOnlyCountsAndWritesNothing_data() { outcomeOfEachKindOfFile_data(); }
+    void countOnlyCountsAndWritesNothing_data()
+    {
+        outcomeOfEachKindOfFile_data();
+    }
     void countOnlyCountsAndWritesNothing()
     {
         QFETCH(bool, single);

@@ -3,6 +3,7 @@
 // and sources truncated, appended to, replaced, touched, deleted or renamed
 // while they are read. Every case checks the bytes of every file afterwards.
 #include "engine/replace/replacetext.h"
+
 #include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/otheruser.h"
@@ -32,7 +33,7 @@ QByteArray native(const QString& path)
 class TestSharedFiles : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_pub;   // sticky, everyone may write, owned by this user
+    QString m_pub; // sticky, everyone may write, owned by this user
     QString m_notes; // a private file of ours
 
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -113,7 +114,8 @@ private slots:
         run.sets(path("mine/own.csv"));
 
         QCOMPARE(run.reports().size(), 1);
-        QCOMPARE(run.reports()[0], planted + ": a symbolic link that another user put into a shared folder; it is not followed");
+        QCOMPARE(run.reports()[0],
+            planted + ": a symbolic link that another user put into a shared folder; it is not followed");
         QCOMPARE(readBytes(m_notes), privateText);
         QCOMPARE(readBytes(path("mine/data.csv")), theirs);
         QVERIFY(QFileInfo(planted).isSymLink());
@@ -127,7 +129,8 @@ private slots:
         if (!canActAsOtherUser())
             QSKIP("needs root to act as another user");
         const QString planted = m_pub + "/box";
-        QVERIFY(asOtherUser([&] { return ::symlink(native(path("mine")).constData(), native(planted).constData()) == 0; }));
+        QVERIFY(
+            asOtherUser([&] { return ::symlink(native(path("mine")).constData(), native(planted).constData()) == 0; }));
         writeBytes(path("mine/data.csv"), "Berlin");
         EngineHarness run;
         run.sets(planted + "/notes.txt"); // in place, through the link
@@ -135,8 +138,9 @@ private slots:
         run.sets(path("mine/data.csv")); // into a folder reached through it
         QCOMPARE(run.reports().size(), 2);
         for (const QString& report : run.reports())
-            QVERIFY2(report.endsWith(": a symbolic link that another user put into a shared folder; it is not followed"),
-                     qPrintable(report));
+            QVERIFY2(
+                report.endsWith(": a symbolic link that another user put into a shared folder; it is not followed"),
+                qPrintable(report));
         QCOMPARE(readBytes(m_notes), privateText);
         QCOMPARE(readBytes(path("mine/data.csv")), QByteArray("Berlin"));
         QCOMPARE(entriesOf(path("mine")), QStringList({"data.csv", "notes.txt"}));
@@ -172,8 +176,10 @@ private slots:
         run.sets(source);
 
         QCOMPARE(run.reports().size(), 1);
-        QCOMPARE(run.reports()[0], target + ": changed by another program during the run; its result was not written "
-                                          "and the file keeps what that program left");
+        QCOMPARE(run.reports()[0],
+            target
+                + ": changed by another program during the run; its result was not written "
+                  "and the file keeps what that program left");
         QCOMPARE(readBytes(m_notes), privateText);
         QVERIFY(QFileInfo(target).isSymLink());
         if (!inPlace)
@@ -225,7 +231,8 @@ private slots:
             for (const bool single : {true, false}) {
                 const char* tab = single ? "single" : "sets";
                 QTest::newRow(qPrintable(QString("%1, in place, %2").arg(change, tab))) << change << true << single;
-                QTest::newRow(qPrintable(QString("%1, output folder, %2").arg(change, tab))) << change << false << single;
+                QTest::newRow(qPrintable(QString("%1, output folder, %2").arg(change, tab)))
+                    << change << false << single;
             }
         }
     }
@@ -292,7 +299,8 @@ private slots:
         }
 
         QCOMPARE(run.reports().size(), 1);
-        QVERIFY2(run.reports()[0].startsWith(source + ": changed by another program during the run"), qPrintable(run.reports()[0]));
+        QVERIFY2(run.reports()[0].startsWith(source + ": changed by another program during the run"),
+            qPrintable(run.reports()[0]));
         QCOMPARE(readBytes(out + "/a.csv"), QByteArray("previous"));
         QStringList left{"a.csv"};
         if (change == "truncated" || change == "replaced")

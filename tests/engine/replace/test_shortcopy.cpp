@@ -4,6 +4,7 @@
 #include "engine/replace/shortcopy.h"
 
 #include <QTest>
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,8 +13,7 @@ namespace {
 // Two pages, the second unreadable; the source ends where the first does.
 class GuardedPages {
 public:
-    GuardedPages()
-        : m_page(size_t(sysconf(_SC_PAGESIZE)))
+    GuardedPages() : m_page(size_t(sysconf(_SC_PAGESIZE)))
     {
         void* pages = mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         m_pages = pages == MAP_FAILED ? nullptr : static_cast<char*>(pages);
@@ -29,11 +29,7 @@ public:
     }
     bool ready() const { return m_pages != nullptr; }
     // The last `units` units before the unreadable page.
-    template <class Unit>
-    Unit* last(size_t units) const
-    {
-        return reinterpret_cast<Unit*>(m_pages + m_page) - units;
-    }
+    template <class Unit> Unit* last(size_t units) const { return reinterpret_cast<Unit*>(m_pages + m_page) - units; }
     size_t page() const { return m_page; }
 
 private:
@@ -47,8 +43,7 @@ class TestShortCopy : public QObject {
     Q_OBJECT
 
 private:
-    template <class Unit>
-    void copiesNoMoreThanTheSourceHas()
+    template <class Unit> void copiesNoMoreThanTheSourceHas()
     {
         GuardedPages pages;
         QVERIFY(pages.ready());
@@ -61,7 +56,7 @@ private:
                 std::vector<Unit> out(std::max(n, 4 * block) + block, Unit('#'));
                 copyShort(out.data(), source, n, readable);
                 QVERIFY2(std::equal(source, source + n, out.begin()),
-                         qPrintable(QStringLiteral("%1 of %2 units").arg(n).arg(readable)));
+                    qPrintable(QStringLiteral("%1 of %2 units").arg(n).arg(readable)));
             }
         }
     }

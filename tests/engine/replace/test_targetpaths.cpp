@@ -4,10 +4,10 @@
 #include "engine/replace/replacetext.h"
 #include "engine/textfile/sourceprobes.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include "support/specialfiles.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestTargetPaths : public QObject {

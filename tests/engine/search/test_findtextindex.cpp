@@ -4,6 +4,7 @@
 // tables), and codes that begin with few (by first bytes). The text given is
 // a piece of a longer buffer, so that a place past its end is not found.
 #include "engine/search/findtextindex.h"
+
 #include "support/randomtext.h"
 #include "support/searchlevels.h"
 #include "support/unittext.h"
@@ -35,7 +36,8 @@ Case someCase(QRandomGenerator& random, int kind)
         else if (kind == 1)
             find = QChar("abcdefghijklmnop"[random.bounded(16)]) + randomText(random, "abcdxyz", 6) + QChar('x');
         else
-            find = QString(QChar(",."[random.bounded(2)])) + QChar('0' + random.bounded(10)) + randomText(random, "0123456789", 4);
+            find = QString(QChar(",."[random.bounded(2)])) + QChar('0' + random.bounded(10))
+                + randomText(random, "0123456789", 4);
         if (!find.isEmpty())
             c.finds << find;
     }
@@ -45,8 +47,8 @@ Case someCase(QRandomGenerator& random, int kind)
         c.buffer += c.finds[random.bounded(int(c.finds.size()))];
     }
     // The longest find text, ending one unit after the piece.
-    const QString& longest = *std::max_element(c.finds.begin(), c.finds.end(),
-                                               [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    const QString& longest = *std::max_element(
+        c.finds.begin(), c.finds.end(), [](const QString& a, const QString& b) { return a.size() < b.size(); });
     c.pieceEnd = 2000 + random.bounded(500);
     c.buffer.replace(c.pieceEnd - longest.size() + 1, longest.size(), longest);
     c.from = random.bounded(100);
@@ -55,8 +57,8 @@ Case someCase(QRandomGenerator& random, int kind)
 }
 
 template <class Unit>
-std::vector<Place> plainPlaces(const Case& c, const std::basic_string<Unit>& piece, const std::vector<std::basic_string<Unit>>& finds,
-                               size_t after)
+std::vector<Place> plainPlaces(const Case& c, const std::basic_string<Unit>& piece,
+    const std::vector<std::basic_string<Unit>>& finds, size_t after)
 {
     std::vector<Place> places;
     for (size_t k = after + 1; k < finds.size(); ++k) {
@@ -75,8 +77,7 @@ class TestFindTextIndex : public QObject {
     Q_OBJECT
 
 private:
-    template <class Unit>
-    void compareWithPlainSearch(const Case& c, const QString& label)
+    template <class Unit> void compareWithPlainSearch(const Case& c, const QString& label)
     {
         const std::basic_string<Unit> buffer = unitsOf<Unit>(c.buffer);
         const std::basic_string_view<Unit> piece(buffer.data(), size_t(c.pieceEnd));
@@ -86,11 +87,15 @@ private:
         FindTextIndex<Unit> index(std::vector<std::basic_string_view<Unit>>(finds.begin(), finds.end()));
         for (size_t after : {size_t(-1), finds.size() / 2}) {
             std::vector<Place> found;
-            index.scan(piece, size_t(c.from), size_t(c.to), after, [&](size_t k, size_t at) { found.push_back({at, k}); });
-            QVERIFY2(std::is_sorted(found.begin(), found.end(), [](const Place& a, const Place& b) { return a.first < b.first; }),
-                     qPrintable(label));
+            index.scan(piece, size_t(c.from), size_t(c.to), after, [&](size_t k, size_t at) {
+                found.push_back({at, k});
+            });
+            QVERIFY2(std::is_sorted(
+                         found.begin(), found.end(), [](const Place& a, const Place& b) { return a.first < b.first; }),
+                qPrintable(label));
             std::sort(found.begin(), found.end());
-            QVERIFY2(found == plainPlaces(c, std::basic_string<Unit>(piece), finds, after), qPrintable(label + ", scan"));
+            QVERIFY2(
+                found == plainPlaces(c, std::basic_string<Unit>(piece), finds, after), qPrintable(label + ", scan"));
         }
         // Which occur, with one assumed to whether it does or not.
         const std::vector<Place> places = plainPlaces(c, std::basic_string<Unit>(piece), finds, size_t(-1));
@@ -114,7 +119,9 @@ private slots:
             QRandomGenerator random(20261215);
             for (int round = 0; round < 60; ++round) {
                 const Case c = someCase(random, round % 3);
-                const QString label = QStringLiteral("%1 search, %2, round %3").arg(searchLevelName(level), kinds[round % 3]).arg(round);
+                const QString label = QStringLiteral("%1 search, %2, round %3")
+                                          .arg(searchLevelName(level), kinds[round % 3])
+                                          .arg(round);
                 compareWithPlainSearch<char>(c, label + ", bytes");
                 compareWithPlainSearch<char16_t>(c, label + ", UTF-16 units");
                 if (QTest::currentTestFailed())

@@ -3,6 +3,7 @@
 // them by table.
 #include "engine/search/multifinder.h"
 #include "engine/search/unitfinder.h"
+
 #include "support/randomtext.h"
 #include "support/searchlevels.h"
 
@@ -46,12 +47,13 @@ private slots:
                 for (int tries = 0; tries < 40 && finds.size() < MultiFinder::most; ++tries) {
                     const std::string find = someFindText(random);
                     if (std::none_of(finds.begin(), finds.end(),
-                                     [&](const std::string& other) { return canMeet<char>(find, other); }))
+                            [&](const std::string& other) { return canMeet<char>(find, other); }))
                         finds.push_back(find);
                 }
                 std::string hay = randomText(random, "abcdefghijklmnop", 200).toStdString();
                 while (hay.size() < 2000)
-                    hay += finds[size_t(random.bounded(int(finds.size())))] + randomText(random, "abcdefgh", 40).toStdString();
+                    hay += finds[size_t(random.bounded(int(finds.size())))]
+                        + randomText(random, "abcdefgh", 40).toStdString();
                 std::vector<std::string_view> views(finds.begin(), finds.end());
                 std::vector<size_t> starts;
                 for (size_t k = 0; k < finds.size(); ++k)

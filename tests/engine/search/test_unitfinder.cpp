@@ -2,6 +2,7 @@
 // occurrence, none overlapping, at every place in and across the blocks
 // compared at once.
 #include "engine/search/unitfinder.h"
+
 #include "support/randomtext.h"
 #include "support/searchlevels.h"
 

@@ -2,12 +2,13 @@
 // extended attributes and ACLs, other hard links, and an owner that the
 // running user could not give a new file. Also the temporary file's marker
 // and the system's own words for a read-only file system and a long name.
-#include "support/enginetestfiles.h"
-#include "support/otheruser.h"
-#include "support/xattrs.h"
 #include "base/failure.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
+
+#include "support/enginetestfiles.h"
+#include "support/otheruser.h"
+#include "support/xattrs.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +64,8 @@ private slots:
         if (::setxattr(native(file).constData(), "user.origin", "ledger", 6, 0) != 0)
             QSKIP("the file system here keeps no user.* attributes");
         const QByteArray acl = aclGivingNobodyRead();
-        if (::setxattr(native(file).constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) != 0)
+        if (::setxattr(native(file).constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0)
+            != 0)
             QSKIP("the file system here keeps no ACLs");
         if (hardLinked)
             QCOMPARE(::link(native(file).constData(), native(path("b.csv")).constData()), 0);

@@ -1,16 +1,16 @@
 // The result writer against the file system: links, owners and permission
 // bits, names at the length limit, and what may stand in the target's place.
-#include "support/enginetestfiles.h"
 #include "base/failure.h"
 #include "engine/textfile/resultwriter.h"
+
+#include "support/enginetestfiles.h"
+#include "support/specialfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "support/specialfiles.h"
 
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>

@@ -1,10 +1,11 @@
 // Detection from the first bytes, the Windows-1252 table, the UTF-8 check and
 // the strict converters.
-#include "support/enginetestfiles.h"
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textencoding.h"
 #include "engine/textfile/utf8validator.h"
 #include "engine/textfile/windows1252.h"
+
+#include "support/enginetestfiles.h"
 
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -28,15 +29,25 @@ private slots:
         row("41 42", "AB", TextMode::Ansi, TextEncoding::Utf8, 0);
         row("FF FE", "\xFF\xFE", TextMode::Unicode, TextEncoding::Utf16LE, 2);
         row("FE FF", "\xFE\xFF", TextMode::Unicode, TextEncoding::Utf16BE, 2);
-        row("FF FE 41", "\xFF\xFE" "A", TextMode::Unicode, TextEncoding::Utf16LE, 2);
+        row("FF FE 41",
+            "\xFF\xFE"
+            "A",
+            TextMode::Unicode, TextEncoding::Utf16LE, 2);
         row("EF BB BF", "\xEF\xBB\xBF", TextMode::Utf8, TextEncoding::Utf8WithMark, 3);
         row("EF BB", "\xEF\xBB", TextMode::Ansi, TextEncoding::Utf8, 0);
         row("FF FE 00 00", QByteArray("\xFF\xFE\x00\x00", 4), TextMode::Unicode, TextEncoding::Utf32LE, 4);
         row("FF FE 00 (3 bytes)", QByteArray("\xFF\xFE\x00", 3), TextMode::Unicode, TextEncoding::Utf16LE, 2);
         row("00 00 FE FF", QByteArray("\x00\x00\xFE\xFF", 4), TextMode::Unicode, TextEncoding::Utf32BE, 4);
         row("00 00 FE (3 bytes)", QByteArray("\x00\x00\xFE", 3), TextMode::Ansi, TextEncoding::Utf8, 0);
-        row("FF FE 00 00 41", QByteArray("\xFF\xFE\x00\x00" "A", 5), TextMode::Unicode, TextEncoding::Utf32LE, 4);
-        row("EF BB BF 41", "\xEF\xBB\xBF" "A", TextMode::Utf8, TextEncoding::Utf8WithMark, 3);
+        row("FF FE 00 00 41",
+            QByteArray("\xFF\xFE\x00\x00"
+                       "A",
+                5),
+            TextMode::Unicode, TextEncoding::Utf32LE, 4);
+        row("EF BB BF 41",
+            "\xEF\xBB\xBF"
+            "A",
+            TextMode::Utf8, TextEncoding::Utf8WithMark, 3);
     }
 
     void detectionTable()
@@ -81,7 +92,8 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::addColumn<qint64>("errorOffset");
         QTest::newRow("ascii") << QByteArray("plain text, 123\r\n") << true << qint64(-1);
-        QTest::newRow("two to four bytes") << QByteArray("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF") << true << qint64(-1);
+        QTest::newRow("two to four bytes")
+            << QByteArray("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF") << true << qint64(-1);
         QTest::newRow("NUL bytes") << QByteArray("a\0b", 3) << true << qint64(-1);
         QTest::newRow("lone continuation") << QByteArray("ab\x80") << false << qint64(2);
         QTest::newRow("overlong 2") << QByteArray("\xC0\xAF") << false << qint64(0);
@@ -91,7 +103,9 @@ private slots:
         QTest::newRow("above 10FFFF") << QByteArray("\xF4\x90\x80\x80") << false << qint64(0);
         QTest::newRow("F5") << QByteArray("\xF5\x80\x80\x80") << false << qint64(0);
         QTest::newRow("cut at end") << QByteArray("abc\xE2\x82") << false << qint64(3);
-        QTest::newRow("ascii inside sequence") << QByteArray("\xE2" "a") << false << qint64(0);
+        QTest::newRow("ascii inside sequence") << QByteArray("\xE2"
+                                                             "a")
+                                               << false << qint64(0);
         QTest::newRow("late error after long ascii") << QByteArray(100, 'a') + "\xFF" << false << qint64(100);
     }
 
@@ -135,8 +149,9 @@ private slots:
     {
         QFETCH(int, encoding);
         const auto enc = TextEncoding(encoding);
-        const QString text = enc == TextEncoding::Windows1252 ? QString("caf") + QChar(0xE9) + QChar(0x20AC) + QChar(0x81)
-                                                              : QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80!");
+        const QString text = enc == TextEncoding::Windows1252
+            ? QString("caf") + QChar(0xE9) + QChar(0x20AC) + QChar(0x81)
+            : QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80!");
         const QByteArray bytes = referenceBytes(text, enc).mid(markOf(enc).size());
         for (qsizetype block = 1; block <= 5; ++block) {
             TextDecoder decoder(enc, "f", 0);

@@ -1,14 +1,14 @@
 // The line reader and the chunk reader: the edge cases of both, chunk edges
 // and failing reads on sources in memory, and the sources they refuse.
-#include "support/enginetestfiles.h"
-#include "support/memorysource.h"
 #include "base/failure.h"
 #include "engine/textfile/textcodec.h"
 #include "engine/textfile/textfilereader.h"
 
-#include <QTemporaryDir>
+#include "support/enginetestfiles.h"
+#include "support/memorysource.h"
 #include "support/specialfiles.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -44,8 +44,9 @@ QByteArray allBytes(ReadFileChunks& reader, QList<int>& sizes)
 // Text with characters of one, two, three and four bytes (or a surrogate pair).
 QString mixedText(int length, TextEncoding encoding)
 {
-    const QString pieces = encoding == TextEncoding::Windows1252 ? QString::fromLatin1("a\xE9\r\n,") + QChar(0x20AC)
-                                                                 : QString::fromUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n");
+    const QString pieces = encoding == TextEncoding::Windows1252
+        ? QString::fromLatin1("a\xE9\r\n,") + QChar(0x20AC)
+        : QString::fromUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n");
     QString text;
     while (text.size() < length)
         text += pieces;
@@ -75,18 +76,27 @@ private slots:
         const int ansi = int(TextMode::Ansi), utf8 = int(TextMode::Utf8), unicode = int(TextMode::Unicode);
         QTest::newRow("empty file") << QByteArray() << QStringList{""} << ansi;
         QTest::newRow("ansi a CRLF b CRLF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << ansi;
-        QTest::newRow("utf8 a CRLF b CRLF") << QByteArray("\xEF\xBB\xBF" "a\r\nb\r\n") << QStringList{"a", "b", ""} << utf8;
+        QTest::newRow("utf8 a CRLF b CRLF") << QByteArray("\xEF\xBB\xBF"
+                                                          "a\r\nb\r\n")
+                                            << QStringList{"a", "b", ""} << utf8;
         QTest::newRow("ansi a LF b") << QByteArray("a\nb") << QStringList{"a", "b"} << ansi;
-        QTest::newRow("utf8 a LF b") << QByteArray("\xEF\xBB\xBF" "a\nb") << QStringList{"a\nb"} << utf8;
+        QTest::newRow("utf8 a LF b") << QByteArray("\xEF\xBB\xBF"
+                                                   "a\nb")
+                                     << QStringList{"a\nb"} << utf8;
         QTest::newRow("utf8 mark only") << QByteArray("\xEF\xBB\xBF") << QStringList{""} << utf8;
         QTest::newRow("ansi lone CR stays") << QByteArray("a\rb\r\nc\r") << QStringList{"a\rb", "c\r"} << ansi;
         QTest::newRow("ansi blank lines kept") << QByteArray("\n\na\n") << QStringList{"", "", "a"} << ansi;
         QTest::newRow("utf-16 mark only") << QByteArray("\xFF\xFE") << QStringList{""} << unicode;
-        QTest::newRow("utf-16 lines") << QByteArray("\xFF\xFE" "a\0\r\0\n\0b\0", 10) << QStringList{"a", "b"} << unicode;
+        QTest::newRow("utf-16 lines") << QByteArray("\xFF\xFE"
+                                                    "a\0\r\0\n\0b\0",
+            10) << QStringList{"a", "b"}
+                                      << unicode;
         QTest::newRow("utf-16BE") << QByteArray("\xFE\xFF\0a\0\n\0b", 8) << QStringList{"a", "b"} << unicode;
         QTest::newRow("utf-32LE") << QByteArray("\xFF\xFE\0\0x\0\0\0\n\0\0\0", 12) << QStringList{"x"} << unicode;
-        QTest::newRow("ansi utf-8 bytes") << QByteArray("K\xC3\xB6ln\r\n") << QStringList{QString::fromUtf8("K\xC3\xB6ln")} << ansi;
-        QTest::newRow("ansi cp1252 bytes") << QByteArray("K\xF6ln\x80\r\n") << QStringList{QString::fromUtf8("K\xC3\xB6ln\xE2\x82\xAC")} << ansi;
+        QTest::newRow("ansi utf-8 bytes")
+            << QByteArray("K\xC3\xB6ln\r\n") << QStringList{QString::fromUtf8("K\xC3\xB6ln")} << ansi;
+        QTest::newRow("ansi cp1252 bytes")
+            << QByteArray("K\xF6ln\x80\r\n") << QStringList{QString::fromUtf8("K\xC3\xB6ln\xE2\x82\xAC")} << ansi;
     }
 
     void lines()
@@ -114,7 +124,7 @@ private slots:
         QFETCH(int, length);
         QFETCH(QList<int>, sizes);
         for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Windows1252, TextEncoding::Utf8WithMark,
-                                      TextEncoding::Utf16LE, TextEncoding::Utf32BE}) {
+                 TextEncoding::Utf16LE, TextEncoding::Utf32BE}) {
             // Non-ASCII characters make byte blocks and character chunks disagree.
             QString text(length, QChar(encoding == TextEncoding::Windows1252 ? 0xE9 : 0x20AC));
             if (length > 0)
@@ -141,9 +151,12 @@ private slots:
 
     void undecodableChunksFail()
     {
-        ReadFileChunks odd(file(QByteArray("\xFF\xFE" "a\0b", 5)));
+        ReadFileChunks odd(file(QByteArray("\xFF\xFE"
+                                           "a\0b",
+            5)));
         QVERIFY_THROWS_EXCEPTION(Failure, allChunks(odd));
-        ReadFileChunks badMarked(file("\xEF\xBB\xBF" "ok\xC0\x80"));
+        ReadFileChunks badMarked(file("\xEF\xBB\xBF"
+                                      "ok\xC0\x80"));
         QVERIFY_THROWS_EXCEPTION(Failure, allChunks(badMarked));
         QVERIFY_THROWS_EXCEPTION(Failure, ReadFileLines(file(QByteArray("\x00\x00\xFE\xFF\xFF\xFF\xFF\xFF", 8))));
     }
@@ -195,14 +208,14 @@ private slots:
         QCOMPARE(int(reader.encoding()), int(TextEncoding::Utf8));
         QCOMPARE(chunk.size(), 65536);
         QVERIFY(source.largestRead() <= 65536);
-        QVERIFY_THROWS_EXCEPTION(NotUtf8, while (reader.next(chunk)) {});
+        QVERIFY_THROWS_EXCEPTION(NotUtf8, while (reader.next(chunk)){});
         reader.startOver();
         QCOMPARE(int(reader.encoding()), int(TextEncoding::Windows1252));
         QCOMPARE(allChunks(reader).join(QString()), QString::fromLatin1(bytes.chopped(1)) + QChar(0x20AC));
         QVERIFY(source.largestRead() <= 65536);
         // The line reader keeps the same rule.
         QCOMPARE(ReadFileLines(file("caf\xC3\xA9\n\xE9")).lines,
-                 (QStringList{QString::fromLatin1("caf\xC3\xA9"), QString::fromLatin1("\xE9")}));
+            (QStringList{QString::fromLatin1("caf\xC3\xA9"), QString::fromLatin1("\xE9")}));
         QCOMPARE(ReadFileLines(file("caf\xC3\xA9\n")).lines, QStringList{QString::fromUtf8("caf\xC3\xA9")});
     }
 
@@ -215,7 +228,8 @@ private slots:
         QList<int> sizes;
         QCOMPARE(allBytes(reader, sizes), bytes);
         QCOMPARE(int(reader.encoding()), int(TextEncoding::Utf8));
-        ReadFileChunks marked(file("\xEF\xBB\xBF" "ok\xC0\x80"));
+        ReadFileChunks marked(file("\xEF\xBB\xBF"
+                                   "ok\xC0\x80"));
         marked.readUnmarkedUnchecked();
         QVERIFY_THROWS_EXCEPTION(Failure, allBytes(marked, sizes));
     }

@@ -1,5 +1,6 @@
-#include "engine/widgets/browsefolder.h"
 #include "base/settings.h"
+#include "engine/widgets/browsefolder.h"
+
 #include "support/window/form1testcase.h"
 
 #include <QDir>

@@ -1,10 +1,11 @@
-#include "filelist/filelistmodel.h"
-#include "filelist/widgets/filelistview.h"
-#include "support/window/form1testcase.h"
-#include "support/scantree.h"
-#include "support/testfiles.h"
 #include "base/settings.h"
 #include "base/windowpointer.h"
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+
+#include "support/scantree.h"
+#include "support/testfiles.h"
+#include "support/window/form1testcase.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -115,8 +116,9 @@ private slots:
         QCOMPARE(view->font().family(), QString("Arial"));
         QCOMPARE(view->font().pointSize(), 9);
         QVERIFY(view->font().bold());
-        QCOMPARE(view->toolTip(), QString("Drag and drop files here. Double-click item to remove it. Move | line to "
-                                          "right and out of window to reveal full names."));
+        QCOMPARE(view->toolTip(),
+            QString("Drag and drop files here. Double-click item to remove it. Move | line to "
+                    "right and out of window to reveal full names."));
         QCOMPARE(view->SelectedIndex(), 0);
     }
 
@@ -127,8 +129,8 @@ private slots:
         Form1& form = shown();
         fill(form, {"/a.csv"});
         FileListView* view = form.ListView1;
-        const QList<QPair<QPoint, QString>> expected{{rowCentre(view, 1), "/a.csv"},
-                                                     {QPoint(10, view->viewport()->height() - 5), view->toolTip()}};
+        const QList<QPair<QPoint, QString>> expected{
+            {rowCentre(view, 1), "/a.csv"}, {QPoint(10, view->viewport()->height() - 5), view->toolTip()}};
         for (const auto& [at, text] : expected) {
             QToolTip::hideText();
             QHelpEvent hint(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
@@ -158,8 +160,8 @@ private slots:
         form.PushButton13->click();
         f->prompts.answerOpenFiles({"/data//one pick.csv"});
         form.PushButton13->click();
-        QCOMPARE(rows(form), QStringList({"/data//one pick.csv", "/c.csv", "/a.csv", "/no such.csv",
-                                          "/data//one pick.csv"}));
+        QCOMPARE(rows(form),
+            QStringList({"/data//one pick.csv", "/c.csv", "/a.csv", "/no such.csv", "/data//one pick.csv"}));
         // Cancelling adds nothing and says nothing.
         f->prompts.answerOpenFiles({});
         form.PushButton13->click();
@@ -222,7 +224,7 @@ private slots:
         const ShownPrompt& report = f->prompts.shown().at(1);
         QCOMPARE(report.title, QString("Application Error"));
         QVERIFY2(report.text.contains("\r\nin Quorvane2021/08/31.Form1.PushButton9_Click at line 108\r\r"),
-                 qPrintable(report.text));
+            qPrintable(report.text));
         QCOMPARE(rows(form), QStringList({"a.csv"}));
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
     }
@@ -245,8 +247,9 @@ private slots:
         QCOMPARE(relative(rows(form), tree), QStringList({"/a.csv", "/x..csv", "/sub/c.CSV"}));
         const ShownPrompt& input = f->prompts.shown().at(0);
         QCOMPARE(input.kind, ShownPrompt::Input);
-        QCOMPARE(input.text, QString("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for "
-                                     "all doc files, etc.)"));
+        QCOMPARE(input.text,
+            QString("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for "
+                    "all doc files, etc.)"));
         QCOMPARE(input.title, QString("Tallowmere"));
         QCOMPARE(input.extra, QString("csv"));
         const ShownPrompt& browser = f->prompts.shown().at(1);
@@ -272,7 +275,7 @@ private slots:
         form.PushButton3->click();
         QCOMPARE(f->prompts.shown().at(0).extra, QString("*"));
         QCOMPARE(relative(rows(form), tree),
-                 QStringList({"/a.csv", "/b.txt", "/noext", "/x..csv", "/sub/c.CSV", "/x..csv"}));
+            QStringList({"/a.csv", "/b.txt", "/noext", "/x..csv", "/sub/c.CSV", "/x..csv"}));
         QCOMPARE(GetSetting("Extension", QString()), QString(".csv"));
     }
 
@@ -305,8 +308,8 @@ private slots:
         for (int i = 0; i < 5; ++i)
             tree.file(QString("f%1/x.csv").arg(i));
         fill(form, {"/kept/before.csv"});
-        form.ListView1->selectionModel()->setCurrentIndex(form.ListView1->model()->index(0, 0),
-                                                          QItemSelectionModel::ClearAndSelect);
+        form.ListView1->selectionModel()->setCurrentIndex(
+            form.ListView1->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
         int pointerDuringScan = -1;
         QTimer::singleShot(0, &form, [&] {
             pointerDuringScan = form.pointer().value();
@@ -355,8 +358,9 @@ private slots:
         QVERIFY(answers.move);
         QVERIFY(answers.drop);
         QCOMPARE(answers.action, Qt::CopyAction); // never a move: the source keeps its files
-        QCOMPARE(rows(form), QStringList({loose.path("~loose.png"), first.path("one.csv"), first.path("picture.png"),
-                                          first.path("deeper/two"), second.path("three.csv"), "/no/such/file"}));
+        QCOMPARE(rows(form),
+            QStringList({loose.path("~loose.png"), first.path("one.csv"), first.path("picture.png"),
+                first.path("deeper/two"), second.path("three.csv"), "/no/such/file"}));
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QCOMPARE(f->prompts.shown().size(), 0);
     }
@@ -381,8 +385,8 @@ private slots:
         form.ListView1->fileList()->Clear();
         SaveSetting("Extension", "txt");
         form.AddStartFiles({loose.path("picked.png"), tree.root(), "/no/such/file.csv"});
-        QCOMPARE(rows(form), QStringList({loose.path("picked.png"), tree.path("b.txt"), tree.path("sub/d.txt"),
-                                          "/no/such/file.csv"}));
+        QCOMPARE(rows(form),
+            QStringList({loose.path("picked.png"), tree.path("b.txt"), tree.path("sub/d.txt"), "/no/such/file.csv"}));
         QCOMPARE(form.pointer().value(), int(WindowPointer::Default));
         QCOMPARE(GetSetting("Extension", QString()), QString("txt"));
         QCOMPARE(f->prompts.shown().size(), 0);

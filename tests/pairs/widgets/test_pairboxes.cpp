@@ -1,7 +1,8 @@
-#include "support/window/form1testcase.h"
+#include "engine/replace/replacetext.h"
 #include "pairs/linebreaks.h"
 #include "pairs/widgets/pairboxes.h"
-#include "engine/replace/replacetext.h"
+
+#include "support/window/form1testcase.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -73,8 +74,7 @@ private slots:
         Form1& form = f->open();
         form.Text1->setPlainText("a\r\nb\nc\rd");
         QCOMPARE(boxText(*form.Text1), QString("a\r\nb\r\nc\r\nd"));
-        QCOMPARE(crLfText(QString("x") + QChar::ParagraphSeparator + QChar::LineSeparator),
-                 QString("x\r\n\r\n"));
+        QCOMPARE(crLfText(QString("x") + QChar::ParagraphSeparator + QChar::LineSeparator), QString("x\r\n\r\n"));
     }
 };
 

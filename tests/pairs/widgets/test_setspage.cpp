@@ -1,15 +1,16 @@
-#include "support/window/form1testcase.h"
 #include "pairs/widgets/loadsetsdialog.h"
 #include "pairs/widgets/setfilescommands.h"
 #include "pairs/widgets/setspage.h"
+
+#include "support/window/form1testcase.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -58,15 +59,33 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("find");
         QTest::addColumn<QString>("replace");
-        QTest::newRow("plain") << "cat::dog" << "cat" << "dog";
-        QTest::newRow("third piece dropped") << "a::b::c" << "a" << "b";
-        QTest::newRow("three colons") << "a:::b" << "a" << ":b";
-        QTest::newRow("four colons") << "a::::b" << "a" << "";
-        QTest::newRow("empty find") << "::x" << "" << "x";
-        QTest::newRow("empty replace") << "x::" << "x" << "";
-        QTest::newRow("only separator") << "::" << "" << "";
-        QTest::newRow("blanks kept") << " a :: b " << " a " << " b ";
-        QTest::newRow("preset as offered") << "findwhat::replacewith" << "findwhat" << "replacewith";
+        QTest::newRow("plain") << "cat::dog"
+                               << "cat"
+                               << "dog";
+        QTest::newRow("third piece dropped") << "a::b::c"
+                                             << "a"
+                                             << "b";
+        QTest::newRow("three colons") << "a:::b"
+                                      << "a"
+                                      << ":b";
+        QTest::newRow("four colons") << "a::::b"
+                                     << "a"
+                                     << "";
+        QTest::newRow("empty find") << "::x"
+                                    << ""
+                                    << "x";
+        QTest::newRow("empty replace") << "x::"
+                                       << "x"
+                                       << "";
+        QTest::newRow("only separator") << "::"
+                                        << ""
+                                        << "";
+        QTest::newRow("blanks kept") << " a :: b "
+                                     << " a "
+                                     << " b ";
+        QTest::newRow("preset as offered") << "findwhat::replacewith"
+                                           << "findwhat"
+                                           << "replacewith";
     }
     void addSetCutsAtEveryDoubleColon()
     {
@@ -78,8 +97,7 @@ private slots:
         QCOMPARE(items(form.Combo2), QStringList({"one", replace}));
         const ShownPrompt& asked = f->prompts.shown().last();
         QCOMPARE(asked.kind, ShownPrompt::Input);
-        QCOMPARE(asked.text,
-                 QString("Enter find and replace set (use :: to separate find text and replace text):"));
+        QCOMPARE(asked.text, QString("Enter find and replace set (use :: to separate find text and replace text):"));
         QCOMPARE(asked.title, QString("Tallowmere"));
         QCOMPARE(asked.extra, QString("findwhat::replacewith"));
     }
@@ -265,13 +283,13 @@ private slots:
         // Sets the input box cannot give: a lone CR, a U+FEFF inside a text.
         file.write(QString(":a\r:b,c\rd\r\nx\uFEFF,y").toUtf8());
         file.close();
-        Form1& form = openWithSets({"a:::b", ":x::y:", "\u00e9\u20ac\u0436\U0001D11E::\u00fc:", "::", " :: ", "x::",
-                                    "\t1 :: 2\t"});
+        Form1& form = openWithSets(
+            {"a:::b", ":x::y:", "\u00e9\u20ac\u0436\U0001D11E::\u00fc:", "::", " :: ", "x::", "\t1 :: 2\t"});
         loadSets(form, comma, ",");
         const QStringList finds = items(form.Combo1);
         const QStringList replaces = items(form.Combo2);
-        QCOMPARE(finds, QStringList({"a", ":x", "\u00e9\u20ac\u0436\U0001D11E", "", " ", "x", "\t1 ", ":a\r:b",
-                                     "x\uFEFF"}));
+        QCOMPARE(
+            finds, QStringList({"a", ":x", "\u00e9\u20ac\u0436\U0001D11E", "", " ", "x", "\t1 ", ":a\r:b", "x\uFEFF"}));
         QCOMPARE(replaces, QStringList({":b", "y:", "\u00fc:", "", " ", "", " 2\t", "c\rd", "y"}));
 
         const QString saved = dir.filePath("saved.txt");

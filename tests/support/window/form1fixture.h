@@ -3,11 +3,13 @@
 #pragma once
 
 #include "window/form1.h"
+
 #include "support/scriptedprompts.h"
 #include "support/temporarysettings.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+
 #include <memory>
 
 struct Form1Fixture {

@@ -5,6 +5,7 @@
 #include "support/window/form1fixture.h"
 
 #include <QObject>
+
 #include <memory>
 
 class Form1TestCase : public QObject {
