@@ -8,6 +8,7 @@
 // --commit-each commits every result in place on its own instead of in
 // groups as the run does, to compare the two; --group sets how many files a
 // group holds at most.
+#include "base/eventyield.h"
 #include "base/headlessprompts.h"
 #include "engine/output/commitqueue.h"
 #include "engine/replace/replacetext.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "report: %s\n", qPrintable(text));
     });
     ErrorReporter reporter(prompts);
-    EngineContext context{reporter, {[] { QCoreApplication::processEvents(); }}, {[&] { return destination; }}, 65536};
+    EngineContext context{reporter, {EventYield()}, {[&] { return destination; }}, 65536};
     CommitQueue commits({}, limits);
     if (!commitEach)
         context.output.commits = &commits;

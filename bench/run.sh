@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Times the replacement engine against sed -i, perl -pi and sd on generated CSV
-# data (CRLF lines of ten fields), checks that all outputs are byte-identical,
-# and prints throughput, peak memory and the ratio peer/engine for each case.
-# Run by hand; it needs about 15 GB of free disk and 10 to 15 minutes.
-#   BUILD_DIR=build BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_KEEP=0 bench/run.sh [cases...]
-# Cases: one twenty files nomatch encodings (all by default), and pairs: from
-# one to 10,000 pairs on a 64 MiB file (peers on a slice of it, as sed and perl
-# take minutes per MiB with thousands of pairs) and 100,000 pairs on 1 MiB.
+# Times the replacement engine against sed -i, perl -pi, sd and cp on generated
+# CSV data (CRLF lines of ten fields), checks that all outputs are
+# byte-identical, and prints throughput, peak memory and ratios for each case.
+# The cases with targets (files, one, folder, tabs) run in interleaved rounds,
+# every timing after sync, and compare medians (bench/timing.sh).
+# Run by hand; it needs about 15 GB of free disk and 30 to 60 minutes.
+#   BUILD_DIR=build BENCH_BIN= BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_ROUNDS=5 BENCH_KEEP=0 \
+#     bench/run.sh [cases...]
+# Cases: files one folder tabs twenty nomatch encodings pairs (all by default).
+#   files: 2,000 files of 256 KiB, one pair, in place; target 2x the fastest peer
+#   one, folder: 1 GiB, one pair, in place / to an output folder, engine and
+#     window against cp; target within 1.5x of cp
+#   tabs: 2,000 pairs (20 occurring) on 64 MiB through the window, single tab
+#     against sets tab; target within 1.3x
+#   pairs: from one to 10,000 pairs on a 64 MiB file (peers on a slice of it,
+#     as sed and perl take minutes per MiB with thousands of pairs) and
+#     100,000 pairs on 1 MiB.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$root" && mkdir -p "${BUILD_DIR:-build}" && cd "${BUILD_DIR:-build}" && pwd)
@@ -14,8 +23,9 @@ data=${BENCH_DATA:-$root/bench-data}
 size=${BENCH_SIZE:-1073741824}
 file_count=${BENCH_FILES:-2000}
 file_size=${BENCH_FILE_SIZE:-262144}
+rounds_count=${BENCH_ROUNDS:-5}
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(one twenty files nomatch encodings pairs)
+[ ${#cases[@]} -gt 0 ] || cases=(files one folder tabs twenty nomatch encodings pairs)
 pairs_size=${BENCH_PAIRS_SIZE:-67108864}
 slice_size=${BENCH_SLICE_SIZE:-1048576}
 
@@ -28,14 +38,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update >/dev/null
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target bench_replace bench_generate bench_batchrun >/dev/null
-engine=$build/bench/bench_replace
-batchrun=$build/bench/batchrun/bench_batchrun
-generate=$build/bench/bench_generate
+# BENCH_BIN: a folder with the three programs built before (to time a build
+# kept aside while another is made); otherwise they are built here.
+if [ -n "${BENCH_BIN:-}" ]; then
+  engine=$BENCH_BIN/bench_replace batchrun=$BENCH_BIN/bench_batchrun generate=$BENCH_BIN/bench_generate
+else
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" -j2 --target bench_replace bench_generate bench_batchrun >/dev/null
+  engine=$build/bench/bench_replace
+  batchrun=$build/bench/batchrun/bench_batchrun
+  generate=$build/bench/bench_generate
+fi
 export LC_ALL=C
 
 mkdir -p "$data"
+# shellcheck source=bench/timing.sh
+. "$root/bench/timing.sh"
 cleanup() { [ "${BENCH_KEEP:-0}" = 1 ] || rm -rf "$data"; }
 trap cleanup EXIT
 
@@ -120,7 +138,7 @@ same() { # a b (files or folders)
 }
 
 base=$data/base.csv
-if [ ! -f "$base" ] && [[ " ${cases[*]} " =~ \ (one|twenty|nomatch|encodings)\  ]]; then
+if [ ! -f "$base" ] && [[ " ${cases[*]} " =~ \ (one|folder|twenty|nomatch|encodings)\  ]]; then
   echo "generating $size bytes of CSV..."
   "$generate" "$base" "$size" 1
 fi
@@ -269,51 +287,140 @@ run_pairs_cases() {
   rm -rf "$work/out"
 }
 
+# --- cases in interleaved rounds ------------------------------------------------
+# A label's folder or file name.
+slot() { printf '%s' "$1" | tr -c 'A-Za-z0-9' '_'; }
+
+# window_run LABEL [--out FOLDER] PAIRS FILE...: "Start Replacing" on an
+# offscreen window, sets tab, timed from the click to "Done." by the program
+# itself (it copies the files afresh and syncs first).
+window_run() {
+  local label=$1
+  shift
+  sync
+  QT_QPA_PLATFORM=offscreen "$batchrun" --rounds 1 --only window --tab 1 "$@" >"$data/window.out" 2>&1 ||
+    echo "    FAILED: $label: $(tail -3 "$data/window.out")" >&2
+  record "$label" "$(awk '/^  sets/ { print $(NF-4) }' "$data/window.out")" \
+    "$(awk '/peak memory/ { printf "%d", $(NF-1) * 1024 }' "$data/window.out")"
+}
+
+files_labels=(engine "engine, commit each" "engine, to output folder" window "sed -i" "perl -pi" "sd -s")
+files_prepare() {
+  rm -rf "${work:?}/$(slot "$1")"
+  case $1 in
+  window) ;;
+  "engine, to output folder") mkdir -p "$work/$(slot "$1")" ;;
+  *) cp -r "$files_src" "$work/$(slot "$1")" ;;
+  esac
+  # A file system may pass over recently freed inodes when it creates a
+  # file (ext4 without a journal does, for up to about 35 s).
+  sleep "${BENCH_SETTLE:-2}"
+}
+files_run() {
+  local dir=$work/$(slot "$1")
+  case $1 in
+  engine) timed "$1" "$engine" "$data/pairs.tsv" "$dir"/*.csv ;;
+  # In place each result is on the disk before it replaces its source; the
+  # engine commits them in groups and makes its temporary files ahead, as a
+  # run does (--commit-each: one by one).
+  "engine, commit each") timed "$1" "$engine" --commit-each "$data/pairs.tsv" "$dir"/*.csv ;;
+  "engine, to output folder") timed "$1" "$engine" --out "$dir" "$data/pairs.tsv" "$files_src"/*.csv ;;
+  window) window_run "$1" "$data/pairs.tsv" "$files_src"/*.csv ;;
+  "sed -i") timed "$1" sed -i -f "$data/script.sed" "$dir"/*.csv ;;
+  "perl -pi") timed "$1" perl -pi -e "$(perl_script "$one_pair")" "$dir"/*.csv ;;
+  "sd -s") timed "$1" sd -s Berlin Hamburg "$dir"/*.csv ;;
+  esac
+}
+run_files_case() {
+  files_src=$data/files
+  if [ ! -d "$files_src" ]; then
+    mkdir -p "$files_src"
+    for i in $(seq -w 1 "$file_count"); do "$generate" "$files_src/f$i.csv" "$file_size" "$i"; done
+  fi
+  local total
+  total=$(du -sb "$files_src" | cut -f1)
+  printf '%s\n' "$one_pair" >"$data/pairs.tsv"
+  sed_script "$one_pair" >"$data/script.sed"
+  echo "== $file_count files of $((file_size / 1024)) KiB, one pair, in place; medians of $rounds_count interleaved rounds"
+  timings_begin "$data/timings"
+  rounds "$rounds_count" files_prepare files_run "${files_labels[@]}"
+  summary "$total" engine "${files_labels[@]}"
+  echo "    peer / window: $(for peer in "sed -i" "perl -pi" "sd -s"; do
+    printf '%s %.2f  ' "$peer" "$(awk -v p="$(median_of "$peer")" -v w="$(median_of window)" 'BEGIN { print (w > 0 ? p / w : 0) }')"
+  done)"
+  for label in "engine, commit each" "engine, to output folder" "sed -i" "perl -pi" "sd -s"; do
+    same "$work/engine" "$work/$(slot "$label")"
+  done
+  for label in "${files_labels[@]}"; do rm -rf "${work:?}/$(slot "$label")"; done
+}
+
+big_labels_in_place=(engine window "sed -i" "perl -pi" "sd -s" cp)
+big_labels_to_folder=(engine window sed "perl -p" cp)
+big_prepare() {
+  local file=$work/$(slot "$1").csv
+  rm -rf "$file" "$work/out-$(slot "$1")"
+  mkdir -p "$work/out-$(slot "$1")"
+  case "$big_mode,$1" in
+  in_place,window | in_place,cp | to_folder,*) ;;
+  *) cp "$base" "$file" ;;
+  esac
+}
+big_run() {
+  local file=$work/$(slot "$1").csv out=$work/out-$(slot "$1")
+  case "$big_mode,$1" in
+  in_place,engine) timed "$1" "$engine" "$data/pairs.tsv" "$file" ;;
+  in_place,window) window_run "$1" "$data/pairs.tsv" "$base" ;;
+  "in_place,sed -i") timed "$1" sed -i -f "$data/script.sed" "$file" ;;
+  "in_place,perl -pi") timed "$1" perl -pi -e "$(perl_script "$one_pair")" "$file" ;;
+  "in_place,sd -s") timed "$1" sd -s Berlin Hamburg "$file" ;;
+  to_folder,engine) timed "$1" "$engine" --out "$out" "$data/pairs.tsv" "$base" ;;
+  to_folder,window) window_run "$1" --out "$out" "$data/pairs.tsv" "$base" ;;
+  to_folder,sed) timed "$1" sh -c 'sed -f "$1" "$2" >"$3"' _ "$data/script.sed" "$base" "$out/base.csv" ;;
+  "to_folder,perl -p") timed "$1" sh -c 'perl -pe "$1" "$2" >"$3"' _ "$(perl_script "$one_pair")" "$base" "$out/base.csv" ;;
+  *,cp) timed "$1" cp "$base" "$out/base.csv" ;;
+  esac
+}
+# run_big_rounds in_place|to_folder
+run_big_rounds() {
+  big_mode=$1
+  local labels
+  if [ "$big_mode" = in_place ]; then labels=("${big_labels_in_place[@]}"); else labels=("${big_labels_to_folder[@]}"); fi
+  printf '%s\n' "$one_pair" >"$data/pairs.tsv"
+  sed_script "$one_pair" >"$data/script.sed"
+  echo "== $((bytes / 1048576)) MiB, one pair, ${big_mode/_/ }; medians of $rounds_count interleaved rounds"
+  timings_begin "$data/timings"
+  rounds "$rounds_count" big_prepare big_run "${labels[@]}"
+  summary "$bytes" cp "${labels[@]}"
+  local reference=$work/$(slot engine).csv
+  [ "$big_mode" = in_place ] || reference=$work/out-$(slot engine)/base.csv
+  for label in "${labels[@]}"; do
+    case "$big_mode,$label" in
+    *,engine | *,window | *,cp) ;;
+    in_place,*) same "$reference" "$work/$(slot "$label").csv" ;;
+    *) same "$reference" "$work/out-$(slot "$label")/base.csv" ;;
+    esac
+  done
+  for label in "${labels[@]}"; do rm -rf "$work/$(slot "$label").csv" "$work/out-$(slot "$label")"; done
+}
+
+# The single tab yields before every pair of every chunk; the sets tab not.
+run_tabs_case() {
+  local big=$data/pairs-base.csv
+  [ -f "$big" ] || "$generate" "$big" "$pairs_size" 7
+  { code_pairs 20 occurring 9; code_pairs 1980 never 2; } >"$data/tabs.tsv"
+  echo "== 2,000 pairs (20 occurring) on $(($(stat -c %s "$big") / 1048576)) MiB in place through the window, single tab against sets tab; medians of $rounds_count rounds"
+  QT_QPA_PLATFORM=offscreen "$batchrun" --rounds "$rounds_count" "$data/tabs.tsv" "$big" | tee "$data/tabs.out"
+  awk '/^  sets/ { sets = $(NF-4) } /^  single/ { single = $(NF-4) }
+    END { printf "    window, single tab / sets tab: %.2f (target at most 1.30)\n", (sets > 0 ? single / sets : 0) }' "$data/tabs.out"
+}
+
 for case in "${cases[@]}"; do
   case $case in
-  one) run_big_case "one pair" "$one_pair" ;;
+  files) run_files_case ;;
+  one) run_big_rounds in_place ;;
+  folder) run_big_rounds to_folder ;;
+  tabs) run_tabs_case ;;
   twenty) run_big_case "twenty cascaded pairs" "$twenty_pairs" single ;;
-  files)
-    src=$data/files
-    if [ ! -d "$src" ]; then
-      mkdir -p "$src"
-      for i in $(seq -w 1 "$file_count"); do "$generate" "$src/f$i.csv" "$file_size" "$i"; done
-    fi
-    total=$(du -sb "$src" | cut -f1)
-    printf '%s\n' "$one_pair" >"$data/pairs.tsv"
-    echo "== $file_count files of $((file_size / 1024)) KiB, one pair, in place"
-    for tool in engine sed perl sd; do rm -rf "$work/$tool"; cp -r "$src" "$work/$tool"; done
-    rm -rf "$work/each"; cp -r "$src" "$work/each"
-    # A file system may pass over every recently freed inode when it creates
-    # a file (ext4 without a journal does, for up to about 35 s): so that no
-    # tool pays for the files another freed just before it, each starts after
-    # a pause.
-    settle() { sleep "${BENCH_SETTLE:-40}"; }
-    settle
-    # In place each result is on the disk before it replaces its source; the
-    # engine commits them in groups and makes its temporary files ahead, as a
-    # run does (--commit-each: one by one).
-    measure "engine" "$total" - "$engine" "$data/pairs.tsv" "$work"/engine/*.csv
-    engine_seconds=$last_seconds
-    settle
-    measure "engine, commit each file" "$total" "$engine_seconds" "$engine" --commit-each "$data/pairs.tsv" "$work"/each/*.csv
-    same "$work/engine" "$work/each"; rm -rf "$work/each"
-    rm -rf "$work/engine-out"; mkdir -p "$work/engine-out"
-    settle
-    measure "engine, to output folder" "$total" "$engine_seconds" "$engine" --out "$work/engine-out" \
-      "$data/pairs.tsv" "$src"/*.csv
-    same "$work/engine" "$work/engine-out"
-    settle
-    measure "sed -i" "$total" "$engine_seconds" sed -i -f <(sed_script "$one_pair") "$work"/sed/*.csv
-    same "$work/engine" "$work/sed"
-    settle
-    measure "perl -pi" "$total" "$engine_seconds" perl -pi -e "$(perl_script "$one_pair")" "$work"/perl/*.csv
-    same "$work/engine" "$work/perl"
-    settle
-    measure "sd -s" "$total" "$engine_seconds" sd -s Berlin Hamburg "$work"/sd/*.csv
-    same "$work/engine" "$work/sd"
-    rm -rf "$work"/engine "$work"/engine-out "$work"/sed "$work"/perl "$work"/sd
-    ;;
   nomatch)
     printf '%s\n' "$never_pair" >"$data/pairs.tsv"
     echo "== no match: $((bytes / 1048576)) MiB in place and to an output folder (peers in place)"
