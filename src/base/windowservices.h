@@ -18,7 +18,8 @@ struct WindowServices {
     // The executable's folder, with a trailing separator: programFile() finds
     // "x/o.cjs", "HAND-M.CUR", "drag.ico" and "Samples" from it.
     QString programFolder;
-    // Lets pending window events run (QCoreApplication::processEvents).
+    // Lets pending window events run (EventYield: at a clock read's cost when
+    // called often).
     std::function<void()> yield;
     // True once the window is closing; may be empty (never closing).
     std::function<bool()> closing;

@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "base/eventyield.h"
 #include "base/settings.h"
 #include "base/widgets/cursorfile.h"
 #include "base/widgets/pointerfeedback.h"
@@ -61,7 +62,7 @@ Form1::Form1(Prompts& prompts, Form1Environment environment, QWidget* parent)
       m_prompts(prompts),
       m_environment(std::move(environment)),
       m_reporter(prompts),
-      m_services{prompts, m_reporter, m_pointer, m_environment.programFolder, [] { QCoreApplication::processEvents(); },
+      m_services{prompts, m_reporter, m_pointer, m_environment.programFolder, EventYield(),
           [this] { return m_closing; }, [] { QCoreApplication::processEvents(); }}
 {
     setObjectName(QStringLiteral("Form1"));

@@ -122,11 +122,15 @@ private:
     }
 
     // The stop is asked after every yield; true when the file is to be left.
+    bool stopRequested()
+    {
+        m_stopped = m_context.control.stopRequested && m_context.control.stopRequested();
+        return m_stopped;
+    }
     bool yieldedIntoStop()
     {
         m_sinceYield.restart();
-        m_stopped = m_context.control.stopRequested && m_context.control.stopRequested();
-        return m_stopped;
+        return stopRequested();
     }
 
     // Between the per-pair yields (none in the sets tab) a long file still lets the window answer.
@@ -184,7 +188,10 @@ private:
                         if (m_context.control.yield)
                             m_context.control.yield();
                     });
-                    if (yieldedIntoStop())
+                    // The clock for the keep-alive restarts once the chunk's
+                    // pairs have run: read before every pair, it would cost
+                    // more than the yield.
+                    if (stopRequested())
                         return Outcome::Finished;
                 } else if (chain.gathering()) {
                     break;
@@ -194,6 +201,8 @@ private:
                 if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
                     return Outcome::Finished;
             }
+            if (m_steps.yield != 0 && chain.size() > 0)
+                m_sinceYield.restart();
             m_replacements = chain.replacements();
             // A failed step of it has been reported: one report per file.
             if (!m_target && !decideTarget())

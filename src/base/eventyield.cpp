@@ -1,0 +1,37 @@
+#include "base/eventyield.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+
+#ifdef Q_OS_LINUX
+#include <time.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+qint64 EventYield::coarseNowMs()
+{
+#if defined(Q_OS_LINUX)
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+#elif defined(Q_OS_WIN)
+    return qint64(::GetTickCount64());
+#else
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+#endif
+}
+
+void EventYield::operator()()
+{
+    const qint64 now = coarseNowMs();
+    if (m_lastRanMs >= 0 && now - m_lastRanMs < m_sliceMs)
+        return;
+    QCoreApplication::processEvents();
+    // From after the events: a handler that ran long leaves the next slice whole.
+    m_lastRanMs = coarseNowMs();
+}
