@@ -1,6 +1,7 @@
 #include "engine/textfile/resultwriter.h"
 
 #include "base/failure.h"
+#include "engine/textfile/backgroundwrites.h"
 #include "engine/textfile/fileattributes.h"
 #include "engine/textfile/filecopy.h"
 #include "engine/textfile/foldersync.h"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -32,6 +34,9 @@ namespace {
 // Output is gathered into blocks of this size before it goes to the file.
 constexpr qsizetype blockSize = 1 << 20;
 constexpr qsizetype directWriteSize = 1 << 16;
+// From this size on a result is written on a thread of its own: a thread per
+// short file would cost more than it saves.
+constexpr qint64 writeBehindFrom = 4 << 20;
 
 // A write cut short sets no error of its own: the disk is full.
 qint64 writeSome(int fd, const char* data, qsizetype size)
@@ -61,6 +66,8 @@ ResultWriter::ResultWriter(
 
 ResultWriter::~ResultWriter()
 {
+    // No write is under way once the file is let go.
+    m_behind.reset();
     if (m_done || m_keepTemporary || m_temporaryName.isEmpty())
         return;
 #ifdef Q_OS_UNIX
@@ -187,6 +194,12 @@ QStringList ResultWriter::targetKeys() const
 
 void ResultWriter::write(const char* data, qsizetype size)
 {
+    if (!m_behind && !m_behindRefused && m_written + m_buffer.size() + size >= writeBehindFrom)
+        startWritingBehind();
+    if (m_behind) {
+        m_behind->write(data, size);
+        return;
+    }
     // A whole chunk goes straight to the file: copying it into the block first
     // costs more than the system call it saves.
     if (size >= directWriteSize) {
@@ -199,8 +212,25 @@ void ResultWriter::write(const char* data, qsizetype size)
     m_buffer.append(data, size);
 }
 
+// The copy into a block costs less than the wait it takes away.
+void ResultWriter::startWritingBehind()
+{
+    flush();
+    try {
+        m_behind = std::make_unique<BackgroundWrites>(
+            blockSize, [this](const QByteArray& block) { writeFully(block.constData(), block.size()); });
+    } catch (const std::system_error&) {
+        // No thread to be had: written here, as short results are.
+        m_behindRefused = true;
+    }
+}
+
 void ResultWriter::flush()
 {
+    if (m_behind) {
+        m_behind->drain();
+        return;
+    }
     if (m_buffer.isEmpty())
         return;
     writeFully(m_buffer.constData(), m_buffer.size());

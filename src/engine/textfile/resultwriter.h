@@ -13,7 +13,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class BackgroundWrites;
 class OldFileKeeper;
 class SourceFile;
 class SpareTemporaries;
@@ -79,6 +81,7 @@ public:
     void syncFolder();
     // The folder's device and inode, to sync each folder of a group once.
     QString folderKey() const;
+    // After finish() or commit().
     qint64 size() const { return m_written + m_buffer.size(); }
 
 private:
@@ -88,6 +91,7 @@ private:
     void createTemporary(SpareTemporaries* spares);
     void keepAttributes();
     void flush();
+    void startWritingBehind();
     void writeFully(const char* data, qsizetype size);
     void checkTargetUnchanged() const;
     void keepOld();
@@ -110,6 +114,10 @@ private:
     qint64 m_writtenBack = 0; // bytes the disk was asked to take before the sync
     static constexpr qint64 writebackStretch = 32 * 1024 * 1024;
     QByteArray m_buffer;
+    // A long result is written on a thread of its own; from then on only that
+    // thread moves m_written and m_writtenBack, until flush() has waited for it.
+    std::unique_ptr<BackgroundWrites> m_behind;
+    bool m_behindRefused = false;
     QString m_resultKey;
     std::function<void()> m_beforeReplace;
     OldFileKeeper* m_keeper = nullptr;

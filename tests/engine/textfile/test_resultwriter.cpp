@@ -151,6 +151,36 @@ private slots:
         }
         QCOMPARE(readBytes(path("a.csv")), QByteArray("old"));
         QCOMPARE(entries(), QStringList({"a.csv"}));
+        // Also once a long result is being written on a thread of its own.
+        {
+            ResultWriter writer(path("a.csv"), TextEncoding::Utf8, true);
+            for (int i = 0; i < 9; ++i)
+                writer.write(QByteArray(1 << 20, 'y'));
+        }
+        QCOMPARE(readBytes(path("a.csv")), QByteArray("old"));
+        QCOMPARE(entries(), QStringList({"a.csv"}));
+    }
+
+    // A long result is gathered into blocks written on a thread of its own:
+    // pieces of every size, short ones, whole chunks and pieces of several
+    // blocks, across the size from which that starts, land in order.
+    void longResultWrittenInPiecesOfEverySizeKeepsItsBytes()
+    {
+        QByteArray expected;
+        {
+            ResultWriter writer(path("long.csv"), TextEncoding::Utf8, true);
+            const qsizetype sizes[] = {1, 7, 65536, 100, (3 << 20) + 5, 70000, 1 << 20, 3, (5 << 20) + 11, 12345};
+            int piece = 0;
+            for (const qsizetype size : sizes) {
+                QByteArray bytes(size, char('a' + piece++ % 26));
+                bytes[0] = '#';
+                expected += bytes;
+                writer.write(bytes);
+            }
+            writer.commit();
+        }
+        QCOMPARE(readBytes(path("long.csv")), expected);
+        QCOMPARE(entries(), QStringList({"long.csv"}));
     }
 };
 
