@@ -56,11 +56,13 @@ rounds() {
 
 # Milliseconds and KiB per line; prints "median min max peak_median" in seconds and MiB.
 timing_stats() {
-  sort -n "$(timing_file "$1")" | awk '{ t[NR] = $1; m[NR] = $2 }
+  local file peak
+  file=$(timing_file "$1")
+  median_line='{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  peak=$(cut -d' ' -f2 "$file" | sort -n | awk "$median_line")
+  cut -d' ' -f1 "$file" | sort -n | awk -v pk="$peak" '{ t[NR] = $1 }
     END {
-      n = asort(m, ms)
       med = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
-      pk = (n % 2) ? ms[(n + 1) / 2] : (ms[n / 2] + ms[n / 2 + 1]) / 2
       printf "%.3f %.3f %.3f %.1f\n", med / 1000, t[1] / 1000, t[NR] / 1000, pk / 1024
     }'
 }

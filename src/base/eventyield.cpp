@@ -20,8 +20,7 @@ qint64 EventYield::coarseNowMs()
 #elif defined(Q_OS_WIN)
     return qint64(::GetTickCount64());
 #else
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 #endif
 }
