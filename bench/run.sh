@@ -356,6 +356,11 @@ run_files_case() {
 
 big_labels_in_place=(engine window "sed -i" "perl -pi" "sd -s" cp)
 big_labels_to_folder=(engine window sed "perl -p" cp)
+# BENCH_BEFORE: a folder with an earlier build's bench_replace, timed in the same rounds.
+if [ -n "${BENCH_BEFORE:-}" ]; then
+  big_labels_in_place+=("engine before")
+  big_labels_to_folder+=("engine before")
+fi
 big_prepare() {
   local file=$work/$(slot "$1").csv
   rm -rf "$file" "$work/out-$(slot "$1")"
@@ -369,6 +374,8 @@ big_run() {
   local file=$work/$(slot "$1").csv out=$work/out-$(slot "$1")
   case "$big_mode,$1" in
   in_place,engine) timed "$1" "$engine" "$data/pairs.tsv" "$file" ;;
+  "in_place,engine before") timed "$1" "$BENCH_BEFORE/bench_replace" "$data/pairs.tsv" "$file" ;;
+  "to_folder,engine before") timed "$1" "$BENCH_BEFORE/bench_replace" --out "$out" "$data/pairs.tsv" "$base" ;;
   in_place,window) window_run "$1" "$data/pairs.tsv" "$base" ;;
   "in_place,sed -i") timed "$1" sed -i -f "$data/script.sed" "$file" ;;
   "in_place,perl -pi") timed "$1" perl -pi -e "$(perl_script "$one_pair")" "$file" ;;
