@@ -27,7 +27,15 @@ qint64 EventYield::coarseNowMs()
 
 void EventYield::operator()()
 {
+    if (--m_untilLook > 0)
+        return;
     const qint64 now = coarseNowMs();
+    // Within one tick of the clock since the last look: the calls come fast,
+    // look less often. Otherwise at every call again: calls that slow down
+    // hold an event back for a stride of them once, then no more.
+    m_stride = now == m_lastLookMs ? qMin(2 * m_stride, mostStride) : 1;
+    m_lastLookMs = now;
+    m_untilLook = m_stride;
     if (m_lastRanMs >= 0 && now - m_lastRanMs < m_sliceMs)
         return;
     QCoreApplication::processEvents();

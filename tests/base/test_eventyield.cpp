@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 class TestEventYield : public QObject {
@@ -47,6 +48,28 @@ private slots:
         }
         QVERIFY(runs >= 1);
         QVERIFY2(runs * 100 < calls, qPrintable(QStringLiteral("%1 runs in %2 calls").arg(runs).arg(calls)));
+    }
+
+    // After a burst of fast calls the clock is looked at only every few
+    // calls; once the calls slow down, an event waits for a stride of them
+    // at most, and from then on for one.
+    void slowCallsAfterFastOnesStillLetEventsRun()
+    {
+        EventYield yield;
+        for (int i = 0; i < 100000; ++i)
+            yield();
+        for (int round = 0; round < 2; ++round) {
+            bool ran = false;
+            QTimer::singleShot(0, this, [&] { ran = true; });
+            int calls = 0;
+            while (!ran && calls < 100) {
+                // Longer than a tick of the coarsest clock (16 ms on Windows).
+                QThread::msleep(20);
+                yield();
+                ++calls;
+            }
+            QVERIFY2(calls <= (round == 0 ? EventYield::mostStride : 1), qPrintable(QString::number(calls)));
+        }
     }
 };
 
