@@ -198,7 +198,8 @@ private:
                 } else if (j % 16 == 0 && keptAliveIntoStop()) {
                     return Outcome::Finished;
                 }
-                if (!m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
+                // While the piece is gathered, the pairs wait for more: only the yields run.
+                if (!chain.gathering() && !m_proc.step(m_steps.replace, [&] { chain.runPair(j); }))
                     return Outcome::Finished;
             }
             if (m_steps.yield != 0 && chain.size() > 0)
