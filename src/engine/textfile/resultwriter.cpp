@@ -229,6 +229,8 @@ void ResultWriter::flush()
 {
     if (m_behind) {
         m_behind->drain();
+        // Whole now: a result that waits for its commit holds no thread or block.
+        m_behind.reset();
         return;
     }
     if (m_buffer.isEmpty())
