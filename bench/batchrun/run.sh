@@ -40,7 +40,7 @@ run() {
   # sync before each.
   program)
     QT_QPA_PLATFORM=offscreen "$build/bench/batchrun/bench_batchrun" --rounds 1 "$data/pairs.tsv" "$src"/*.csv \
-      >"$data/window.out"
+      >"$data/window.out" 2>"$data/window.err" || { cat "$data/window.err" >&2; exit 1; }
     local tab
     for tab in sets single; do
       record "engine alone, $tab tab" "$(awk -v t="$tab" '$1 == t { print $(NF-5) }' "$data/window.out")" 0
