@@ -225,7 +225,7 @@ private slots:
         QTemporaryDir shm("/dev/shm/tallowmere-undo-XXXXXX");
         const bool otherDevice = shm.isValid() && statOf(shm.path()).st_dev != statOf(dir->path()).st_dev;
         if (otherDevice)
-            run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{shm.path()});
+            run = std::make_unique<BatchRun>(window, services, boxes, ReplaceEntries{}, BatchRunOptions{shm.path()});
         else
             noLinks();
         const QString a = addFile("a.csv", QByteArray(200000, 'a'));
@@ -244,7 +244,7 @@ private slots:
     {
         writeBytes(state->filePath("undo"), "a file in the folder's place");
         run = std::make_unique<BatchRun>(
-            window, services, ReplaceEntries{}, BatchRunOptions{state->filePath("undo/deeper")});
+            window, services, boxes, ReplaceEntries{}, BatchRunOptions{state->filePath("undo/deeper")});
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
         QCOMPARE(readBytes(a), QByteArray("b"));
