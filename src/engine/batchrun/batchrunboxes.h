@@ -14,9 +14,9 @@
 struct RunEnding {
     const RunReport& report;
     bool stopped = false;
-    QString reportFile;    // where the report was saved, or empty
+    QString reportFile; // where the report was saved, or empty
     QString reportProblem; // why it could not be saved
-    QString undoProblem;   // why a run that wrote has no way back
+    QString undoProblem; // why a run that wrote has no way back
     bool undoable = false; // the run wrote and can be undone
 };
 

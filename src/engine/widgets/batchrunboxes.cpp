@@ -90,9 +90,9 @@ void PromptedBatchRunBoxes::nothingToUndo(const UndoStore::Candidate& candidate,
 
 bool PromptedBatchRunBoxes::confirmUndo(int files)
 {
-    return m_prompts.message(QStringLiteral("Undo the last run? ") + filesText(files)
-                                 + QStringLiteral(" will be restored."),
-                             StyleYesNo | StyleQuestion)
+    return m_prompts.message(
+               QStringLiteral("Undo the last run? ") + filesText(files) + QStringLiteral(" will be restored."),
+               StyleYesNo | StyleQuestion)
         == Answer::Yes;
 }
 

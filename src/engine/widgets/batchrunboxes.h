@@ -8,7 +8,7 @@ class Prompts;
 
 class PromptedBatchRunBoxes : public BatchRunBoxes {
 public:
-    explicit PromptedBatchRunBoxes(Prompts& prompts) : m_prompts(prompts) {}
+    explicit PromptedBatchRunBoxes(Prompts& prompts) : m_prompts(prompts) { }
 
     void refuse(Refusal refusal, const QString& folder, const QString& problem) override;
     bool confirmStop() override;
