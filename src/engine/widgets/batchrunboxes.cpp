@@ -83,6 +83,8 @@ void PromptedBatchRunBoxes::nothingToUndo(const UndoStore::Candidate& candidate,
     QString text = QStringLiteral("There is no run to undo.");
     if (candidate.state == UndoStore::Candidate::RunningElsewhere)
         text = QStringLiteral("The last run is still going on in another window.");
+    else if (candidate.state == UndoStore::Candidate::HeldElsewhere)
+        text = QStringLiteral("The last run was made in another window that is still open: undo it there.");
     else if (candidate.state == UndoStore::Candidate::Unavailable)
         text = QStringLiteral("Undo is not available: ") + candidate.problem;
     m_prompts.message(text, recovered.join(QLatin1Char('\n')));
@@ -98,13 +100,19 @@ bool PromptedBatchRunBoxes::confirmUndo(int files)
 
 void PromptedBatchRunBoxes::undone(const QList<UndoOutcome>& outcomes, const QStringList& recovered)
 {
+    // The files left as they are come first: they are what the user must see.
     QStringList lines = recovered;
+    QStringList putBack;
     int left = 0;
     for (const UndoOutcome& outcome : outcomes) {
-        lines.append(undoLine(outcome));
-        if (outcome.kind == UndoOutcome::ChangedSince || outcome.kind == UndoOutcome::Failed)
+        if (outcome.kind == UndoOutcome::ChangedSince || outcome.kind == UndoOutcome::Failed) {
+            lines.append(undoLine(outcome));
             ++left;
+        } else {
+            putBack.append(undoLine(outcome));
+        }
     }
+    lines += putBack;
     const QString text = left == 0 ? QStringLiteral("The last run is undone.")
                                    : QStringLiteral("The last run is undone, except for ") + filesText(left)
             + QStringLiteral(" (see the details).");

@@ -195,6 +195,26 @@ private slots:
         QVERIFY2(b.prompts.done(), qPrintable(b.prompts.problems()));
     }
 
+    // A window does not take a run whose window is still open, and says so;
+    // once that window is closed, the run is its to undo.
+    void runOfAnOpenWindowIsUndoneOnlyThereUntilItCloses()
+    {
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        SecondWindow b(state->path());
+        b.prompts.answerMessage();
+        b.run->undoLastRun();
+        QCOMPARE(b.prompts.messageTexts().last(),
+            QString("The last run was made in another window that is still open: undo it there."));
+        run.reset();
+        b.prompts.answerMessage(Answer::Yes).answerMessage();
+        b.run->undoLastRun();
+        QCOMPARE(b.prompts.messageTexts().mid(1),
+            QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
+        QCOMPARE(readBytes(a), QByteArray("a"));
+        QVERIFY2(b.prompts.done(), qPrintable(b.prompts.problems()));
+    }
+
     // Each Ctrl+Z takes back one more run, also after a restart, also where
     // the later run kept the earlier one's result as a link (which moves its
     // change time) or as a copy (a new file).
