@@ -13,7 +13,8 @@ BatchRunControls::BatchRunControls(
     Controls controls, WindowServices& services, QObject* parent, ReplaceEntries entries, BatchRunOptions options)
     : QObject(parent),
       m_controls(std::move(controls)),
-      m_run(*this, services, std::move(entries), std::move(options))
+      m_boxes(services.prompts),
+      m_run(*this, services, m_boxes, std::move(entries), std::move(options))
 {
     QPushButton* start = m_controls.PushButton12;
     connect(start, &QPushButton::clicked, this, &BatchRunControls::PushButton12_Click);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/batchrun/batchrun.h"
+#include "engine/widgets/batchrunboxes.h"
 #include "pairs/widgets/setslist.h"
 
 #include <QObject>
@@ -60,6 +61,7 @@ private:
     void showMenu(const QPoint& at);
 
     Controls m_controls;
+    PromptedBatchRunBoxes m_boxes;
     BatchRun m_run;
     QAction* m_count = nullptr;
     QAction* m_undo = nullptr;

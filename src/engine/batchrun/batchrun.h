@@ -1,12 +1,14 @@
 // The "Start Replacing" run over the file list: the input checks, one engine
-// entry per row in the mode of the open tab, and the closing "Done." with what
-// became of every row. Also the run that only counts, the stop on request and
-// the undo of the last run. It reads the main window only through
-// BatchRunWindow, so it needs no widgets; the window's "Start Replacing"
-// button calls PushButton12_Click().
+// entry per row in the mode of the open tab, and the report of what became of
+// every row. Also the run that only counts, the stop on request and the undo
+// of the last run. It reads the main window only through BatchRunWindow and
+// tells the user only through BatchRunBoxes, so it holds no widgets and no
+// words of boxes; the window's "Start Replacing" button calls
+// PushButton12_Click().
 #pragma once
 
 #include "base/windowservices.h"
+#include "engine/batchrun/batchrunboxes.h"
 #include "engine/batchrun/runreport.h"
 #include "engine/batchrun/undostore.h"
 #include "engine/replace/replacetext.h"
@@ -57,7 +59,7 @@ struct BatchRunOptions {
 
 class BatchRun {
 public:
-    BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {},
+    BatchRun(BatchRunWindow& window, WindowServices& services, BatchRunBoxes& boxes, ReplaceEntries entries = {},
         BatchRunOptions options = defaultOptions());
 
     // A click while a run is going on (it arrives through a yield) does nothing.
@@ -86,8 +88,9 @@ private:
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
-    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
-    void say(GuardedProcedure& proc, int label, const QString& text);
+    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, BatchRunBoxes::Refusal refusal);
+    void say(GuardedProcedure& proc, int label, BatchRunBoxes::Refusal refusal, const QString& folder = {},
+        const QString& problem = {});
     bool stopping() const { return m_stopRequested || m_services.isClosing(); }
     void record(const QString& path, FileOutcome outcome);
     void recordRowsNotReached(int from, int to);
@@ -95,6 +98,7 @@ private:
     void finish(GuardedProcedure& proc);
 
     BatchRunWindow& m_window;
+    BatchRunBoxes& m_boxes;
     WindowServices& m_services;
     ReplaceEntries m_entries;
     BatchRunOptions m_options;

@@ -44,7 +44,7 @@ private slots:
         services.keepAlive = {};
         BatchRunOptions options{state->path()};
         options.percentAfterMs = 0;
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, options);
+        run = std::make_unique<BatchRun>(window, services, boxes, ReplaceEntries{}, options);
     }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 
@@ -213,7 +213,7 @@ private slots:
             context.control.keepAliveMs = 0;
             return ReplaceTextInFileCombo(a, b, c, context);
         };
-        run = std::make_unique<BatchRun>(window, services, slowEntries, BatchRunOptions{state->path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, slowEntries, BatchRunOptions{state->path()});
         run->PushButton12_Click();
         QCOMPARE(prompts.messageTexts(), QStringList({"Stop replacing?", "Stopped."}));
         QCOMPARE(prompts.shown().first().style, StyleYesNo | StyleQuestion);
@@ -247,7 +247,7 @@ private slots:
                       writeBytes(second, "other program");
                   return ReplaceTextInFileCombo(file, finds, replaces, context);
               };
-        run = std::make_unique<BatchRun>(window, services, racing, BatchRunOptions{state->path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, racing, BatchRunOptions{state->path()});
         prompts.answerMessage().answerMessage();
         run->PushButton12_Click();
         QCOMPARE(prompts.messageTexts().size(), 2);
@@ -293,7 +293,7 @@ private slots:
             context.control.keepAliveMs = 0;
             return ReplaceTextInFileCombo(a, b, c, context);
         };
-        run = std::make_unique<BatchRun>(window, services, entries, BatchRunOptions{state->path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, entries, BatchRunOptions{state->path()});
         run->PushButton12_Click();
         QCOMPARE(readBytes(path("large.csv")), large);
         QCOMPARE(readBytes(path("later.csv")), QByteArray("x"));
