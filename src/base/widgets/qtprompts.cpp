@@ -187,6 +187,12 @@ Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& det
         if (auto* area = box.findChild<QTextEdit*>()) {
             area->setMinimumWidth(640);
             area->setLineWrapMode(QTextEdit::NoWrap);
+            // A screen reader names it, and the keyboard walks its lines and
+            // leaves it with Tab, as it does every other control.
+            area->setAccessibleName(QStringLiteral("Details"));
+            area->setAccessibleDescription(displayText(text));
+            area->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+            area->setTabChangesFocus(true);
         }
     }
     prepareMessageBox(box, text, style, title);

@@ -92,6 +92,10 @@ public:
     // "Start Replacing" over these files only, in this order; a file changed
     // since it was reviewed is left as it is ("changed since the review").
     void runReviewed(const QList<ReviewedSource>& files);
+    // The changes of these files as one unified diff at path, made by the
+    // same engine again; a file changed since its review is left out and
+    // named. Tells how it went in a box.
+    void savePatch(const QString& path, const QList<ReviewedSource>& files);
     // Asks "Stop replacing?"; Yes stops the run at once. Only during a run.
     void askToStop();
     // Asks, then puts back every file the last run wrote.

@@ -4,6 +4,7 @@
 
 #include "engine/output/destination.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -21,6 +22,8 @@ struct OutputRules {
     // May be null: a review, which writes nothing and records each file's
     // changes and the problems a run would meet.
     ReviewRecorder* review = nullptr;
+    // May be null: the whole result, mark and all, kept here instead of written.
+    QByteArray* keepResult = nullptr;
     // May be null: keeps the way back, told by each result writer as its
     // result takes the target's place; when it refuses, the target stays.
     OldFileKeeper* keeper = nullptr;

@@ -145,6 +145,40 @@ private slots:
         }
     }
 
+    // Past the pairs from which the real run finds through an index and runs
+    // pairs together, the review still counts and writes what it does.
+    void manyPairsAgreeWithTheRun()
+    {
+        QStringList many;
+        QStringList into;
+        for (int k = 0; k < 80; ++k) {
+            many << QStringLiteral("k%1;").arg(k);
+            into << (k % 7 == 0 ? QStringLiteral("k%1;").arg(k + 1) : QStringLiteral("v%1").arg(k));
+        }
+        QString text;
+        for (int n = 0; n < 400; ++n)
+            text += QStringLiteral("row %1,k%2;k%3;,x\r\n").arg(n).arg(n % 90).arg((n * 7) % 85);
+        const QString source = dir.filePath("many.csv");
+        const QString copy = dir.filePath("many-written.csv");
+        writeBytes(copy, text.toUtf8());
+        EngineHarness real;
+        const FileOutcome written = ReplaceTextInFileCombo(copy, many, into, real.context);
+        for (const qsizetype chunk : {1, 7, 65536}) {
+            writeBytes(source, text.toUtf8());
+            const FileReview got = review(source, false, chunk, nullptr, many, into);
+            QCOMPARE(got.replacements, written.replacements);
+            // Line by line, the run's own result.
+            const QStringList after = linesOf(QString::fromUtf8(readBytes(copy)));
+            const QStringList before = linesOf(text);
+            QStringList expected;
+            for (qsizetype n = 0; n < before.size(); ++n) {
+                if (before[n] != after[n])
+                    expected << QString::number(n + 1) + ": " + before[n] + " => " + after[n];
+            }
+            QCOMPARE(shown(got), expected);
+        }
+    }
+
     void partsAndPairCountsOfOneLine()
     {
         const QString path = dir.filePath("parts.csv");

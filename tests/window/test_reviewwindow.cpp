@@ -1,0 +1,160 @@
+// "Review Changes..." on the real main window, offscreen: Ctrl+R reviews the
+// list, the window "Tallowmere - Review Changes" shows what would change and
+// what would fail, the keyboard unchecks a file, and only the checked files
+// are written; "Save as Patch..." asks for a file through the prompts.
+#include "filelist/filelistmodel.h"
+#include "filelist/widgets/filelistview.h"
+#include "window/batchruncontrols.h"
+#include "window/reviewwindow.h"
+#include "window/tabcontrol.h"
+
+#include "support/enginetestfiles.h"
+#include "support/window/form1fixture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+class TestReviewWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Form1Fixture> f;
+    std::unique_ptr<QTemporaryDir> dir;
+    Form1* form = nullptr;
+
+    QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
+    QString addFile(const QString& name, const QByteArray& bytes)
+    {
+        writeBytes(path(name), bytes);
+        form->ListView1->fileList()->Append(path(name));
+        return path(name);
+    }
+    // Ctrl+R in the list, then the action on the review window once it is open.
+    void review(std::function<void(ReviewWindow&)> action)
+    {
+        bool opened = false;
+        QTimer::singleShot(0, form, [&] {
+            auto* window = qobject_cast<ReviewWindow*>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            opened = true;
+            action(*window);
+            if (window->isVisible())
+                window->reject();
+        });
+        form->ListView1->setFocus();
+        QTest::keyClick(form->ListView1, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(opened);
+    }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<Form1Fixture>();
+        dir = std::make_unique<QTemporaryDir>();
+        form = &f->open();
+        form->show();
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::mouseClick(form->Option2, Qt::LeftButton);
+        form->TabControl1->setCurrentIndex(0);
+        form->Text1->setPlainText("Berlin");
+        form->Text2->setPlainText("Hamburg");
+    }
+    void cleanup()
+    {
+        QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
+        f.reset();
+        dir.reset();
+    }
+
+    void keyboardUnchecksAFileAndOnlyCheckedFilesAreWritten()
+    {
+        const QString a = addFile("a.csv", "1,Berlin\n2,Paris\n");
+        const QString b = addFile("b.csv", "Berlin\n");
+        const QString ro = addFile("ro.csv", "Berlin\n");
+        const QString c = addFile("c.csv", "Paris\n");
+        QFile::setPermissions(ro, QFile::ReadOwner);
+        f->prompts.answerMessage();
+        review([&](ReviewWindow& window) {
+            QCOMPARE(window.windowTitle(), QString("Tallowmere - Review Changes"));
+            QTableWidget* files = window.files();
+            QCOMPARE(files->accessibleName(), QString("Files to review"));
+            QCOMPARE(window.changes()->accessibleName(), QString("Changes in the selected file"));
+            QCOMPARE(files->rowCount(), 4);
+            QCOMPARE(files->item(0, 0)->checkState(), Qt::Checked);
+            QCOMPARE(files->item(2, 2)->text(), "would fail: " + ro + ": Permission denied");
+            QVERIFY(!(files->item(2, 0)->flags() & Qt::ItemIsUserCheckable));
+            QCOMPARE(files->item(3, 2)->text(), QString("nothing to replace"));
+            QVERIFY(!(files->item(3, 0)->flags() & Qt::ItemIsUserCheckable));
+            const QString shown = window.changes()->toPlainText();
+            QVERIFY2(shown.contains("Line 1\nbefore: 1,Berlin\nafter: 1,Hamburg"), qPrintable(shown));
+            QVERIFY(shown.contains("Berlin \u2192 Hamburg: 1 replacement"));
+            QCOMPARE(QApplication::focusWidget(), files);
+            QTest::keyClick(files, Qt::Key_Down);
+            QVERIFY(window.changes()->toPlainText().startsWith("b.csv"));
+            QTest::keyClick(files, Qt::Key_Space);
+            QCOMPARE(files->item(1, 0)->checkState(), Qt::Unchecked);
+            QCOMPARE(window.checkedFiles().size(), 1);
+            QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+        });
+        QCOMPARE(f->prompts.messageTexts(), QStringList({"Done."}));
+        QCOMPARE(readBytes(a), QByteArray("1,Hamburg\n2,Paris\n"));
+        QCOMPARE(readBytes(b), QByteArray("Berlin\n"));
+        QCOMPARE(readBytes(ro), QByteArray("Berlin\n"));
+        QCOMPARE(readBytes(c), QByteArray("Paris\n"));
+        QVERIFY(!f->prompts.lastDetails().contains("b.csv"));
+    }
+
+    void closingWritesNothingAndThePatchIsAskedThroughThePrompts()
+    {
+        const QString a = addFile("a.csv", "Berlin\n");
+        const QString patch = path("changes.patch");
+        f->prompts.answerSaveFile(patch).answerMessage();
+        review([&](ReviewWindow& window) {
+            QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
+            QTest::keyClick(&window, Qt::Key_Escape);
+            QVERIFY(!window.isVisible());
+        });
+        QCOMPARE(f->prompts.shown().first().kind, ShownPrompt::SaveFile);
+        QCOMPARE(f->prompts.messageTexts().last().left(22), QString("The patch is saved as "));
+        QCOMPARE(readBytes(patch), QByteArray("diff --git a/a.csv b/a.csv\n--- a/a.csv\n+++ b/a.csv\n"
+                                              "@@ -1,1 +1,1 @@\n-Berlin\n+Hamburg\n"));
+        QCOMPARE(readBytes(a), QByteArray("Berlin\n"));
+    }
+
+    void anEmptyListSaysSoAndOpensNoWindow()
+    {
+        f->prompts.answerMessage();
+        form->batchRunControls().reviewAction()->trigger();
+        QCOMPARE(f->prompts.messageTexts(), QStringList({"No files added."}));
+    }
+
+    void changesViewMarksTheReplacedPartsAndTheLinesLeftOut()
+    {
+        ReviewedRow row{"/x/a.csv", {FileOutcome::Changed, 3, {}}, true, {}};
+        ChangedLine line;
+        line.number = 1234;
+        line.before = "a<b";
+        line.after = "a>b";
+        line.beforeParts = {{1, 1}};
+        line.afterParts = {{1, 1}};
+        row.review.lines = {line};
+        row.review.pairReplacements = {3};
+        row.review.moreLines = 2;
+        const QString html = ReviewWindow::changesHtml(row, {"< \u2192 >"});
+        QVERIFY2(html.contains("<b>Line 1,234</b>"), qPrintable(html));
+        QVERIFY(html.contains("a<b style=\"background-color:#ffd7d7\">&lt;</b>b"));
+        QVERIFY(html.contains("&lt; \u2192 &gt;: 3 replacements"));
+        QVERIFY(html.contains("and 2 more changed lines"));
+    }
+};
+
+QTEST_MAIN(TestReviewWindow)
+#include "test_reviewwindow.moc"
