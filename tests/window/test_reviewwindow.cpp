@@ -35,19 +35,25 @@ class TestReviewWindow : public QObject {
         form->ListView1->fileList()->Append(path(name));
         return path(name);
     }
-    // Ctrl+R in the list, then the action on the review window once it is open.
+    // Ctrl+R in the list, then the action on the review window once it is
+    // open (the review yields first, so the window is looked for until then).
     void review(std::function<void(ReviewWindow&)> action)
     {
         bool opened = false;
-        QTimer::singleShot(0, form, [&] {
+        std::function<void()> poll = [&] {
             auto* window = qobject_cast<ReviewWindow*>(QApplication::activeModalWidget());
-            if (!window)
+            if (!window) {
+                QTimer::singleShot(10, form, poll);
                 return;
+            }
             opened = true;
-            action(*window);
+            QApplication::setActiveWindow(window);
+            if (QTest::qWaitForWindowActive(window))
+                action(*window);
             if (window->isVisible())
                 window->reject();
-        });
+        };
+        QTimer::singleShot(0, form, poll);
         form->ListView1->setFocus();
         QTest::keyClick(form->ListView1, Qt::Key_R, Qt::ControlModifier);
         QVERIFY(opened);
@@ -102,7 +108,12 @@ private slots:
             QTest::keyClick(files, Qt::Key_Space);
             QCOMPARE(files->item(1, 0)->checkState(), Qt::Unchecked);
             QCOMPARE(window.checkedFiles().size(), 1);
-            QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+            // Tab through the changes to "Replace in Checked Files".
+            QTest::keyClick(files, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), window.changes());
+            QTest::keyClick(window.changes(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), window.replaceButton());
+            QTest::keyClick(window.replaceButton(), Qt::Key_Space);
         });
         QCOMPARE(f->prompts.messageTexts(), QStringList({"Done."}));
         QCOMPARE(readBytes(a), QByteArray("1,Hamburg\n2,Paris\n"));
@@ -118,12 +129,14 @@ private slots:
         const QString patch = path("changes.patch");
         f->prompts.answerSaveFile(patch).answerMessage();
         review([&](ReviewWindow& window) {
-            QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
-            QTest::keyClick(&window, Qt::Key_Escape);
+            window.patchButton()->setFocus();
+            QTest::keyClick(window.patchButton(), Qt::Key_Space);
+            QTest::keyClick(window.patchButton(), Qt::Key_Escape);
             QVERIFY(!window.isVisible());
         });
+        QCOMPARE(f->prompts.shown().size(), 2);
         QCOMPARE(f->prompts.shown().first().kind, ShownPrompt::SaveFile);
-        QCOMPARE(f->prompts.messageTexts().last().left(22), QString("The patch is saved as "));
+        QCOMPARE(f->prompts.shown().last().text.left(22), QString("The patch is saved as "));
         QCOMPARE(readBytes(patch), QByteArray("diff --git a/a.csv b/a.csv\n--- a/a.csv\n+++ b/a.csv\n"
                                               "@@ -1,1 +1,1 @@\n-Berlin\n+Hamburg\n"));
         QCOMPARE(readBytes(a), QByteArray("Berlin\n"));
