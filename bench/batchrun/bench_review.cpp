@@ -3,13 +3,14 @@
 // the disk synced before each timing. Both write nothing; the review's count
 // of every file is checked against the count's report. Prints wall and
 // processor seconds and the ratio review / count.
-//   bench_review [--rounds N] [--tab 0|1] PAIRS_FILE FILE...
+//   bench_review [--rounds N] [--tab 0|1] [--only count|review] PAIRS_FILE FILE...
+// --only runs one side once, for measuring its peak memory from outside.
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 #include "base/headlessprompts.h"
 #include "engine/batchrun/batchrun.h"
+#include "engine/batchrun/batchrunboxes.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -25,16 +26,18 @@
 
 namespace {
 
-// Keeps the details of the last box: the count's report.
-struct DetailPrompts : HeadlessPrompts {
-    QString details;
+// Keeps the rows of the last run's report: the count's.
+struct RecordingBoxes : BatchRunBoxes {
+    QList<RunRow> rows;
+    bool refused = false;
 
-protected:
-    Answer showMessageWithDetails(const QString& text, const QString& shown, int style, const QString& title) override
-    {
-        details = shown;
-        return showMessage(text, style, title);
-    }
+    void refuse(Refusal, const QString&, const QString&) override { refused = true; }
+    bool confirmStop() override { return false; }
+    void runEnded(const RunEnding& ending) override { rows = ending.report.rows; }
+    void nothingToUndo(const UndoStore::Candidate&, const QStringList&) override { }
+    bool confirmUndo(int) override { return false; }
+    void undone(const QList<UndoOutcome>&, const QStringList&) override { }
+    void recovered(const QStringList&) override { }
 };
 
 struct PlainWindow : BatchRunWindow {
@@ -73,15 +76,18 @@ int main(int argc, char* argv[])
     QStringList args = app.arguments().mid(1);
     int rounds = 3;
     int onlyTab = -1;
+    QString only;
     while (args.size() > 1 && args.first().startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         if (option == QLatin1String("--rounds"))
             rounds = std::max(1, args.takeFirst().toInt());
         else if (option == QLatin1String("--tab"))
             onlyTab = args.takeFirst().toInt();
+        else if (option == QLatin1String("--only"))
+            only = args.takeFirst();
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: bench_review [--rounds N] [--tab 0|1] PAIRS_FILE FILE...\n");
+        std::fprintf(stderr, "usage: bench_review [--rounds N] [--tab 0|1] [--only count|review] PAIRS_FILE FILE...\n");
         return 2;
     }
     PlainWindow window;
@@ -98,12 +104,21 @@ int main(int argc, char* argv[])
         bytes += QFileInfo(file).size();
     }
     QTemporaryDir state;
-    DetailPrompts prompts;
+    HeadlessPrompts prompts([](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     ErrorReporter reporter(prompts);
     WindowPointer pointer;
     WindowServices services{prompts, reporter, pointer, {}, [] {}, {}};
-    BatchRun run(window, services, ReplaceEntries{}, BatchRunOptions{state.path()});
+    RecordingBoxes boxes;
+    BatchRun run(window, services, boxes, ReplaceEntries{}, BatchRunOptions{state.path()});
 
+    if (!only.isEmpty()) {
+        window.tab = onlyTab >= 0 ? onlyTab : 1;
+        if (only == QLatin1String("count"))
+            run.countMatches();
+        else
+            std::printf("%lld rows reviewed\n", static_cast<long long>(run.review().rows.size()));
+        return 0;
+    }
     std::printf("%lld files, %.0f MiB, %lld pair(s), nothing written; best of %d rounds\n",
         static_cast<long long>(window.files.size()), bytes / 1048576.0, static_cast<long long>(window.finds.size()),
         rounds);
@@ -115,7 +130,7 @@ int main(int argc, char* argv[])
             continue;
         window.tab = tab;
         double count = 1e9, review = 1e9, countCpu = 1e9, reviewCpu = 1e9;
-        QString countDetails;
+        QList<RunRow> counted;
         ReviewResult reviewed;
         for (int round = 0; round < rounds; ++round) {
             for (int side = 0; side < 2; ++side) {
@@ -128,7 +143,7 @@ int main(int argc, char* argv[])
                     run.countMatches();
                     count = std::min(count, timer.nsecsElapsed() / 1e9);
                     countCpu = std::min(countCpu, cpuSecondsSince(cpu));
-                    countDetails = prompts.details;
+                    counted = boxes.rows;
                 } else {
                     reviewed = run.review();
                     review = std::min(review, timer.nsecsElapsed() / 1e9);
@@ -138,9 +153,11 @@ int main(int argc, char* argv[])
         }
         // The same count for every file, and every changed line kept or counted.
         qint64 lines = 0;
-        for (const ReviewedRow& row : reviewed.rows) {
-            RunRow counted{QDir::toNativeSeparators(row.path), row.outcome};
-            if (!countDetails.contains(QLatin1Char('\n') + rowLine(counted, true))) {
+        problems = problems || boxes.refused || counted.size() != reviewed.rows.size();
+        for (qsizetype r = 0; r < reviewed.rows.size() && r < counted.size(); ++r) {
+            const ReviewedRow& row = reviewed.rows[r];
+            if (counted[r].outcome.kind != row.outcome.kind
+                || counted[r].outcome.replacements != row.outcome.replacements) {
                 std::fprintf(stderr, "the count and the review differ on %s\n", qPrintable(row.path));
                 problems = true;
             }

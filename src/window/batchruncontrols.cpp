@@ -15,7 +15,8 @@ BatchRunControls::BatchRunControls(
     : QObject(parent),
       m_controls(std::move(controls)),
       m_services(services),
-      m_run(*this, services, std::move(entries), std::move(options))
+      m_boxes(services.prompts),
+      m_run(*this, services, m_boxes, std::move(entries), std::move(options))
 {
     QPushButton* start = m_controls.PushButton12;
     connect(start, &QPushButton::clicked, this, &BatchRunControls::PushButton12_Click);
@@ -117,7 +118,7 @@ void BatchRunControls::reviewChanges()
         return;
     ReviewWindow review(
         result, pairLabels(), m_services.prompts,
-        [this](const QString& path, const QList<ReviewedSource>& files) { savePatch(path, files); },
+        [this](const QString& path, const QList<ReviewedSource>& files) { return m_run.savePatch(path, files); },
         m_controls.window);
     if (review.exec() != QDialog::Accepted)
         return;
@@ -139,9 +140,4 @@ QStringList BatchRunControls::pairLabels() const
     for (qsizetype j = 0; j < finds.size(); ++j)
         labels << finds[j] + QStringLiteral(" \u2192 ") + (j < replaces.size() ? replaces[j] : QString());
     return labels;
-}
-
-void BatchRunControls::savePatch(const QString& path, const QList<ReviewedSource>& files)
-{
-    m_run.savePatch(path, files);
 }

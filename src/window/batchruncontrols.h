@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/batchrun/batchrun.h"
+#include "engine/widgets/batchrunboxes.h"
 #include "pairs/widgets/setslist.h"
 
 #include <QObject>
@@ -63,10 +64,10 @@ private:
     void reviewChanges();
     // "find → replace" per pair of the open tab, as the review counts them.
     QStringList pairLabels() const;
-    void savePatch(const QString& path, const QList<ReviewedSource>& files);
 
     Controls m_controls;
     WindowServices& m_services;
+    PromptedBatchRunBoxes m_boxes;
     BatchRun m_run;
     QAction* m_review = nullptr;
     QAction* m_count = nullptr;

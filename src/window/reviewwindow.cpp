@@ -1,8 +1,10 @@
 #include "window/reviewwindow.h"
 
 #include "base/prompts.h"
+#include "base/settings.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,6 +12,8 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,7 +28,8 @@ QString markedText(const QString& text, const QList<ChangedLine::Part>& parts, c
 {
     const auto shown = [](const QString& piece) {
         QString escaped = piece.toHtmlEscaped();
-        escaped.replace(QLatin1Char('\r'), QStringLiteral("\u240D")).replace(QLatin1Char('\n'), QStringLiteral("\u240A"));
+        escaped.replace(QLatin1Char('\r'), QStringLiteral("\u240D"))
+            .replace(QLatin1Char('\n'), QStringLiteral("\u240A"));
         escaped.replace(QLatin1Char('\t'), QStringLiteral("\u2409"));
         return escaped;
     };
@@ -45,10 +50,73 @@ QString plural(qint64 n, const char* one, const char* many)
     return groupedNumber(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
 
+constexpr int listRowRole = Qt::UserRole;
+constexpr int numberRole = Qt::UserRole + 1;
+
+// A cell that sorts by its check or its number rather than its text.
+class SortedItem : public QTableWidgetItem {
+public:
+    enum By { ByCheck, ByNumber };
+    explicit SortedItem(By by) : m_by(by) { }
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        if (m_by == ByCheck)
+            return checkState() < other.checkState();
+        return data(numberRole).toLongLong() < other.data(numberRole).toLongLong();
+    }
+
+private:
+    By m_by;
+};
+
 } // namespace
 
+QString ReviewWindow::summaryText(const ReviewResult& result)
+{
+    int changing = 0;
+    int unchanged = 0;
+    int skipped = 0;
+    int failing = 0;
+    int notReached = 0;
+    qint64 replacements = 0;
+    for (const ReviewedRow& row : result.rows) {
+        if (!row.review.problem.isEmpty() || row.outcome.kind == FileOutcome::Failed) {
+            ++failing;
+            continue;
+        }
+        switch (row.outcome.kind) {
+        case FileOutcome::Changed:
+            ++changing;
+            replacements += row.outcome.replacements;
+            break;
+        case FileOutcome::Unchanged: ++unchanged; break;
+        case FileOutcome::Skipped: ++skipped; break;
+        case FileOutcome::Failed: break;
+        case FileOutcome::NotReached: ++notReached; break;
+        }
+    }
+    QString text = QStringLiteral("%1 (%2), %3 unchanged, %4 skipped, %5 would fail")
+                       .arg(plural(changing, "file would change", "files would change"),
+                           plural(replacements, "replacement", "replacements"), groupedNumber(unchanged),
+                           groupedNumber(skipped), groupedNumber(failing));
+    if (notReached > 0)
+        text += QStringLiteral(", %1 not reviewed (stopped)").arg(groupedNumber(notReached));
+    return text;
+}
+
+void ReviewWindow::done(int result)
+{
+    // The size is a convenience: a store that can't be written keeps the last one.
+    try {
+        SaveSetting(QStringLiteral("ReviewWidth"), QString::number(width()));
+        SaveSetting(QStringLiteral("ReviewHeight"), QString::number(height()));
+    } catch (const Failure&) {
+    }
+    QDialog::done(result);
+}
+
 ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLabels, Prompts& prompts,
-    std::function<void(const QString&, const QList<ReviewedSource>&)> savePatch, QWidget* parent)
+    std::function<SavedPatch(const QString&, const QList<ReviewedSource>&)> savePatch, QWidget* parent)
     : QDialog(parent),
       m_result(result),
       m_pairLabels(pairLabels),
@@ -59,29 +127,17 @@ ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLa
     setObjectName(QStringLiteral("ReviewWindow"));
     auto* layout = new QVBoxLayout(this);
 
-    int changing = 0;
-    int failing = 0;
-    qint64 replacements = 0;
-    for (const ReviewedRow& row : m_result.rows) {
-        changing += wouldChange(row);
-        failing += !row.review.problem.isEmpty();
-        replacements += row.outcome.kind == FileOutcome::Changed ? row.outcome.replacements : 0;
-    }
-    QString summary = QStringLiteral("Nothing has been written yet. %1 would change (%2)")
-                          .arg(plural(changing, "file", "files"), plural(replacements, "replacement", "replacements"));
-    if (failing > 0)
-        summary += QStringLiteral(", ") + plural(failing, "file", "files") + QStringLiteral(" would fail");
-    if (m_result.stopped)
-        summary += QStringLiteral("; the review was stopped before the end of the list");
-    auto* summaryLabel = new QLabel(summary + QLatin1Char('.'), this);
+    auto* summaryLabel = new QLabel(summaryText(m_result), this);
     summaryLabel->setWordWrap(true);
+    summaryLabel->setObjectName(QStringLiteral("ReviewSummary"));
     layout->addWidget(summaryLabel);
 
     auto* filesLabel = new QLabel(QStringLiteral("&Files to review"), this);
     m_files = new QTableWidget(this);
     m_files->setObjectName(QStringLiteral("FilesToReview"));
     m_files->setAccessibleName(QStringLiteral("Files to review"));
-    m_files->setAccessibleDescription(QStringLiteral("Space checks or unchecks a file; only checked files are written."));
+    m_files->setAccessibleDescription(
+        QStringLiteral("Space checks or unchecks a file; only checked files are written."));
     filesLabel->setBuddy(m_files);
     layout->addWidget(filesLabel);
     layout->addWidget(m_files, 2);
@@ -99,12 +155,12 @@ ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLa
     layout->addWidget(m_changes, 3);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_replace = buttons->addButton(QStringLiteral("&Replace in Checked Files"), QDialogButtonBox::AcceptRole);
+    m_replace = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
     m_patch = buttons->addButton(QStringLiteral("Save as &Patch..."), QDialogButtonBox::ActionRole);
     m_close = buttons->addButton(QStringLiteral("&Close"), QDialogButtonBox::RejectRole);
-    // Enter in the table must not start writing.
-    for (QPushButton* button : {m_replace, m_patch, m_close})
+    for (QPushButton* button : {m_patch, m_close})
         button->setAutoDefault(false);
+    m_replace->setDefault(true);
     layout->addWidget(buttons);
     connect(m_replace, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
@@ -117,7 +173,19 @@ ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLa
     setTabOrder(m_changes, m_replace);
     setTabOrder(m_replace, m_patch);
     setTabOrder(m_patch, m_close);
-    resize(900, 640);
+    bool known = false;
+    // A size that can't be read leaves the window at its first size.
+    try {
+        const QSize remembered(GetSetting(QStringLiteral("ReviewWidth"), 0).toInt(&known),
+            GetSetting(QStringLiteral("ReviewHeight"), 0).toInt());
+        known = known && remembered.width() > 0 && remembered.height() > 0;
+        if (known)
+            resize(remembered);
+    } catch (const Failure&) {
+        known = false;
+    }
+    if (!known)
+        resize(900, 640);
     if (!m_result.rows.isEmpty())
         m_files->setCurrentCell(0, 0);
     showRow(m_files->currentRow());
@@ -127,38 +195,52 @@ ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLa
 
 void ReviewWindow::fillTable()
 {
-    m_files->setColumnCount(3);
+    m_files->setColumnCount(4);
     m_files->setHorizontalHeaderLabels(
-        {QStringLiteral("File"), QStringLiteral("Replacements"), QStringLiteral("What the run would do")});
+        {QString(), QStringLiteral("File"), QStringLiteral("What would happen"), QStringLiteral("Replacements")});
     m_files->setRowCount(int(m_result.rows.size()));
     m_files->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
     m_files->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_files->setTabKeyNavigation(false);
+    m_files->setTextElideMode(Qt::ElideMiddle);
+    m_files->setWordWrap(false);
     m_files->verticalHeader()->hide();
-    m_files->horizontalHeader()->setStretchLastSection(true);
     for (int r = 0; r < m_result.rows.size(); ++r) {
         const ReviewedRow& row = m_result.rows[r];
+        auto* check = new SortedItem(SortedItem::ByCheck);
+        check->setData(listRowRole, r);
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (wouldChange(row))
+            flags |= Qt::ItemIsUserCheckable;
+        check->setFlags(flags);
+        check->setCheckState(wouldChange(row) ? Qt::Checked : Qt::Unchecked);
+        check->setData(Qt::AccessibleTextRole, row.path);
+        m_files->setItem(r, 0, check);
         auto* file = new QTableWidgetItem(row.path);
         file->setToolTip(row.path);
-        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (wouldChange(row)) {
-            flags |= Qt::ItemIsUserCheckable;
-            file->setCheckState(Qt::Checked);
-        }
-        file->setFlags(flags);
-        m_files->setItem(r, 0, file);
-        const qint64 count = row.outcome.kind == FileOutcome::Changed ? row.outcome.replacements : 0;
-        auto* replacements = new QTableWidgetItem(groupedNumber(count));
-        replacements->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        replacements->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        m_files->setItem(r, 1, replacements);
+        file->setData(Qt::AccessibleTextRole, row.path);
+        file->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        m_files->setItem(r, 1, file);
         auto* outcome = new QTableWidgetItem(outcomeText(row));
+        outcome->setToolTip(outcome->text());
         outcome->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         m_files->setItem(r, 2, outcome);
+        const qint64 count = row.outcome.kind == FileOutcome::Changed ? row.outcome.replacements : 0;
+        auto* replacements = new SortedItem(SortedItem::ByNumber);
+        replacements->setText(groupedNumber(count));
+        replacements->setData(numberRole, count);
+        replacements->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        replacements->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_files->setItem(r, 3, replacements);
     }
-    m_files->resizeColumnToContents(1);
-    m_files->setColumnWidth(0, 480);
+    // List order until a header is clicked.
+    m_files->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_files->setSortingEnabled(true);
+    m_files->resizeColumnToContents(0);
+    m_files->setColumnWidth(1, 420);
+    m_files->setColumnWidth(2, 260);
+    m_files->horizontalHeader()->setStretchLastSection(true);
 }
 
 QString ReviewWindow::outcomeText(const ReviewedRow& row)
@@ -167,8 +249,8 @@ QString ReviewWindow::outcomeText(const ReviewedRow& row)
         return row.review.problemText();
     switch (row.outcome.kind) {
     case FileOutcome::Changed: return QStringLiteral("would change");
-    case FileOutcome::Unchanged: return QStringLiteral("nothing to replace");
-    case FileOutcome::Skipped: return QStringLiteral("would be skipped: ") + row.outcome.reason;
+    case FileOutcome::Unchanged: return QStringLiteral("unchanged");
+    case FileOutcome::Skipped: return QStringLiteral("skipped: ") + row.outcome.reason;
     case FileOutcome::Failed: return QStringLiteral("would fail: ") + row.outcome.reason;
     case FileOutcome::NotReached: return QStringLiteral("not reviewed (stopped)");
     }
@@ -186,8 +268,8 @@ QString ReviewWindow::changesHtml(const ReviewedRow& row, const QStringList& pai
         const qint64 n = row.review.pairReplacements[j];
         if (n == 0)
             continue;
-        const QString label = qsizetype(j) < pairLabels.size() ? pairLabels[qsizetype(j)]
-                                                               : QStringLiteral("Pair %1").arg(j + 1);
+        const QString label
+            = qsizetype(j) < pairLabels.size() ? pairLabels[qsizetype(j)] : QStringLiteral("Pair %1").arg(j + 1);
         counts << label.toHtmlEscaped() + QStringLiteral(": ") + plural(n, "replacement", "replacements");
     }
     if (!counts.isEmpty())
@@ -202,31 +284,39 @@ QString ReviewWindow::changesHtml(const ReviewedRow& row, const QStringList& pai
     return html;
 }
 
-void ReviewWindow::showRow(int row)
+void ReviewWindow::showRow(int tableRow)
 {
-    if (row < 0 || row >= m_result.rows.size()) {
+    const QTableWidgetItem* check = tableRow >= 0 ? m_files->item(tableRow, 0) : nullptr;
+    if (!check) {
         m_changes->setHtml(QStringLiteral("<p>No file is selected.</p>"));
         return;
     }
-    m_changes->setHtml(changesHtml(m_result.rows[row], m_pairLabels));
+    m_changes->setHtml(changesHtml(m_result.rows[check->data(listRowRole).toInt()], m_pairLabels));
 }
 
 QList<ReviewedSource> ReviewWindow::checkedFiles() const
 {
-    QList<ReviewedSource> files;
-    for (int r = 0; r < m_result.rows.size(); ++r) {
+    // In the list's order, however the table is sorted.
+    QList<int> rows;
+    for (int r = 0; r < m_files->rowCount(); ++r) {
         const QTableWidgetItem* item = m_files->item(r, 0);
         if (item && (item->flags() & Qt::ItemIsUserCheckable) && item->checkState() == Qt::Checked)
-            files.append({m_result.rows[r].path, m_result.rows[r].review.source});
+            rows.append(item->data(listRowRole).toInt());
     }
+    std::sort(rows.begin(), rows.end());
+    QList<ReviewedSource> files;
+    for (const int r : rows)
+        files.append({m_result.rows[r].path, m_result.rows[r].review.source});
     return files;
 }
 
 void ReviewWindow::updateButtons()
 {
-    const bool any = !checkedFiles().isEmpty();
-    m_replace->setEnabled(any);
-    m_patch->setEnabled(any);
+    const qsizetype checked = checkedFiles().size();
+    m_replace->setText(checked == 1 ? QStringLiteral("&Replace in 1 Checked File")
+                                    : QStringLiteral("&Replace in %1 Checked Files").arg(groupedNumber(checked)));
+    m_replace->setEnabled(checked > 0);
+    m_patch->setEnabled(checked > 0);
 }
 
 void ReviewWindow::askForPatch()
@@ -238,6 +328,17 @@ void ReviewWindow::askForPatch()
     request.title = QStringLiteral("Save as Patch");
     request.filter = QStringLiteral("Patch Files (*.patch)|*.patch|All Files (*.*)|*.*|");
     const QString path = m_prompts.saveFile(request);
-    if (!path.isEmpty())
-        m_savePatch(path, files);
+    if (path.isEmpty())
+        return;
+    const SavedPatch saved = m_savePatch(path, files);
+    if (!saved.saved)
+        return;
+    QString text = QStringLiteral("The patch is saved as %1. Apply it in %2 with \"patch -p1\" or \"git apply\".")
+                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(saved.folder));
+    if (!saved.leftOut.isEmpty()) {
+        text += saved.leftOut.size() == 1
+            ? QStringLiteral(" 1 file is left out (see the details).")
+            : QStringLiteral(" %1 files are left out (see the details).").arg(saved.leftOut.size());
+    }
+    m_prompts.message(text, saved.leftOut.join(QLatin1Char('\n')));
 }

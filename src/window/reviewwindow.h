@@ -23,17 +23,23 @@ class ReviewWindow : public QDialog {
 
 public:
     // pairLabels: "find → replace" for each pair, in order. savePatch writes
-    // the checked files' changes to the path chosen; it reports its own failures.
+    // the checked files' changes to the path chosen and reports its failures;
+    // the window tells where it applies and which files it left out.
     ReviewWindow(const ReviewResult& result, const QStringList& pairLabels, Prompts& prompts,
-        std::function<void(const QString& path, const QList<ReviewedSource>& files)> savePatch,
+        std::function<SavedPatch(const QString& path, const QList<ReviewedSource>& files)> savePatch,
         QWidget* parent = nullptr);
 
     // The files checked, in the list's order, each as it was reviewed.
     QList<ReviewedSource> checkedFiles() const;
     // The changes view's text for a row, as shown (HTML).
     static QString changesHtml(const ReviewedRow& row, const QStringList& pairLabels);
-    // The table's third column for a row.
+    // The table's "What would happen" for a row.
     static QString outcomeText(const ReviewedRow& row);
+    // "283 files would change (8,826,438 replacements), 17 unchanged, 0 skipped, 2 would fail".
+    static QString summaryText(const ReviewResult& result);
+
+    // Remembers the window's size for the next review.
+    void done(int result) override;
 
     QTableWidget* files() const { return m_files; }
     QTextEdit* changes() const { return m_changes; }
@@ -43,14 +49,14 @@ public:
 
 private:
     void fillTable();
-    void showRow(int row);
+    void showRow(int tableRow);
     void updateButtons();
     void askForPatch();
 
     ReviewResult m_result;
     QStringList m_pairLabels;
     Prompts& m_prompts;
-    std::function<void(const QString&, const QList<ReviewedSource>&)> m_savePatch;
+    std::function<SavedPatch(const QString&, const QList<ReviewedSource>&)> m_savePatch;
     QTableWidget* m_files = nullptr;
     QTextEdit* m_changes = nullptr;
     QPushButton* m_replace = nullptr;

@@ -6,6 +6,7 @@
 #include "base/errorreport.h"
 #include "base/windowservices.h"
 #include "engine/batchrun/batchrun.h"
+#include "engine/widgets/batchrunboxes.h"
 
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
@@ -19,6 +20,7 @@
 
 struct BatchRunFixture {
     ScriptedPrompts prompts;
+    PromptedBatchRunBoxes boxes{prompts};
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
     WindowServices services{prompts, reporter, pointer, {}, [] {}, [this] { return window.isClosing; }};
@@ -46,7 +48,7 @@ struct BatchRunFixture {
     // A new window's run over the state folder, as after a restart.
     void restart()
     {
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state->path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, ReplaceEntries{}, BatchRunOptions{state->path()});
     }
     QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
     QString addFile(const QString& name, const QByteArray& bytes)

@@ -3,9 +3,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QTest>
 
 #include <memory>
+
+// The chunk sizes a whole file is run through: the smallest (every edge
+// falls inside a character or a find text), a few odd ones, and the real one.
+inline const QList<qsizetype> fileChunkSizes{1, 2, 3, 6, 7, 64, 65536};
 
 template <class T> QByteArray chunkSizeMismatch(qsizetype chunkSize, const T& actual, const T& expected)
 {

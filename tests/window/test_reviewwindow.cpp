@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,6 +55,8 @@ class TestReviewWindow : public QObject {
                 window->reject();
         };
         QTimer::singleShot(0, form, poll);
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
         form->ListView1->setFocus();
         QTest::keyClick(form->ListView1, Qt::Key_R, Qt::ControlModifier);
         QVERIFY(opened);
@@ -94,10 +97,16 @@ private slots:
             QCOMPARE(files->accessibleName(), QString("Files to review"));
             QCOMPARE(window.changes()->accessibleName(), QString("Changes in the selected file"));
             QCOMPARE(files->rowCount(), 4);
+            QCOMPARE(window.findChild<QLabel*>("ReviewSummary")->text(),
+                QString("2 files would change (2 replacements), 1 unchanged, 0 skipped, 1 would fail"));
+            QCOMPARE(files->item(0, 1)->data(Qt::AccessibleTextRole).toString(), a);
+            QCOMPARE(files->item(0, 3)->text(), QString("1"));
+            QCOMPARE(window.replaceButton()->text(), QString("&Replace in 2 Checked Files"));
+            QVERIFY(window.replaceButton()->isDefault());
             QCOMPARE(files->item(0, 0)->checkState(), Qt::Checked);
             QCOMPARE(files->item(2, 2)->text(), "would fail: " + ro + ": Permission denied");
             QVERIFY(!(files->item(2, 0)->flags() & Qt::ItemIsUserCheckable));
-            QCOMPARE(files->item(3, 2)->text(), QString("nothing to replace"));
+            QCOMPARE(files->item(3, 2)->text(), QString("unchanged"));
             QVERIFY(!(files->item(3, 0)->flags() & Qt::ItemIsUserCheckable));
             const QString shown = window.changes()->toPlainText();
             QVERIFY2(shown.contains("Line 1\nbefore: 1,Berlin\nafter: 1,Hamburg"), qPrintable(shown));
@@ -108,6 +117,7 @@ private slots:
             QTest::keyClick(files, Qt::Key_Space);
             QCOMPARE(files->item(1, 0)->checkState(), Qt::Unchecked);
             QCOMPARE(window.checkedFiles().size(), 1);
+            QCOMPARE(window.replaceButton()->text(), QString("&Replace in 1 Checked File"));
             // Tab through the changes to "Replace in Checked Files".
             QTest::keyClick(files, Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), window.changes());
@@ -137,9 +147,58 @@ private slots:
         QCOMPARE(f->prompts.shown().size(), 2);
         QCOMPARE(f->prompts.shown().first().kind, ShownPrompt::SaveFile);
         QCOMPARE(f->prompts.shown().last().text.left(22), QString("The patch is saved as "));
-        QCOMPARE(readBytes(patch), QByteArray("diff --git a/a.csv b/a.csv\n--- a/a.csv\n+++ b/a.csv\n"
-                                              "@@ -1,1 +1,1 @@\n-Berlin\n+Hamburg\n"));
+        QCOMPARE(readBytes(patch),
+            QByteArray("diff --git a/a.csv b/a.csv\n--- a/a.csv\n+++ b/a.csv\n"
+                       "@@ -1,1 +1,1 @@\n-Berlin\n+Hamburg\n"));
         QCOMPARE(readBytes(a), QByteArray("Berlin\n"));
+    }
+
+    // Sorted by a column, the run still goes in list order; the size is kept.
+    void sortingKeepsTheListOrderOfTheRunAndTheSizeIsRemembered()
+    {
+        const QString a = addFile("a.csv", "Berlin Berlin\n");
+        const QString b = addFile("b.csv", "Berlin\n");
+        const QString twice = addFile("a.csv", "Berlin Berlin\n");
+        Q_UNUSED(twice);
+        f->prompts.answerMessage();
+        review([&](ReviewWindow& window) {
+            QTableWidget* files = window.files();
+            QCOMPARE(files->item(2, 2)->text(), QString("would fail: listed before (row 1)"));
+            files->sortByColumn(3, Qt::AscendingOrder);
+            QCOMPARE(files->item(0, 3)->text(), QString("0"));
+            QCOMPARE(files->item(1, 1)->text(), b);
+            QCOMPARE(files->item(2, 1)->text(), a);
+            QCOMPARE(window.checkedFiles().first().path, a);
+            window.resize(700, 500);
+            window.accept();
+        });
+        QCOMPARE(f->prompts.messageTexts(), QStringList({"Done."}));
+        QVERIFY(f->prompts.lastDetails().indexOf("a.csv") < f->prompts.lastDetails().indexOf("b.csv"));
+        QCOMPARE(readBytes(a), QByteArray("Hamburg Hamburg\n"));
+        review([&](ReviewWindow& window) { QCOMPARE(window.size(), QSize(700, 500)); });
+    }
+
+    // Escape during the review asks to stop; the window then shows what was
+    // reviewed and the rows not reached.
+    void escapeStopsTheReview()
+    {
+        addFile("a.csv", "Berlin\n");
+        addFile("b.csv", "Berlin\n");
+        int yields = 0;
+        std::function<void()> windowYield = form->services().yield;
+        form->services().yield = [&, windowYield] {
+            if (++yields == 3)
+                QTest::keyClick(form->ListView1, Qt::Key_Escape);
+            windowYield();
+        };
+        f->prompts.answerMessage(Answer::Yes);
+        review([&](ReviewWindow& window) {
+            QTableWidget* files = window.files();
+            QCOMPARE(files->item(1, 2)->text(), QString("not reviewed (stopped)"));
+            QVERIFY(!(files->item(1, 0)->flags() & Qt::ItemIsUserCheckable));
+            QVERIFY(window.findChild<QLabel*>("ReviewSummary")->text().endsWith("1 not reviewed (stopped)"));
+        });
+        QCOMPARE(f->prompts.messageTexts(), QStringList({"Stop replacing?"}));
     }
 
     void anEmptyListSaysSoAndOpensNoWindow()

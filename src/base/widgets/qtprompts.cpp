@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -18,6 +19,33 @@
 #include <algorithm>
 
 namespace {
+// A message box that the user may enlarge, its details growing with it: Qt's
+// own fixes its size again at every layout.
+class ResizableMessageBox : public QMessageBox {
+public:
+    ResizableMessageBox(QWidget* parent, bool resizable) : QMessageBox(parent), m_resizable(resizable)
+    {
+        setSizeGripEnabled(resizable);
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (m_resizable && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show)) {
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            if (auto* area = findChild<QTextEdit*>()) {
+                area->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+                area->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+            }
+        }
+        return handled;
+    }
+
+private:
+    bool m_resizable;
+};
+
 // The picking of several files with the typed name of a missing file let
 // through, which Qt's own multi-file mode refuses; entering a folder and
 // everything else stay the dialog's.
@@ -180,7 +208,19 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
 
 Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title)
 {
-    QMessageBox box(boxOwner());
+    return showBox(text, details, style, title, QStringLiteral("Details"), false);
+}
+
+Answer QtPrompts::showReport(
+    const QString& text, const QString& details, const QString& reportName, const QString& title)
+{
+    return showBox(text, details, StyleOkOnly, title, reportName, true);
+}
+
+Answer QtPrompts::showBox(const QString& text, const QString& details, int style, const QString& title,
+    const QString& detailsName, bool resizable)
+{
+    ResizableMessageBox box(boxOwner(), resizable);
     if (!details.isEmpty()) {
         box.setDetailedText(displayText(details));
         // A box as wide as its one-word text would wrap every line of a run's report.
@@ -189,7 +229,7 @@ Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& det
             area->setLineWrapMode(QTextEdit::NoWrap);
             // A screen reader names it, and the keyboard walks its lines and
             // leaves it with Tab, as it does every other control.
-            area->setAccessibleName(QStringLiteral("Details"));
+            area->setAccessibleName(detailsName);
             area->setAccessibleDescription(displayText(text));
             area->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
             area->setTabChangesFocus(true);

@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -21,33 +22,12 @@ QString plainPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-QString filesText(qint64 n)
-{
-    return groupedNumber(n) + (n == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
-}
-
-QString undoLine(const UndoOutcome& outcome)
-{
-    QString line;
-    switch (outcome.kind) {
-    case UndoOutcome::Restored: line = QStringLiteral("restored"); break;
-    case UndoOutcome::Removed: line = QStringLiteral("removed"); break;
-    case UndoOutcome::ChangedSince: line = QStringLiteral("not touched"); break;
-    case UndoOutcome::Failed: line = QStringLiteral("failed"); break;
-    }
-    if (!outcome.reason.isEmpty())
-        line += QStringLiteral(", ") + outcome.reason;
-    line += QStringLiteral(": ") + plainPath(outcome.target);
-    // Where the old content of a file left alone stays.
-    if (!outcome.keptAs.isEmpty())
-        line += keptAsText(outcome.keptAs);
-    return line;
-}
-
 } // namespace
 
-BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries, BatchRunOptions options)
+BatchRun::BatchRun(BatchRunWindow& window, WindowServices& services, BatchRunBoxes& boxes, ReplaceEntries entries,
+    BatchRunOptions options)
     : m_window(window),
+      m_boxes(boxes),
       m_services(services),
       m_entries(std::move(entries)),
       m_options(std::move(options)),
@@ -107,22 +87,20 @@ void BatchRun::run(GuardedProcedure& proc)
 {
     bool stopped = false;
     if (rowCount() == 0) {
-        say(proc, runStep::noFiles, QStringLiteral("No files added."));
+        say(proc, runStep::noFiles, BatchRunBoxes::Refusal::NoFiles);
         return;
     }
     const Destination destination = m_window.destination();
     if (!destination.option2 && !FolderExists(destination.outputFolder)) {
-        say(proc, runStep::outputFolderMissing, QStringLiteral("Folder does not exist. Please select another folder."));
+        say(proc, runStep::outputFolderMissing, BatchRunBoxes::Refusal::OutputFolderMissing);
         return;
     }
     // Found here, not once per file after the run has started; a count writes nothing.
     if (!destination.option2 && !m_countOnly) {
         const QString problem = folderWriteProblem(destination.outputFolder);
         if (!problem.isEmpty()) {
-            say(proc, runStep::outputFolderUnwritable,
-                QStringLiteral("Folder ") + plainPath(destination.outputFolder)
-                    + QStringLiteral(" cannot be written to (") + problem
-                    + QStringLiteral("). Please select another folder."));
+            say(proc, runStep::outputFolderUnwritable, BatchRunBoxes::Refusal::OutputFolderUnwritable,
+                destination.outputFolder, problem);
             return;
         }
     }
@@ -220,24 +198,18 @@ void BatchRun::run(GuardedProcedure& proc)
         return;
     }
 
-    QStringList closing;
+    RunEnding ending{m_report, stopped};
     try {
-        const QString report = writeRunReport(m_options.stateFolder, m_report, QDateTime::currentDateTime());
-        closing.append(QStringLiteral("This report is saved as ") + plainPath(report));
+        ending.reportFile = writeRunReport(m_options.stateFolder, m_report, QDateTime::currentDateTime());
     } catch (const Failure& failure) {
-        closing.append(QStringLiteral("This report could not be saved: ") + failure.description());
+        ending.reportProblem = failure.description();
     }
     // Closing the window ends the program at once: the report is kept, nothing is shown.
     if (m_services.isClosing())
         return;
-    if (!m_countOnly) {
-        if (!undoProblem.isEmpty())
-            closing.append(QStringLiteral("Undo is not available for this run: ") + undoProblem);
-        else if (undoable)
-            closing.append(QStringLiteral("Ctrl+Z undoes this run."));
-    }
-    const QString text = stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
-    proc.step(runStep::done, [&] { m_services.prompts.message(text, detailsText(m_report, closing)); });
+    ending.undoProblem = undoProblem;
+    ending.undoable = undoable;
+    proc.step(runStep::done, [&] { m_boxes.runEnded(ending); });
 }
 
 // Labels of the steps below, as error reports give them.
@@ -264,7 +236,10 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     const QStringList keys = fileKeys(path);
     for (const QString& key : keys) {
         if (const int first = m_listedRows.value(key)) {
-            record(path, {FileOutcome::Skipped, 0, QStringLiteral("listed before (row %1)").arg(first)});
+            const QString reason = QStringLiteral("listed before (row %1)").arg(first);
+            // A review tells it ahead as what the user asked would not happen.
+            m_listedTwice = reason;
+            record(path, {FileOutcome::Skipped, 0, reason});
             return stopping() ? RowOutcome::Closing : RowOutcome::Next;
         }
     }
@@ -307,6 +282,8 @@ void BatchRun::record(const QString& path, FileOutcome outcome)
     if (m_mode == Mode::Review) {
         ReviewedRow row{path, outcome, false, {}};
         row.reviewed = m_recorder.take(row.review);
+        if (!m_listedTwice.isEmpty())
+            row.review.problem = std::exchange(m_listedTwice, QString());
         m_review.rows.append(std::move(row));
     }
     m_report.rows.append({plainPath(path), std::move(outcome)});
@@ -337,7 +314,7 @@ void BatchRun::askToStop()
     if (!m_running || m_asking || m_stopRequested)
         return;
     const QScopedValueRollback<bool> asking(m_asking, true);
-    if (m_services.prompts.message(QStringLiteral("Stop replacing?"), StyleYesNo | StyleQuestion) == Answer::Yes)
+    if (m_boxes.confirmStop())
         m_stopRequested = true;
 }
 
@@ -354,22 +331,12 @@ void BatchRun::undoLastRun()
     const UndoStore::Candidate candidate = m_undo.findCandidate();
     const QStringList recovered = m_undo.takeRecovered();
     if (candidate.state != UndoStore::Candidate::Ready) {
-        QString text = QStringLiteral("There is no run to undo.");
-        if (candidate.state == UndoStore::Candidate::RunningElsewhere)
-            text = QStringLiteral("The last run is still going on in another window.");
-        else if (candidate.state == UndoStore::Candidate::Unavailable)
-            text = QStringLiteral("Undo is not available: ") + candidate.problem;
-        proc.step(
-            undoStep::nothingToUndo, [&] { m_services.prompts.message(text, recovered.join(QLatin1Char('\n'))); });
+        proc.step(undoStep::nothingToUndo, [&] { m_boxes.nothingToUndo(candidate, recovered); });
         return;
     }
-    Answer answer = Answer::No;
-    proc.step(undoStep::ask, [&] {
-        answer = m_services.prompts.message(
-            QStringLiteral("Undo the last run? ") + filesText(candidate.files) + QStringLiteral(" will be restored."),
-            StyleYesNo | StyleQuestion);
-    });
-    if (answer != Answer::Yes) {
+    bool yes = false;
+    proc.step(undoStep::ask, [&] { yes = m_boxes.confirmUndo(candidate.files); });
+    if (!yes) {
         m_undo.dropCandidate();
         return;
     }
@@ -378,17 +345,7 @@ void BatchRun::undoLastRun()
     QList<UndoOutcome> outcomes;
     proc.step(undoStep::putBack, [&] { outcomes = m_undo.undoCandidate(); });
     m_services.pointer.set(WindowPointer::Default);
-    QStringList lines = recovered;
-    int left = 0;
-    for (const UndoOutcome& outcome : outcomes) {
-        lines.append(undoLine(outcome));
-        if (outcome.kind == UndoOutcome::ChangedSince || outcome.kind == UndoOutcome::Failed)
-            ++left;
-    }
-    const QString text = left == 0 ? QStringLiteral("The last run is undone.")
-                                   : QStringLiteral("The last run is undone, except for ") + filesText(left)
-            + QStringLiteral(" (see the details).");
-    proc.step(undoStep::undone, [&] { m_services.prompts.message(text, lines.join(QLatin1Char('\n'))); });
+    proc.step(undoStep::undone, [&] { m_boxes.undone(outcomes, recovered); });
 }
 
 // Labels of the steps below, as error reports give them.
@@ -402,7 +359,7 @@ void BatchRun::recoverAtStart()
     QStringList lines;
     proc.step(recoverStep::finish, [&] { lines = m_undo.recoverAtStart(); });
     if (!lines.isEmpty())
-        proc.step(recoverStep::tell, [&] { m_services.prompts.message(lines.join(QLatin1Char('\n'))); });
+        proc.step(recoverStep::tell, [&] { m_boxes.recovered(lines); });
 }
 
 // Labels of the steps below, as error reports give them.
@@ -416,27 +373,27 @@ bool BatchRun::pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat
         // The same cutting as the engine's, so the check and the pairs agree.
         if (splitAtLineBreaks(findWhat).size() != splitAtLineBreaks(replaceWith).size()) {
             refuse(proc, pairTextsStep::lineCountsPointer, pairTextsStep::lineCountsDiffer,
-                QStringLiteral("The number of lines of Find What and Replace With must be the same."));
+                BatchRunBoxes::Refusal::LineCountsDiffer);
             return false;
         }
         return true;
     }
     if (findWhat.isEmpty()) {
-        refuse(proc, pairTextsStep::findPointer, pairTextsStep::nothingToFind,
-            QStringLiteral("You forgot to input find what."));
+        refuse(proc, pairTextsStep::findPointer, pairTextsStep::nothingToFind, BatchRunBoxes::Refusal::NothingToFind);
         return false;
     }
     return true;
 }
 
 // Pointer back first, then the message, then the stop.
-void BatchRun::refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text)
+void BatchRun::refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, BatchRunBoxes::Refusal refusal)
 {
     proc.step(pointerLabel, [&] { m_services.pointer.set(WindowPointer::Default); });
-    say(proc, messageLabel, text);
+    say(proc, messageLabel, refusal);
 }
 
-void BatchRun::say(GuardedProcedure& proc, int label, const QString& text)
+void BatchRun::say(
+    GuardedProcedure& proc, int label, BatchRunBoxes::Refusal refusal, const QString& folder, const QString& problem)
 {
-    proc.step(label, [&] { m_services.prompts.message(text); });
+    proc.step(label, [&] { m_boxes.refuse(refusal, folder, problem); });
 }

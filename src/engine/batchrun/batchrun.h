@@ -1,12 +1,14 @@
 // The "Start Replacing" run over the file list: the input checks, one engine
-// entry per row in the mode of the open tab, and the closing "Done." with what
-// became of every row. Also the run that only counts, the stop on request and
-// the undo of the last run. It reads the main window only through
-// BatchRunWindow, so it needs no widgets; the window's "Start Replacing"
-// button calls PushButton12_Click().
+// entry per row in the mode of the open tab, and the report of what became of
+// every row. Also the run that only counts, the stop on request and the undo
+// of the last run. It reads the main window only through BatchRunWindow and
+// tells the user only through BatchRunBoxes, so it holds no widgets and no
+// words of boxes; the window's "Start Replacing" button calls
+// PushButton12_Click().
 #pragma once
 
 #include "base/windowservices.h"
+#include "engine/batchrun/batchrunboxes.h"
 #include "engine/batchrun/runreport.h"
 #include "engine/batchrun/undostore.h"
 #include "engine/output/filereview.h"
@@ -69,6 +71,13 @@ struct ReviewedSource {
     FileIdentity identity;
 };
 
+// What "Save as Patch..." made.
+struct SavedPatch {
+    bool saved = false; // false: the failure was reported
+    QString folder; // where the patch applies: the folder that holds every file
+    QStringList leftOut; // "<reason>: <path>" for each file not in it
+};
+
 struct BatchRunOptions {
     // The private folder where the run reports ("runs/") and the undo data ("undo/") are kept.
     QString stateFolder;
@@ -78,7 +87,7 @@ struct BatchRunOptions {
 
 class BatchRun {
 public:
-    BatchRun(BatchRunWindow& window, WindowServices& services, ReplaceEntries entries = {},
+    BatchRun(BatchRunWindow& window, WindowServices& services, BatchRunBoxes& boxes, ReplaceEntries entries = {},
         BatchRunOptions options = defaultOptions());
 
     // A click while a run is going on (it arrives through a yield) does nothing.
@@ -94,8 +103,8 @@ public:
     void runReviewed(const QList<ReviewedSource>& files);
     // The changes of these files as one unified diff at path, made by the
     // same engine again; a file changed since its review is left out and
-    // named. Tells how it went in a box.
-    void savePatch(const QString& path, const QList<ReviewedSource>& files);
+    // named, as is one in UTF-16 or UTF-32 (also in a comment at the top).
+    SavedPatch savePatch(const QString& path, const QList<ReviewedSource>& files);
     // Asks "Stop replacing?"; Yes stops the run at once. Only during a run.
     void askToStop();
     // Asks, then puts back every file the last run wrote.
@@ -122,8 +131,9 @@ private:
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
-    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, const QString& text);
-    void say(GuardedProcedure& proc, int label, const QString& text);
+    void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, BatchRunBoxes::Refusal refusal);
+    void say(GuardedProcedure& proc, int label, BatchRunBoxes::Refusal refusal, const QString& folder = {},
+        const QString& problem = {});
     bool stopping() const { return m_stopRequested || m_services.isClosing(); }
     void record(const QString& path, FileOutcome outcome);
     void recordRowsNotReached(int from, int to);
@@ -131,6 +141,7 @@ private:
     void finish(GuardedProcedure& proc);
 
     BatchRunWindow& m_window;
+    BatchRunBoxes& m_boxes;
     WindowServices& m_services;
     ReplaceEntries m_entries;
     BatchRunOptions m_options;
@@ -141,6 +152,7 @@ private:
     bool m_countOnly = false;
     Mode m_mode = Mode::Replace;
     ReviewRecorder m_recorder;
+    QString m_listedTwice; // the reason of the row being recorded, in a review
     ReviewResult m_review;
     const QList<ReviewedSource>* m_reviewedFiles = nullptr;
     RunReport m_report;

@@ -1,7 +1,6 @@
 // "Save as Patch...": the reviewed files' changes as one unified diff, made
 // by the same engine again and kept in memory, never written over a file.
 #include "engine/batchrun/batchrun.h"
-
 #include "engine/output/unifieddiff.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/sourcefile.h"
@@ -53,28 +52,41 @@ QByteArray reviewedBytes(const ReviewedSource& file)
     return bytes;
 }
 
+// UTF-16 and UTF-32 text is not line-based bytes that patch tools take apart.
+bool isWideText(const QByteArray& bytes)
+{
+    return bytes.startsWith(QByteArray("\xFF\xFE", 2)) || bytes.startsWith(QByteArray("\xFE\xFF", 2))
+        || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4));
+}
+
 } // namespace
 
 // Labels of the steps below, as error reports give them.
 namespace patchStep {
-constexpr int write = 100, tell = 102;
+constexpr int write = 100;
 }
 
-void BatchRun::savePatch(const QString& path, const QList<ReviewedSource>& files)
+SavedPatch BatchRun::savePatch(const QString& path, const QList<ReviewedSource>& files)
 {
     GuardedProcedure proc(m_services.reporter, form1Location("SaveAsPatch"));
+    SavedPatch saved;
     if (m_running || files.isEmpty())
-        return;
+        return saved;
     const QScopedValueRollback<bool> running(m_running, true);
-    const QString folder = commonFolder(files);
-    const QDir root(folder);
-    QByteArray patch;
-    QStringList leftOut;
+    saved.folder = commonFolder(files);
+    const QDir root(saved.folder);
+    QByteArray comments;
+    QByteArray diffs;
     const int tab = m_window.selectedTab();
     for (const ReviewedSource& file : files) {
         m_services.yield();
+        const QString relative = root.relativeFilePath(QFileInfo(file.path).absoluteFilePath());
         try {
             const QByteArray before = reviewedBytes(file);
+            if (isWideText(before)) {
+                comments += "# Not included (UTF-16 or UTF-32 text): " + relative.toUtf8() + "\n";
+                throw Failure(QStringLiteral("not included, as it is UTF-16 or UTF-32 text"));
+            }
             QByteArray after;
             // The pairs as the window has them now, as the run would read them.
             EngineContext context{m_services.reporter};
@@ -91,26 +103,16 @@ void BatchRun::savePatch(const QString& path, const QList<ReviewedSource>& files
                 : m_entries.sets(file.path, m_window.findList(), m_window.replaceList(), context);
             if (outcome.kind != FileOutcome::Changed)
                 throw Failure(outcome.reason.isEmpty() ? QStringLiteral("nothing to replace now") : outcome.reason);
-            patch += unifiedDiff(before, after, root.relativeFilePath(QFileInfo(file.path).absoluteFilePath()));
+            diffs += unifiedDiff(before, after, relative);
         } catch (const Failure& failure) {
-            leftOut.append(failure.description() + QStringLiteral(": ") + QDir::toNativeSeparators(file.path));
+            saved.leftOut.append(failure.description() + QStringLiteral(": ") + QDir::toNativeSeparators(file.path));
         }
     }
-    const bool written = proc.step(patchStep::write, [&] {
+    saved.saved = proc.step(patchStep::write, [&] {
+        const QByteArray patch = comments + diffs;
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(patch) != patch.size() || !out.commit())
             throwFileFailure(path, out.errorString());
     });
-    if (!written)
-        return;
-    QString text = QStringLiteral("The patch is saved as %1. Apply it in %2 with \"patch -p1\" or \"git apply\".")
-                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder));
-    QString details;
-    if (!leftOut.isEmpty()) {
-        text += QStringLiteral(" %1 left out (see the details).").arg(leftOut.size() == 1
-                ? QStringLiteral("1 file is")
-                : QStringLiteral("%1 files are").arg(leftOut.size()));
-        details = leftOut.join(QLatin1Char('\n'));
-    }
-    proc.step(patchStep::tell, [&] { m_services.prompts.message(text, details); });
+    return saved;
 }

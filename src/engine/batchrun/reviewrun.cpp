@@ -1,6 +1,5 @@
 // The batch run's review, and the run over the files a review let through.
 #include "engine/batchrun/batchrun.h"
-
 #include "engine/textfile/sourcefile.h"
 
 #include <QScopedValueRollback>

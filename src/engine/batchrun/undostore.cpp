@@ -163,6 +163,7 @@ UndoStore::Candidate UndoStore::findCandidate()
     }
     QList<QByteArray> names = runNames();
     std::reverse(names.begin(), names.end());
+    bool heldElsewhere = false;
     for (const QByteArray& name : names) {
         if (std::any_of(m_own.begin(), m_own.end(), [&](const auto& r) { return r->name() == name; }))
             continue;
@@ -173,7 +174,8 @@ UndoStore::Candidate UndoStore::findCandidate()
         if (!run) {
             if (!record.finished)
                 return {Candidate::RunningElsewhere, 0, {}};
-            continue; // another window's own
+            heldElsewhere = true; // another window's own
+            continue;
         }
         // A program that stopped since this one started left it: finish it first.
         if (!record.finished || record.hasOpenJournal())
@@ -186,6 +188,8 @@ UndoStore::Candidate UndoStore::findCandidate()
         m_chosen = m_candidate.get();
         return {Candidate::Ready, files, {}};
     }
+    if (heldElsewhere)
+        return {Candidate::HeldElsewhere, 0, {}};
     return {};
 }
 

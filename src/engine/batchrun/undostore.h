@@ -45,7 +45,8 @@ public:
     // What Ctrl+Z would undo: the newest run of this window that is not
     // undone, else the newest finished run that no running program holds.
     struct Candidate {
-        enum State { None, Ready, RunningElsewhere, Unavailable };
+        // HeldElsewhere: only runs of other windows still open are left.
+        enum State { None, Ready, RunningElsewhere, HeldElsewhere, Unavailable };
         State state = None;
         int files = 0;
         QString problem; // for Unavailable

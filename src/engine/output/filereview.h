@@ -58,7 +58,11 @@ struct FileReview {
 // Where a review's sinks leave each file's review; the batch run takes it per row.
 class ReviewRecorder {
 public:
-    void record(FileReview review) { m_last = std::move(review); m_recorded = true; }
+    void record(FileReview review)
+    {
+        m_last = std::move(review);
+        m_recorded = true;
+    }
     // The review of the row just worked on, if its sink finished; cleared.
     bool take(FileReview& review)
     {

@@ -1,11 +1,11 @@
 #include "engine/output/resultsink.h"
 
 #include "engine/output/countonlysink.h"
-#include "engine/output/reviewsink.h"
 #include "engine/output/inplacesink.h"
 #include "engine/output/memorysink.h"
 #include "engine/output/outputfoldersink.h"
 #include "engine/output/outputrules.h"
+#include "engine/output/reviewsink.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/sourcefile.h"
 

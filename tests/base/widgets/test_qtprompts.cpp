@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -226,14 +227,15 @@ private slots:
     }
 
     // The run's report in a box's details: named for a screen reader, walked
-    // line by line with the keyboard, and left with Tab.
-    void detailsAreNamedAndReadByKeyboard()
+    // line by line with the keyboard, left with Tab, and the box may be enlarged.
+    void reportIsNamedReadByKeyboardAndResizable()
     {
         RecordingQtPrompts prompts;
         QString name;
         QString description;
         Qt::TextInteractionFlags flags;
         bool tabLeaves = false;
+        bool grew = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
@@ -244,13 +246,28 @@ private slots:
                 flags = area->textInteractionFlags();
                 tabLeaves = area->tabChangesFocus();
             }
+            const QSize before = box->size();
+            box->resize(before + QSize(300, 300));
+            QCoreApplication::processEvents();
+            grew = box->width() > before.width() && box->height() > before.height() && box->isSizeGripEnabled();
             box->accept();
         });
-        prompts.message("Done.", "1 file changed (1 replacement)\n\nchanged, 1 replacement: /a.csv");
-        QCOMPARE(name, QString("Details"));
+        prompts.report("Done.", "1 file changed (1 replacement)\n\nchanged, 1 replacement: /a.csv", "Run report");
+        QCOMPARE(name, QString("Run report"));
         QCOMPARE(description, QString("Done."));
         QVERIFY(flags.testFlag(Qt::TextSelectableByKeyboard));
         QVERIFY(tabLeaves);
+        QVERIFY(grew);
+
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (auto* area = box ? box->findChild<QTextEdit*>() : nullptr)
+                name = area->accessibleName();
+            if (box)
+                box->accept();
+        });
+        prompts.message("Undone.", "restored: /a.csv");
+        QCOMPARE(name, QString("Details"));
     }
 
     void addressInATextIsALinkThatOpensThroughThePrompts()

@@ -1,6 +1,7 @@
 // The batch run's logic alone: a window made of plain values, engine entries
 // that record their calls.
 #include "engine/batchrun/batchrun.h"
+#include "engine/widgets/batchrunboxes.h"
 
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
@@ -16,6 +17,7 @@ class TestBatchRun : public QObject {
     Q_OBJECT
 
     ScriptedPrompts prompts;
+    PromptedBatchRunBoxes boxes{prompts};
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
     FakeWindow window;
@@ -56,7 +58,7 @@ private slots:
                 duringEntry(c);
             return FileOutcome{FileOutcome::Unchanged};
         };
-        run = std::make_unique<BatchRun>(window, services, entries, BatchRunOptions{state.path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, entries, BatchRunOptions{state.path()});
     }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 

@@ -1,7 +1,7 @@
 // "Save as Patch...": the patch applies with `patch -p1` and `git apply` to
 // copies of the sources and gives, byte for byte, what the run writes: CR LF,
-// lone CR, no last line break, Windows-1252, UTF-16, names with spaces, files
-// in sub-folders.
+// lone CR, no last line break, Windows-1252, names with spaces, files in
+// sub-folders; UTF-16 text is named at its top and left out.
 #include "engine/batchrun/batchrun.h"
 #include "engine/output/unifieddiff.h"
 
@@ -73,10 +73,12 @@ private slots:
         }
         QCOMPARE(files.size(), 5);
         const QString patchPath = f.path("changes.patch");
-        f.prompts.answerMessage();
-        f.run->savePatch(patchPath, files);
-        QCOMPARE(f.prompts.messageTexts().last(),
-            "The patch is saved as " + patchPath + ". Apply it in " + src + " with \"patch -p1\" or \"git apply\".");
+        const SavedPatch saved = f.run->savePatch(patchPath, files);
+        QVERIFY(saved.saved);
+        QCOMPARE(saved.folder, src);
+        QCOMPARE(saved.leftOut,
+            QStringList{"not included, as it is UTF-16 or UTF-32 text: " + QDir::toNativeSeparators(src + "/u16.csv")});
+        QVERIFY(readBytes(patchPath).startsWith("# Not included (UTF-16 or UTF-32 text): u16.csv\ndiff --git a/a.csv"));
         f.prompts.answerMessage();
         f.run->runReviewed(files);
 
@@ -90,12 +92,13 @@ private slots:
             const QString copy = f.path("with-" + tool);
             copyTree(copy);
             QString output;
-            const QStringList arguments = tool == "patch" ? QStringList{"-p1", "--binary", "-i", patchPath}
-                                                          : QStringList{"apply", patchPath};
+            const QStringList arguments
+                = tool == "patch" ? QStringList{"-p1", "--binary", "-i", patchPath} : QStringList{"apply", patchPath};
             QVERIFY2(run(program, arguments, copy, output), qPrintable(tool + ": " + output));
-            for (const auto& source : sources)
-                QVERIFY2(readBytes(copy + "/" + source.first) == readBytes(src + "/" + source.first),
-                    qPrintable(tool + " " + source.first));
+            for (const auto& [name, bytes] : sources) {
+                const QByteArray expected = name == "u16.csv" ? bytes : readBytes(src + "/" + name);
+                QVERIFY2(readBytes(copy + "/" + name) == expected, qPrintable(tool + " " + name));
+            }
         }
     }
 
@@ -105,10 +108,9 @@ private slots:
         const QString b = f.addFile("b.csv", "Berlin\n");
         const ReviewResult result = f.run->review();
         writeBytes(a, "Berlin\nBerlin\n");
-        f.prompts.answerMessage();
-        f.run->savePatch(f.path("p.patch"), {{a, result.rows[0].review.source}, {b, result.rows[1].review.source}});
-        QVERIFY(f.prompts.messageTexts().last().endsWith("1 file is left out (see the details)."));
-        QCOMPARE(f.prompts.lastDetails(), "changed since the review: " + a);
+        const SavedPatch saved = f.run->savePatch(
+            f.path("p.patch"), {{a, result.rows[0].review.source}, {b, result.rows[1].review.source}});
+        QCOMPARE(saved.leftOut, QStringList{"changed since the review: " + a});
         QCOMPARE(readBytes(f.path("p.patch")),
             QByteArray("diff --git a/b.csv b/b.csv\n--- a/b.csv\n+++ b/b.csv\n@@ -1,1 +1,1 @@\n-Berlin\n+Hamburg\n"));
     }

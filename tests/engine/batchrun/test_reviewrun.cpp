@@ -85,7 +85,8 @@ private slots:
         f.run->runReviewed(sourcesOf(result, {"a.csv", "b.csv"}));
         QCOMPARE(readBytes(a), QByteArray("Berlin, Berlin\n"));
         QCOMPARE(readBytes(b), QByteArray("Hamburg\n"));
-        QVERIFY2(f.prompts.lastDetails().contains("changed since the review: " + a), qPrintable(f.prompts.lastDetails()));
+        QVERIFY2(
+            f.prompts.lastDetails().contains("changed since the review: " + a), qPrintable(f.prompts.lastDetails()));
     }
 
     void seesAheadWhatTheRunWouldFailOn()
@@ -100,10 +101,19 @@ private slots:
         const ReviewResult result = f.run->review();
         QCOMPARE(result.rows.size(), 2);
         QVERIFY(result.rows[0].review.problem.isEmpty());
-        QVERIFY2(result.rows[1].review.problemText().startsWith("would fail: "),
-            qPrintable(result.rows[1].review.problem));
+        QVERIFY2(
+            result.rows[1].review.problemText().startsWith("would fail: "), qPrintable(result.rows[1].review.problem));
         QVERIFY(result.rows[1].review.problem.contains("already written"));
         QVERIFY(QDir(out).isEmpty());
+    }
+
+    void aFileListedTwiceWouldFail()
+    {
+        f.addFile("a.csv", "Berlin\n");
+        f.window.rows.append(f.window.rows.first());
+        const ReviewResult result = f.run->review();
+        QCOMPARE(result.rows[1].review.problemText(), QString("would fail: listed before (row 1)"));
+        QVERIFY(result.rows[0].review.problem.isEmpty());
     }
 
     void refusedInputEndsTheReviewWithItsMessage()

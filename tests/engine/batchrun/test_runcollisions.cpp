@@ -3,6 +3,7 @@
 // listed twice, and files of 2 GiB and more on the single tab.
 #include "engine/batchrun/batchrun.h"
 #include "engine/textfile/sourceprobes.h"
+#include "engine/widgets/batchrunboxes.h"
 
 #include "support/enginetestfiles.h"
 #include "support/fakebatchrunwindow.h"
@@ -33,6 +34,7 @@ class TestRunCollisions : public QObject {
     Q_OBJECT
 
     ScriptedPrompts prompts;
+    PromptedBatchRunBoxes boxes{prompts};
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
     FakeBatchRunWindow window;
@@ -174,7 +176,7 @@ private slots:
 private:
     void run()
     {
-        BatchRun batch(window, services);
+        BatchRun batch(window, services, boxes);
         batch.PushButton12_Click();
     }
 };

@@ -23,6 +23,7 @@ namespace {
 // list, the same state folder.
 struct SecondWindow {
     ScriptedPrompts prompts;
+    PromptedBatchRunBoxes boxes{prompts};
     ErrorReporter reporter{prompts};
     WindowPointer pointer;
     FakeBatchRunWindow window;
@@ -30,7 +31,7 @@ struct SecondWindow {
     std::unique_ptr<BatchRun> run;
 
     explicit SecondWindow(const QString& state)
-        : run(std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{state}))
+        : run(std::make_unique<BatchRun>(window, services, boxes, ReplaceEntries{}, BatchRunOptions{state}))
     {
         prompts.setApplicationTitle("Tallowmere");
     }
@@ -111,7 +112,8 @@ private slots:
             QSKIP("needs root to act as another user");
         QDir().mkpath(path("shared/state"));
         ::chown(QFile::encodeName(path("shared")).constData(), otherUserId, otherUserId);
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{path("shared/state")});
+        run = std::make_unique<BatchRun>(
+            window, services, boxes, ReplaceEntries{}, BatchRunOptions{path("shared/state")});
         const QString a = addFile("a.csv", "a");
         replaceRun("a", "b");
         QVERIFY2(prompts.lastDetails().contains(
@@ -190,6 +192,26 @@ private slots:
         b.prompts.answerMessage();
         b.run->undoLastRun();
         QCOMPARE(b.prompts.messageTexts().last(), QString("There is no run to undo."));
+        QVERIFY2(b.prompts.done(), qPrintable(b.prompts.problems()));
+    }
+
+    // A window does not take a run whose window is still open, and says so;
+    // once that window is closed, the run is its to undo.
+    void runOfAnOpenWindowIsUndoneOnlyThereUntilItCloses()
+    {
+        const QString a = addFile("a.csv", "a");
+        replaceRun("a", "b");
+        SecondWindow b(state->path());
+        b.prompts.answerMessage();
+        b.run->undoLastRun();
+        QCOMPARE(b.prompts.messageTexts().last(),
+            QString("The last run was made in another window that is still open: undo it there."));
+        run.reset();
+        b.prompts.answerMessage(Answer::Yes).answerMessage();
+        b.run->undoLastRun();
+        QCOMPARE(b.prompts.messageTexts().mid(1),
+            QStringList({"Undo the last run? 1 file will be restored.", "The last run is undone."}));
+        QCOMPARE(readBytes(a), QByteArray("a"));
         QVERIFY2(b.prompts.done(), qPrintable(b.prompts.problems()));
     }
 
@@ -309,7 +331,7 @@ private slots:
         QTemporaryDir shm("/dev/shm/tallowmere-undo-XXXXXX");
         if (!shm.isValid() || statOf(shm.path()).st_dev == statOf(dir->path()).st_dev)
             QSKIP("needs /dev/shm on a file system of its own");
-        run = std::make_unique<BatchRun>(window, services, ReplaceEntries{}, BatchRunOptions{shm.path()});
+        run = std::make_unique<BatchRun>(window, services, boxes, ReplaceEntries{}, BatchRunOptions{shm.path()});
         const QString a = addFile("a.csv", "a,a\r\n");
         const QByteArray name = QFile::encodeName(a);
         ::chown(name.constData(), otherUserId, otherUserId);

@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
               context.output.copyProgress = kill;
               return ReplaceTextInFileCombo(path, finds, replaces, context);
           };
-    BatchRun run(fixture.window, fixture.services, entries, BatchRunOptions{state});
+    BatchRun run(fixture.window, fixture.services, fixture.boxes, entries, BatchRunOptions{state});
     run.undoStore().setLinking(links);
     run.undoStore().setCopyProgress(kill);
     for (int i = 0; i < 4; ++i)

@@ -91,9 +91,8 @@ class TestReviewSink : public QObject {
         ReviewRecorder recorder;
         harness.context.output.review = &recorder;
         harness.context.chunkSize = chunk;
-        const FileOutcome got = single
-            ? ReplaceTextInFile(path, f.join("\r\n"), r.join("\r\n"), harness.context)
-            : ReplaceTextInFileCombo(path, f, r, harness.context);
+        const FileOutcome got = single ? ReplaceTextInFile(path, f.join("\r\n"), r.join("\r\n"), harness.context)
+                                       : ReplaceTextInFileCombo(path, f, r, harness.context);
         if (outcome)
             *outcome = got;
         FileReview kept;
@@ -136,8 +135,8 @@ private slots:
                     QVERIFY2(sum == got.replacements && got.pairReplacements.size() == 5, label);
                     for (const ChangedLine& line : got.lines) {
                         QVERIFY2(line.beforeParts.size() == line.afterParts.size(), label);
-                        QVERIFY2(outsideParts(line.before, line.beforeParts)
-                                == outsideParts(line.after, line.afterParts),
+                        QVERIFY2(
+                            outsideParts(line.before, line.beforeParts) == outsideParts(line.after, line.afterParts),
                             label);
                     }
                 }
@@ -238,6 +237,28 @@ private slots:
         QCOMPARE(first.before, QString(1000, 'x') + ChangedLine::cutMark());
         QVERIFY(first.afterParts.isEmpty()); // beyond the cut
         QCOMPARE(got.lines.last().number, 1000);
+    }
+
+    // What a review keeps of a long file changed on every line, and of one
+    // long line changed all along, stays within the lines and characters kept.
+    void keepsLittleOfALongFileChangedEverywhere()
+    {
+        const QString path = dir.filePath("long.csv");
+        writeBytes(path, QByteArray("a,b,c,Berlin\r\n").repeated(200000));
+        const FileReview many = review(path, false, 65536);
+        QCOMPARE(many.replacements, 400000); // Berlin, then its "bur"
+        QCOMPARE(many.lines.size(), 1000);
+        QCOMPARE(many.moreLines, 199000);
+
+        writeBytes(path, QByteArray("Berlin,").repeated(400000));
+        const FileReview wide = review(path, false, 65536);
+        QCOMPARE(wide.lines.size(), 1);
+        const ChangedLine& line = wide.lines.first();
+        QCOMPARE(line.before.size(), 1001);
+        QCOMPARE(line.after.size(), 1001);
+        QVERIFY(line.after.endsWith(ChangedLine::cutMark()));
+        QCOMPARE(line.afterParts.size(), 125); // "Hamburg," from 0 to 992
+        QCOMPARE(line.afterParts.last().length, 7);
     }
 
     void tellsWhatARunWouldFailOn()

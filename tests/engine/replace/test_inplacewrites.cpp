@@ -115,7 +115,7 @@ private slots:
             finds << noBytes;
             replaces << "x";
         }
-        for (qsizetype chunk : {1, 3, 7, 64, 65536}) {
+        for (qsizetype chunk : fileChunkSizes) {
             for (int before : {0, 2, 5, 6, 62, 63, 64, 65, 300}) {
                 const QString text = prefixText(before, enc) + "Berlin," + prefixText(40, enc);
                 writeBytes(path("a.csv"), referenceBytes(text, enc));

@@ -3,6 +3,8 @@
 // whatever the chunk size and wherever the failure falls.
 #include "engine/replace/replacetext.h"
 
+#include "support/chunkcompare.h"
+#include "support/engineharness.h"
 #include "support/enginetestfiles.h"
 #include "support/memorysource.h"
 #include "support/scriptedprompts.h"
@@ -23,17 +25,15 @@ private slots:
         const QString target = dir.filePath("out/a.csv");
         QDir().mkpath(dir.filePath("out"));
         const QByteArray bytes = QByteArray("x,y\r\n").repeated(40000);
-        for (int chunkSize : {1, 2, 3, 65536}) {
+        for (qsizetype chunkSize : fileChunkSizes) {
             for (qint64 failAt : {qint64(0), qint64(7), qint64(bytes.size() - 1)}) {
                 if (chunkSize < 4 && failAt > 7)
                     continue; // the same edge, at a cost of minutes
                 const QString label = QStringLiteral("chunk size %1, read fails at byte %2").arg(chunkSize).arg(failAt);
-                ScriptedPrompts prompts;
-                ErrorReporter reporter(prompts);
-                EngineContext context{reporter, {}, {[&] {
-                                          return Destination{true, false, dir.filePath("out")};
-                                      }},
-                    chunkSize};
+                EngineHarness harness(dir.filePath("out"));
+                ScriptedPrompts& prompts = harness.prompts;
+                EngineContext& context = harness.context;
+                context.chunkSize = chunkSize;
                 context.openSource = [&](const QString& path) {
                     return std::make_unique<MemorySource>(bytes, failAt, "Input/output error", path);
                 };
@@ -53,11 +53,12 @@ private slots:
         QTemporaryDir dir;
         const QString text = QString::fromUtf8("Berlin,K\xC3\xB6ln\r\nBerl") + "in,x\r\n";
         for (TextEncoding encoding : allEncodings()) {
-            for (int chunkSize : {1, 2, 3, 6, 65536}) {
+            for (qsizetype chunkSize : fileChunkSizes) {
                 const QString label = QStringLiteral("chunk size %1, %2").arg(chunkSize).arg(encodingLabel(encoding));
-                ScriptedPrompts prompts;
-                ErrorReporter reporter(prompts);
-                EngineContext context{reporter, {}, {[&] { return Destination{true, false, dir.path()}; }}, chunkSize};
+                EngineHarness harness(dir.path());
+                ScriptedPrompts& prompts = harness.prompts;
+                EngineContext& context = harness.context;
+                context.chunkSize = chunkSize;
                 const QByteArray bytes
                     = referenceBytes(encoding == TextEncoding::Windows1252 ? text + QChar(0xE9) : text, encoding);
                 context.openSource

@@ -180,7 +180,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         writeBytes(path("a.csv"), bytes);
-        for (qsizetype chunk : {1, 3, 65536}) {
+        for (qsizetype chunk : fileChunkSizes) {
             EngineHarness harness(m_out);
             harness.context.chunkSize = chunk;
             // A lone surrogate has no UTF-8 bytes: that pair is matched on the decoded text.
@@ -211,7 +211,7 @@ private slots:
         const QStringList replaces{"Cologne", QString::fromUtf8("\xE3\x82\xA2"), "L", ";;", "\n"};
         writeBytes(path("a.csv"), referenceBytes(text, enc));
         const QByteArray expected = referenceBytes(replacedWholeText(text, finds, replaces), enc);
-        for (qsizetype chunk : {1, 2, 3, 7, 65536}) {
+        for (qsizetype chunk : fileChunkSizes) {
             EngineHarness harness(m_out);
             harness.context.chunkSize = chunk;
             ReplaceTextInFileCombo(path("a.csv"), finds, replaces, harness.context);
