@@ -95,8 +95,9 @@ void BatchRun::run(GuardedProcedure& proc)
         say(proc, runStep::outputFolderMissing, BatchRunBoxes::Refusal::OutputFolderMissing);
         return;
     }
-    // Found here, not once per file after the run has started; a count writes nothing.
-    if (!destination.option2 && !m_countOnly) {
+    // Found here, not once per file after the run has started; a count writes
+    // nothing, and a review refuses what the run it stands for would refuse.
+    if (!destination.option2 && m_mode != Mode::Count) {
         const QString problem = folderWriteProblem(destination.outputFolder);
         if (!problem.isEmpty()) {
             say(proc, runStep::outputFolderUnwritable, BatchRunBoxes::Refusal::OutputFolderUnwritable,

@@ -14,7 +14,10 @@ ReviewResult BatchRun::review()
     FileReview left;
     m_recorder.take(left);
     start(Mode::Review);
-    return std::exchange(m_review, ReviewResult{});
+    ReviewResult result = std::exchange(m_review, ReviewResult{});
+    // No row at all: a refusal has said why in its box.
+    result.refused = result.refused || result.rows.isEmpty();
+    return result;
 }
 
 void BatchRun::runReviewed(const QList<ReviewedSource>& files)

@@ -6,7 +6,13 @@
 #include "support/batchrunfixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 class TestReviewRun : public QObject {
     Q_OBJECT
@@ -114,6 +120,29 @@ private slots:
         const ReviewResult result = f.run->review();
         QCOMPARE(result.rows[1].review.problemText(), QString("would fail: listed before (row 1)"));
         QVERIFY(result.rows[0].review.problem.isEmpty());
+    }
+
+    void anOutputFolderThatCannotBeWrittenIsRefusedAsByTheRun()
+    {
+#ifdef Q_OS_UNIX
+        const QString out = f.path("out");
+        QDir().mkpath(out);
+        QVERIFY(::chmod(QFile::encodeName(f.dir->path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(out).constData(), 0555) == 0);
+        f.window.where = {true, false, out};
+        f.addFile("a.csv", "Berlin\n");
+        f.prompts.answerMessage();
+        // Root writes anywhere: the review runs as another user then.
+        const bool asOther = ::geteuid() == 0;
+        QVERIFY(!asOther || ::seteuid(65534) == 0);
+        const ReviewResult result = f.run->review();
+        QVERIFY(!asOther || ::seteuid(0) == 0);
+        ::chmod(QFile::encodeName(out).constData(), 0755);
+        QVERIFY(result.refused);
+        QVERIFY(result.rows.isEmpty());
+        QVERIFY2(f.prompts.messageTexts().last().endsWith("Please select another folder."),
+            qPrintable(f.prompts.messageTexts().last()));
+#endif
     }
 
     void refusedInputEndsTheReviewWithItsMessage()
