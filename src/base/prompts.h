@@ -37,7 +37,7 @@ public:
     // The same box with a longer text that the user may unfold under it.
     Answer message(const QString& text, const QString& details, int style = StyleOkOnly, const QString& title = {});
     // The box of a run's end: its details are a report that a screen reader
-    // announces by reportName, and that the user may enlarge with the box.
+    // announces by reportName.
     Answer report(const QString& text, const QString& details, const QString& reportName);
     // The typed text, or "" when the user cancels.
     QString input(const QString& prompt, const QString& title = {}, const QString& preset = {});

@@ -116,13 +116,19 @@ void BatchRunControls::reviewChanges()
     // A refused input or an empty list has said so in its box.
     if (result.refused || result.rows.isEmpty() || m_services.isClosing())
         return;
-    ReviewWindow review(
-        result, pairLabels(), m_services.prompts,
-        [this](const QString& path, const QList<ReviewedSource>& files) { return m_run.savePatch(path, files); },
-        m_controls.window);
-    if (review.exec() != QDialog::Accepted)
-        return;
-    m_run.runReviewed(review.checkedFiles());
+    QList<ReviewedSource> files;
+    {
+        ReviewWindow review(
+            result, pairLabels(), m_services.prompts,
+            [this](
+                const QString& path, const QList<ReviewedSource>& checked) { return m_run.savePatch(path, checked); },
+            m_controls.window);
+        if (review.exec() != QDialog::Accepted)
+            return;
+        files = review.checkedFiles();
+    }
+    // Gone before the run, so that the run's boxes open over the main window.
+    m_run.runReviewed(files);
 }
 
 QStringList BatchRunControls::pairLabels() const

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -19,33 +18,6 @@
 #include <algorithm>
 
 namespace {
-// A message box that the user may enlarge, its details growing with it: Qt's
-// own fixes its size again at every layout.
-class ResizableMessageBox : public QMessageBox {
-public:
-    ResizableMessageBox(QWidget* parent, bool resizable) : QMessageBox(parent), m_resizable(resizable)
-    {
-        setSizeGripEnabled(resizable);
-    }
-
-protected:
-    bool event(QEvent* event) override
-    {
-        const bool handled = QMessageBox::event(event);
-        if (m_resizable && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show)) {
-            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-            if (auto* area = findChild<QTextEdit*>()) {
-                area->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-                area->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-            }
-        }
-        return handled;
-    }
-
-private:
-    bool m_resizable;
-};
-
 // The picking of several files with the typed name of a missing file let
 // through, which Qt's own multi-file mode refuses; entering a folder and
 // everything else stay the dialog's.
@@ -208,19 +180,19 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
 
 Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title)
 {
-    return showBox(text, details, style, title, QStringLiteral("Details"), false);
+    return showBox(text, details, style, title, QStringLiteral("Details"));
 }
 
 Answer QtPrompts::showReport(
     const QString& text, const QString& details, const QString& reportName, const QString& title)
 {
-    return showBox(text, details, StyleOkOnly, title, reportName, true);
+    return showBox(text, details, StyleOkOnly, title, reportName);
 }
 
-Answer QtPrompts::showBox(const QString& text, const QString& details, int style, const QString& title,
-    const QString& detailsName, bool resizable)
+Answer QtPrompts::showBox(
+    const QString& text, const QString& details, int style, const QString& title, const QString& detailsName)
 {
-    ResizableMessageBox box(boxOwner(), resizable);
+    QMessageBox box(boxOwner());
     if (!details.isEmpty()) {
         box.setDetailedText(displayText(details));
         // A box as wide as its one-word text would wrap every line of a run's report.

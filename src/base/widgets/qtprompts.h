@@ -48,9 +48,9 @@ protected:
     bool showWithDesktop(const QString& pathOrUrl) override;
 
 private:
-    // A box with details named detailsName for screen readers; a report's box may be resized.
-    Answer showBox(const QString& text, const QString& details, int style, const QString& title,
-        const QString& detailsName, bool resizable);
+    // A box with details named detailsName for screen readers.
+    Answer showBox(
+        const QString& text, const QString& details, int style, const QString& title, const QString& detailsName);
 
     QPointer<QWidget> m_owner;
     QFileDialog::Options m_fileDialogOptions;

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -227,15 +226,14 @@ private slots:
     }
 
     // The run's report in a box's details: named for a screen reader, walked
-    // line by line with the keyboard, left with Tab, and the box may be enlarged.
-    void reportIsNamedReadByKeyboardAndResizable()
+    // line by line with the keyboard, and left with Tab.
+    void reportIsNamedAndReadByKeyboard()
     {
         RecordingQtPrompts prompts;
         QString name;
         QString description;
         Qt::TextInteractionFlags flags;
         bool tabLeaves = false;
-        bool grew = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
@@ -246,10 +244,6 @@ private slots:
                 flags = area->textInteractionFlags();
                 tabLeaves = area->tabChangesFocus();
             }
-            const QSize before = box->size();
-            box->resize(before + QSize(300, 300));
-            QCoreApplication::processEvents();
-            grew = box->width() > before.width() && box->height() > before.height() && box->isSizeGripEnabled();
             box->accept();
         });
         prompts.report("Done.", "1 file changed (1 replacement)\n\nchanged, 1 replacement: /a.csv", "Run report");
@@ -257,7 +251,6 @@ private slots:
         QCOMPARE(description, QString("Done."));
         QVERIFY(flags.testFlag(Qt::TextSelectableByKeyboard));
         QVERIFY(tabLeaves);
-        QVERIFY(grew);
 
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
