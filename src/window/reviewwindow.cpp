@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -169,6 +170,13 @@ ReviewWindow::ReviewWindow(const ReviewResult& result, const QStringList& pairLa
     fillTable();
     connect(m_files, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
     connect(m_files, &QTableWidget::itemChanged, this, [this] { updateButtons(); });
+    // Space toggles the focused row's check box, whichever of its cells has the focus.
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), m_files, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(space, &QShortcut::activated, this, [this] {
+        QTableWidgetItem* check = m_files->currentRow() >= 0 ? m_files->item(m_files->currentRow(), 0) : nullptr;
+        if (check && (check->flags() & Qt::ItemIsUserCheckable))
+            check->setCheckState(check->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
     setTabOrder(m_files, m_changes);
     setTabOrder(m_changes, m_replace);
     setTabOrder(m_replace, m_patch);

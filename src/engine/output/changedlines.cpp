@@ -1,6 +1,27 @@
 #include "engine/output/changedlines.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+// Where the first CR or LF is, or the text's size: for bytes, memchr's
+// vector search for each, as lines are long and breaks few.
+template <class Unit> size_t nextBreak(std::basic_string_view<Unit> text)
+{
+    if constexpr (std::is_same_v<Unit, char>) {
+        const char* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
+        const size_t end = lf ? size_t(lf - text.data()) : text.size();
+        const char* cr = static_cast<const char*>(std::memchr(text.data(), '\r', end));
+        return cr ? size_t(cr - text.data()) : end;
+    } else {
+        return size_t(std::find_if(text.begin(), text.end(), [](Unit u) { return u == Unit('\r') || u == Unit('\n'); })
+            - text.begin());
+    }
+}
+
+} // namespace
 
 template <class Unit>
 ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> changed)
@@ -42,15 +63,13 @@ template <class Unit> void ChangedLines<Unit>::keep(std::basic_string<Unit>& int
 
 template <class Unit> void ChangedLines<Unit>::copied(View text)
 {
-    constexpr Unit cr = Unit('\r');
     constexpr Unit lf = Unit('\n');
     while (!text.empty()) {
         if (m_pendingCR) {
             m_pendingCR = false;
             if (text.front() == lf) {
                 // CR LF: counted at the CR.
-                keep(m_line.before, m_line.beforeCut, text.substr(0, 1), m_keep);
-                keep(m_line.after, m_line.afterCut, text.substr(0, 1), m_keep);
+                keepUnchanged(text.substr(0, 1));
                 text.remove_prefix(1);
                 m_lastWasCR = false;
                 endLine(2);
@@ -58,10 +77,14 @@ template <class Unit> void ChangedLines<Unit>::copied(View text)
             }
             endLine(1);
         }
-        const auto found = std::find_if(text.begin(), text.end(), [](Unit u) { return u == cr || u == lf; });
+        const auto found = text.begin() + ptrdiff_t(nextBreak(text));
         const size_t length = size_t(found - text.begin()) + (found == text.end() ? 0 : 1);
-        keep(m_line.before, m_line.beforeCut, text.substr(0, length), m_keep);
-        keep(m_line.after, m_line.afterCut, text.substr(0, length), m_keep);
+        // A whole line that no replacement touched is only counted: most
+        // lines are, and copying them would cost more than the review. A CR
+        // may still be joined to what follows, so its line is kept.
+        const bool wholeUntouched = found != text.end() && *found == lf && !m_touched && m_line.before.empty();
+        if (!wholeUntouched)
+            keepUnchanged(text.substr(0, length));
         if (found == text.end()) {
             m_lastWasCR = false;
             return;
@@ -81,6 +104,15 @@ template <class Unit> void ChangedLines<Unit>::copied(View text)
     }
 }
 
+// Text that went through unchanged: on both sides once the line is touched,
+// kept once before that.
+template <class Unit> void ChangedLines<Unit>::keepUnchanged(View text)
+{
+    keep(m_line.before, m_line.beforeCut, text, m_keep);
+    if (m_touched)
+        keep(m_line.after, m_line.afterCut, text, m_keep);
+}
+
 template <class Unit> void ChangedLines<Unit>::replaced(View before, View after)
 {
     // A CR followed by a replaced LF: the source's CR LF is split, the line goes on.
@@ -90,6 +122,10 @@ template <class Unit> void ChangedLines<Unit>::replaced(View before, View after)
             endLine(1);
     }
     countBreaks(before);
+    if (!m_touched) {
+        m_line.after = m_line.before;
+        m_line.afterCut = m_line.beforeCut;
+    }
     if (!m_line.beforeCut && m_line.before.size() < m_keep)
         m_line.beforeParts.emplace_back(m_line.before.size(), before.size());
     if (!m_line.afterCut && m_line.after.size() < m_keep)
@@ -117,8 +153,12 @@ template <class Unit> void ChangedLines<Unit>::endLine(size_t breakUnits)
         if (!m_line.afterCut)
             m_line.after.resize(m_line.after.size() - std::min(breakUnits, m_line.after.size()));
         m_changed(m_line);
+        m_line = Line{};
+    } else {
+        // Keeps its room for the next line.
+        m_line.before.clear();
+        m_line.beforeCut = false;
     }
-    m_line = Line{};
     m_line.number = m_breaks + 1;
     m_touched = false;
 }

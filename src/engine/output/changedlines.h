@@ -42,6 +42,7 @@ public:
 
 private:
     void copied(View text);
+    void keepUnchanged(View text);
     void replaced(View before, View after);
     void endLine(size_t breakUnits);
     void countBreaks(View sourceText);
