@@ -8,6 +8,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <type_traits>
+
 namespace {
 
 // Enough units of either kind for the characters kept, and one more to tell a cut.
@@ -37,25 +40,45 @@ struct Side {
     bool cut = false;
 };
 
-// One side of a line as characters, with its parts moved to match and the
-// text cut at the characters kept.
+// Where a unit of the file's text stands in the decoded text: UTF-8 counts
+// one UTF-16 unit per leading byte and two for a four-byte character;
+// Windows-1252 and UTF-16 go one for one.
+template <class Unit> struct DecodedOffsets {
+    std::basic_string_view<Unit> raw;
+    bool utf8;
+    size_t at = 0; // in raw
+    qsizetype decoded = 0;
+
+    qsizetype to(size_t offset)
+    {
+        if constexpr (std::is_same_v<Unit, char>) {
+            if (utf8) {
+                for (; at < offset && at < raw.size(); ++at) {
+                    const auto byte = static_cast<unsigned char>(raw[at]);
+                    decoded += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+                }
+                return decoded;
+            }
+        }
+        at = offset;
+        return qsizetype(offset);
+    }
+};
+
+// One side of a line as characters, decoded at once, with its parts moved to
+// match and the text cut at the characters kept.
 template <class Unit>
 Side sideOf(const std::basic_string<Unit>& raw, const std::vector<std::pair<size_t, size_t>>& parts, bool cut,
     TextEncoding encoding, const QString& path)
 {
-    using View = std::basic_string_view<Unit>;
-    const View all(raw);
     Side side;
-    size_t at = 0;
+    side.text = decoded(std::basic_string_view<Unit>(raw), encoding, path);
+    DecodedOffsets<Unit> offsets{raw, encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithMark};
     for (const auto& [start, length] : parts) {
-        const size_t end = std::min(raw.size(), start + length);
-        side.text += decoded(all.substr(at, start - at), encoding, path);
-        const int from = int(side.text.size());
-        side.text += decoded(all.substr(start, end - start), encoding, path);
-        side.parts.append({from, int(side.text.size()) - from});
-        at = end;
+        const qsizetype from = std::min(offsets.to(start), side.text.size());
+        const qsizetype end = std::min(offsets.to(std::min(raw.size(), start + length)), side.text.size());
+        side.parts.append({int(from), int(end - from)});
     }
-    side.text += decoded(all.substr(at), encoding, path);
     side.cut = cut || side.text.size() > ChangedLine::mostCharacters;
     if (side.cut) {
         qsizetype kept = std::min<qsizetype>(side.text.size(), ChangedLine::mostCharacters);
