@@ -114,6 +114,13 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), files);
             QTest::keyClick(files, Qt::Key_Down);
             QVERIFY(window.changes()->toPlainText().startsWith("b.csv"));
+            // Space toggles the row from any of its cells.
+            QTest::keyClick(files, Qt::Key_Right);
+            QTest::keyClick(files, Qt::Key_Space);
+            QCOMPARE(files->item(1, 0)->checkState(), Qt::Unchecked);
+            QTest::keyClick(files, Qt::Key_Left);
+            QTest::keyClick(files, Qt::Key_Space);
+            QCOMPARE(files->item(1, 0)->checkState(), Qt::Checked);
             QTest::keyClick(files, Qt::Key_Space);
             QCOMPARE(files->item(1, 0)->checkState(), Qt::Unchecked);
             QCOMPARE(window.checkedFiles().size(), 1);
