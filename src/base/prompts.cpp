@@ -15,6 +15,11 @@ Answer Prompts::message(const QString& text, const QString& details, int style, 
     return showMessageWithDetails(text, details, style, titleOrDefault(title));
 }
 
+Answer Prompts::report(const QString& text, const QString& details, const QString& reportName)
+{
+    return showReport(text, details, reportName, titleOrDefault({}));
+}
+
 QString Prompts::input(const QString& prompt, const QString& title, const QString& preset)
 {
     return showInput(prompt, titleOrDefault(title), preset);

@@ -36,6 +36,9 @@ public:
     Answer message(const QString& text, int style = StyleOkOnly, const QString& title = {});
     // The same box with a longer text that the user may unfold under it.
     Answer message(const QString& text, const QString& details, int style = StyleOkOnly, const QString& title = {});
+    // The box of a run's end: its details are a report that a screen reader
+    // announces by reportName.
+    Answer report(const QString& text, const QString& details, const QString& reportName);
     // The typed text, or "" when the user cancels.
     QString input(const QString& prompt, const QString& title = {}, const QString& preset = {});
     // Full paths of the picked files; empty when cancelled.
@@ -57,6 +60,13 @@ protected:
     {
         (void)details;
         return showMessage(text, style, title);
+    }
+    // Prompts that name no details show the box as any other with details.
+    virtual Answer showReport(
+        const QString& text, const QString& details, const QString& reportName, const QString& title)
+    {
+        (void)reportName;
+        return showMessageWithDetails(text, details, StyleOkOnly, title);
     }
     virtual QString showInput(const QString& prompt, const QString& title, const QString& preset) = 0;
     virtual QStringList showOpenFiles(const FileDialogRequest& request) = 0;

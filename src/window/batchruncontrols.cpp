@@ -3,6 +3,7 @@
 #include "engine/widgets/destinationcontrols.h"
 #include "filelist/filelistmodel.h"
 #include "pairs/widgets/pairboxes.h"
+#include "window/reviewwindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -13,12 +14,17 @@ BatchRunControls::BatchRunControls(
     Controls controls, WindowServices& services, QObject* parent, ReplaceEntries entries, BatchRunOptions options)
     : QObject(parent),
       m_controls(std::move(controls)),
+      m_services(services),
       m_boxes(services.prompts),
       m_run(*this, services, m_boxes, std::move(entries), std::move(options))
 {
     QPushButton* start = m_controls.PushButton12;
     connect(start, &QPushButton::clicked, this, &BatchRunControls::PushButton12_Click);
 
+    m_review = new QAction(QStringLiteral("Review Changes..."), this);
+    m_review->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_review->setShortcutContext(Qt::WindowShortcut);
+    connect(m_review, &QAction::triggered, this, &BatchRunControls::reviewChanges);
     m_count = new QAction(QStringLiteral("Count Matches Only"), this);
     connect(m_count, &QAction::triggered, this, [this] { m_run.countMatches(); });
     m_undo = new QAction(QStringLiteral("Undo Last Run"), this);
@@ -28,10 +34,12 @@ BatchRunControls::BatchRunControls(
     start->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(start, &QWidget::customContextMenuRequested, this, &BatchRunControls::showMenu);
     start->setToolTip(QStringLiteral(
-        "Right-click it (or press the menu key) to count matches only or to undo the last run (Ctrl+Z)."));
+        "Right-click it (or press the menu key) to review the changes first (Ctrl+R), to count matches only or to "
+        "undo the last run (Ctrl+Z)."));
 
     if (QWidget* window = m_controls.window) {
         // A text box keeps Ctrl+Z for its own typing; elsewhere it undoes the run.
+        window->addAction(m_review);
         window->addAction(m_undo);
         m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
         m_escape->setContext(Qt::WindowShortcut);
@@ -42,6 +50,7 @@ BatchRunControls::BatchRunControls(
 void BatchRunControls::showMenu(const QPoint& at)
 {
     QMenu menu(m_controls.PushButton12);
+    menu.addAction(m_review);
     menu.addAction(m_count);
     menu.addAction(m_undo);
     menu.exec(m_controls.PushButton12->mapToGlobal(at));
@@ -97,4 +106,44 @@ Destination BatchRunControls::destination() const
 {
     const DestinationControls& controls = *m_controls.destination;
     return {controls.option1(), controls.option2(), controls.outputFolder()};
+}
+
+void BatchRunControls::reviewChanges()
+{
+    if (m_run.isRunning())
+        return;
+    const ReviewResult result = m_run.review();
+    // A refused input or an empty list has said so in its box.
+    if (result.refused || result.rows.isEmpty() || m_services.isClosing())
+        return;
+    QList<ReviewedSource> files;
+    {
+        ReviewWindow review(
+            result, pairLabels(), m_services.prompts,
+            [this](
+                const QString& path, const QList<ReviewedSource>& checked) { return m_run.savePatch(path, checked); },
+            m_controls.window);
+        if (review.exec() != QDialog::Accepted)
+            return;
+        files = review.checkedFiles();
+    }
+    // Gone before the run, so that the run's boxes open over the main window.
+    m_run.runReviewed(files);
+}
+
+QStringList BatchRunControls::pairLabels() const
+{
+    QStringList finds;
+    QStringList replaces;
+    if (selectedTab() == 0) {
+        finds = splitAtLineBreaks(findWhat());
+        replaces = splitAtLineBreaks(replaceWith());
+    } else {
+        finds = findList();
+        replaces = replaceList();
+    }
+    QStringList labels;
+    for (qsizetype j = 0; j < finds.size(); ++j)
+        labels << finds[j] + QStringLiteral(" \u2192 ") + (j < replaces.size() ? replaces[j] : QString());
+    return labels;
 }

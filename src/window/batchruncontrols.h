@@ -1,6 +1,6 @@
 // The "Start Replacing" button over the batch run: reads the main window's
 // controls for the run and starts it on a click; its context menu offers
-// "Count Matches Only" and "Undo Last Run". During a run the window's caption
+// "Review Changes..." (also Ctrl+R), "Count Matches Only" and "Undo Last Run". During a run the window's caption
 // shows the progress and Escape offers to stop; Ctrl+Z undoes the last run.
 // The main window builds it over its own controls.
 #pragma once
@@ -43,6 +43,7 @@ public:
     bool isRunning() const { return m_run.isRunning(); }
     BatchRun& batchRun() { return m_run; }
     // The context menu's commands.
+    QAction* reviewAction() const { return m_review; }
     QAction* countAction() const { return m_count; }
     QAction* undoAction() const { return m_undo; }
 
@@ -59,10 +60,16 @@ private:
     void setCaption(const QString& caption) override;
 
     void showMenu(const QPoint& at);
+    // Reviews the list, shows the review and runs over the files checked there.
+    void reviewChanges();
+    // "find → replace" per pair of the open tab, as the review counts them.
+    QStringList pairLabels() const;
 
     Controls m_controls;
+    WindowServices& m_services;
     PromptedBatchRunBoxes m_boxes;
     BatchRun m_run;
+    QAction* m_review = nullptr;
     QAction* m_count = nullptr;
     QAction* m_undo = nullptr;
     QShortcut* m_escape = nullptr;

@@ -122,7 +122,7 @@ private slots:
         const QPoint centre = form->PushButton12->rect().center();
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, centre, form->PushButton12->mapToGlobal(centre));
         QApplication::sendEvent(form->PushButton12, &menuKey);
-        QCOMPARE(offered, QStringList({"Count Matches Only", "Undo Last Run"}));
+        QCOMPARE(offered, QStringList({"Review Changes...", "Count Matches Only", "Undo Last Run"}));
     }
 
     void countOnlyFromTheMenuWritesNothing()

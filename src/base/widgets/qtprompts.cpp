@@ -180,6 +180,18 @@ Answer QtPrompts::showMessage(const QString& text, int style, const QString& tit
 
 Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& details, int style, const QString& title)
 {
+    return showBox(text, details, style, title, QStringLiteral("Details"));
+}
+
+Answer QtPrompts::showReport(
+    const QString& text, const QString& details, const QString& reportName, const QString& title)
+{
+    return showBox(text, details, StyleOkOnly, title, reportName);
+}
+
+Answer QtPrompts::showBox(
+    const QString& text, const QString& details, int style, const QString& title, const QString& detailsName)
+{
     QMessageBox box(boxOwner());
     if (!details.isEmpty()) {
         box.setDetailedText(displayText(details));
@@ -187,6 +199,12 @@ Answer QtPrompts::showMessageWithDetails(const QString& text, const QString& det
         if (auto* area = box.findChild<QTextEdit*>()) {
             area->setMinimumWidth(640);
             area->setLineWrapMode(QTextEdit::NoWrap);
+            // A screen reader names it, and the keyboard walks its lines and
+            // leaves it with Tab, as it does every other control.
+            area->setAccessibleName(detailsName);
+            area->setAccessibleDescription(displayText(text));
+            area->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+            area->setTabChangesFocus(true);
         }
     }
     prepareMessageBox(box, text, style, title);

@@ -39,6 +39,8 @@ protected:
     Answer showMessage(const QString& text, int style, const QString& title) override;
     Answer showMessageWithDetails(
         const QString& text, const QString& details, int style, const QString& title) override;
+    Answer showReport(
+        const QString& text, const QString& details, const QString& reportName, const QString& title) override;
     QString showInput(const QString& prompt, const QString& title, const QString& preset) override;
     QStringList showOpenFiles(const FileDialogRequest& request) override;
     QString showSaveFile(const FileDialogRequest& request) override;
@@ -46,6 +48,10 @@ protected:
     bool showWithDesktop(const QString& pathOrUrl) override;
 
 private:
+    // A box with details named detailsName for screen readers.
+    Answer showBox(
+        const QString& text, const QString& details, int style, const QString& title, const QString& detailsName);
+
     QPointer<QWidget> m_owner;
     QFileDialog::Options m_fileDialogOptions;
 };

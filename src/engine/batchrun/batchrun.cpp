@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -52,20 +53,23 @@ QString BatchRun::progressCaption(const QString& caption, int row, int rows, int
 
 void BatchRun::PushButton12_Click()
 {
-    start(false);
+    start(Mode::Replace);
 }
 
 void BatchRun::countMatches()
 {
-    start(true);
+    start(Mode::Count);
 }
 
-void BatchRun::start(bool countOnly)
+void BatchRun::start(Mode mode)
 {
     GuardedProcedure proc(m_services.reporter, form1Location("PushButton12_Click"));
     if (m_running)
         return;
     const QScopedValueRollback<bool> running(m_running, true);
+    m_mode = mode;
+    // A review writes nothing, as a count does.
+    const bool countOnly = mode != Mode::Replace;
     m_countOnly = countOnly;
     m_stopRequested = false;
     m_report = RunReport{};
@@ -82,7 +86,7 @@ constexpr int pointerBack = 152, done = 156, outputFolderMissing = 158, noFiles 
 void BatchRun::run(GuardedProcedure& proc)
 {
     bool stopped = false;
-    if (m_window.rowCount() == 0) {
+    if (rowCount() == 0) {
         say(proc, runStep::noFiles, BatchRunBoxes::Refusal::NoFiles);
         return;
     }
@@ -91,8 +95,9 @@ void BatchRun::run(GuardedProcedure& proc)
         say(proc, runStep::outputFolderMissing, BatchRunBoxes::Refusal::OutputFolderMissing);
         return;
     }
-    // Found here, not once per file after the run has started; a count writes nothing.
-    if (!destination.option2 && !m_countOnly) {
+    // Found here, not once per file after the run has started; a count writes
+    // nothing, and a review refuses what the run it stands for would refuse.
+    if (!destination.option2 && m_mode != Mode::Count) {
         const QString problem = folderWriteProblem(destination.outputFolder);
         if (!problem.isEmpty()) {
             say(proc, runStep::outputFolderUnwritable, BatchRunBoxes::Refusal::OutputFolderUnwritable,
@@ -101,7 +106,7 @@ void BatchRun::run(GuardedProcedure& proc)
         }
     }
 
-    const int rows = m_window.rowCount();
+    const int rows = rowCount();
     // A run that writes keeps its own way back, beside those of the runs before.
     QString undoProblem;
     OldFileKeeper* keeper = nullptr;
@@ -117,7 +122,7 @@ void BatchRun::run(GuardedProcedure& proc)
     m_rows = rows;
     // The list as it stands: no result of this run may replace one of its files.
     TargetClaims claims;
-    for (int row = 1; row <= rows; ++row) {
+    for (int row = 1; row <= m_window.rowCount(); ++row) {
         try {
             claims.addSource(m_window.rowText(row));
         } catch (const Failure&) {
@@ -136,7 +141,10 @@ void BatchRun::run(GuardedProcedure& proc)
     };
     context.output.destination = [this] { return m_window.destination(); };
     context.output.keeper = keeper;
-    context.output.countOnly = m_countOnly;
+    context.output.countOnly = m_mode == Mode::Count;
+    context.output.review = m_mode == Mode::Review ? &m_recorder : nullptr;
+    if (m_reviewedFiles)
+        context.sourceRefusal = [this](const ByteSource& source) { return reviewedRefusal(source); };
     context.output.claims = &claims;
     // Results in place are committed in groups; a failed commit turns its
     // row, recorded by then, into a failure.
@@ -181,8 +189,15 @@ void BatchRun::run(GuardedProcedure& proc)
     proc.step(runStep::pointerBack, [&] { m_services.pointer.set(WindowPointer::Default); });
     if (!m_shownCaption.isEmpty())
         m_window.setCaption(m_caption);
-    if (outcome == RowOutcome::InputRefused)
+    if (outcome == RowOutcome::InputRefused) {
+        m_review.refused = true;
         return;
+    }
+    // A review is shown by its own window, not in a box, and kept nowhere.
+    if (m_mode == Mode::Review) {
+        m_review.stopped = stopped;
+        return;
+    }
 
     RunEnding ending{m_report, stopped};
     try {
@@ -212,7 +227,7 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     QString path;
     // Rows removed during the run leave the last rows missing; every later
     // row is missing too, so one report is enough.
-    if (!proc.step(rowStep::rowText, [&] { path = m_window.rowText(row); }))
+    if (!proc.step(rowStep::rowText, [&] { path = rowText(row); }))
         return RowOutcome::RowGone;
     m_row = row;
     showProgress(-1);
@@ -222,7 +237,10 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     const QStringList keys = fileKeys(path);
     for (const QString& key : keys) {
         if (const int first = m_listedRows.value(key)) {
-            record(path, {FileOutcome::Skipped, 0, QStringLiteral("listed before (row %1)").arg(first)});
+            const QString reason = QStringLiteral("listed before (row %1)").arg(first);
+            // A review tells it ahead as what the user asked would not happen.
+            m_listedTwice = reason;
+            record(path, {FileOutcome::Skipped, 0, reason});
             return stopping() ? RowOutcome::Closing : RowOutcome::Next;
         }
     }
@@ -262,6 +280,13 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
 
 void BatchRun::record(const QString& path, FileOutcome outcome)
 {
+    if (m_mode == Mode::Review) {
+        ReviewedRow row{path, outcome, false, {}};
+        row.reviewed = m_recorder.take(row.review);
+        if (!m_listedTwice.isEmpty())
+            row.review.problem = std::exchange(m_listedTwice, QString());
+        m_review.rows.append(std::move(row));
+    }
     m_report.rows.append({plainPath(path), std::move(outcome)});
 }
 
@@ -269,7 +294,7 @@ void BatchRun::recordRowsNotReached(int from, int to)
 {
     for (int row = from; row <= to; ++row) {
         try {
-            record(m_window.rowText(row), {});
+            record(rowText(row), {});
         } catch (const Failure&) {
             return; // the rows from here on are gone from the list
         }

@@ -11,6 +11,7 @@
 #include "engine/batchrun/batchrunboxes.h"
 #include "engine/batchrun/runreport.h"
 #include "engine/batchrun/undostore.h"
+#include "engine/output/filereview.h"
 #include "engine/replace/replacetext.h"
 
 #include <QElapsedTimer>
@@ -50,6 +51,33 @@ struct ReplaceEntries {
         = ReplaceTextInFileCombo;
 };
 
+// One row of a review: what the run would make of it, and its changes when it was read.
+struct ReviewedRow {
+    QString path;
+    FileOutcome outcome; // as the run would tell it; nothing was written
+    bool reviewed = false; // the engine read it to its end: review holds what it found
+    FileReview review;
+};
+
+struct ReviewResult {
+    QList<ReviewedRow> rows;
+    bool refused = false; // the input was refused with a message: no rows
+    bool stopped = false;
+};
+
+// A file to be written as it was reviewed.
+struct ReviewedSource {
+    QString path;
+    FileIdentity identity;
+};
+
+// What "Save as Patch..." made.
+struct SavedPatch {
+    bool saved = false; // false: the failure was reported
+    QString folder; // where the patch applies: the folder that holds every file
+    QStringList leftOut; // "<reason>: <path>" for each file not in it
+};
+
 struct BatchRunOptions {
     // The private folder where the run reports ("runs/") and the undo data ("undo/") are kept.
     QString stateFolder;
@@ -67,6 +95,16 @@ public:
     void PushButton12_Click();
     // The same run, the same checks and engine, but nothing is written.
     void countMatches();
+    // The same run, checks and engine, writing nothing: every file's changed
+    // lines and the problems a run would meet. Ends without a box.
+    ReviewResult review();
+    // "Start Replacing" over these files only, in this order; a file changed
+    // since it was reviewed is left as it is ("changed since the review").
+    void runReviewed(const QList<ReviewedSource>& files);
+    // The changes of these files as one unified diff at path, made by the
+    // same engine again; a file changed since its review is left out and
+    // named, as is one in UTF-16 or UTF-32 (also in a comment at the top).
+    SavedPatch savePatch(const QString& path, const QList<ReviewedSource>& files);
     // Asks "Stop replacing?"; Yes stops the run at once. Only during a run.
     void askToStop();
     // Asks, then puts back every file the last run wrote.
@@ -83,8 +121,13 @@ public:
 
 private:
     enum class RowOutcome { Next, InputRefused, RowGone, Closing };
+    enum class Mode { Replace, Count, Review };
 
-    void start(bool countOnly);
+    void start(Mode mode);
+    // The rows of this run: the window's, or the reviewed files.
+    int rowCount() const;
+    QString rowText(int row) const;
+    QString reviewedRefusal(const ByteSource& source) const;
     void run(GuardedProcedure& proc);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
@@ -107,6 +150,11 @@ private:
     bool m_asking = false;
     bool m_stopRequested = false;
     bool m_countOnly = false;
+    Mode m_mode = Mode::Replace;
+    ReviewRecorder m_recorder;
+    QString m_listedTwice; // the reason of the row being recorded, in a review
+    ReviewResult m_review;
+    const QList<ReviewedSource>* m_reviewedFiles = nullptr;
     RunReport m_report;
     QHash<QString, int> m_listedRows; // the first row of each file, by its keys
     QString m_caption;

@@ -97,8 +97,17 @@ QString detailsText(const RunReport& report, const QStringList& closing)
         lines.append(QStringLiteral("Nothing was written (count only)"));
     lines.append(summaryLine(report));
     lines.append(QString());
-    for (const RunRow& row : report.rows)
-        lines.append(rowLine(row, report.countOnly));
+    // What needs a look comes first: the failed rows, then the skipped, each in list order.
+    for (const FileOutcome::Kind first : {FileOutcome::Failed, FileOutcome::Skipped}) {
+        for (const RunRow& row : report.rows) {
+            if (row.outcome.kind == first)
+                lines.append(rowLine(row, report.countOnly));
+        }
+    }
+    for (const RunRow& row : report.rows) {
+        if (row.outcome.kind != FileOutcome::Failed && row.outcome.kind != FileOutcome::Skipped)
+            lines.append(rowLine(row, report.countOnly));
+    }
     if (!closing.isEmpty()) {
         lines.append(QString());
         lines.append(closing);

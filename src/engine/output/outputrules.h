@@ -4,12 +4,14 @@
 
 #include "engine/output/destination.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 
 class CommitQueue;
 class OldFileKeeper;
+class ReviewRecorder;
 class SpareTemporaries;
 class TargetClaims;
 
@@ -17,6 +19,11 @@ struct OutputRules {
     std::function<Destination()> destination; // read once per file, at its first chunk
     // Reads and counts, writes nothing.
     bool countOnly = false;
+    // May be null: a review, which writes nothing and records each file's
+    // changes and the problems a run would meet.
+    ReviewRecorder* review = nullptr;
+    // May be null: the whole result, mark and all, kept here instead of written.
+    QByteArray* keepResult = nullptr;
     // May be null: keeps the way back, told by each result writer as its
     // result takes the target's place; when it refuses, the target stays.
     OldFileKeeper* keeper = nullptr;

@@ -2,8 +2,10 @@
 
 #include "engine/output/countonlysink.h"
 #include "engine/output/inplacesink.h"
+#include "engine/output/memorysink.h"
 #include "engine/output/outputfoldersink.h"
 #include "engine/output/outputrules.h"
+#include "engine/output/reviewsink.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/sourcefile.h"
 
@@ -29,6 +31,12 @@ std::unique_ptr<ResultSink> makeResultSink(const OutputRules& rules, ResultTarge
     if (rules.countOnly)
         return std::make_unique<CountOnlySink>();
     // An output folder gets its copy even when nothing changes.
+    if (rules.keepResult)
+        return std::make_unique<MemorySink>(*rules.keepResult, target);
+    if (rules.review) {
+        const bool inPlace = isSourceItself(target.path, target.source);
+        return std::make_unique<ReviewSink>(rules, std::move(target), inPlace);
+    }
     if (isSourceItself(target.path, target.source))
         return std::make_unique<InPlaceSink>(rules, std::move(target));
     return std::make_unique<OutputFolderSink>(rules, std::move(target));

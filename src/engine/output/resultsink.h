@@ -3,6 +3,7 @@
 // source's own place. The replacement neither knows nor asks which.
 #pragma once
 
+#include "engine/output/settledchange.h"
 #include "engine/textfile/textencoding.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 class ByteSource;
 struct OutputRules;
@@ -23,6 +25,12 @@ public:
     virtual void put(std::u16string_view text, qint64 replacements) = 0;
     // The source was read to its end and every piece given. Throws Failure.
     virtual void finish(qint64 replacements) = 0;
+
+    // Only a review is told these, each before the piece it is about: the
+    // replaced parts of the next piece, and at the end the count of each pair.
+    virtual void putChanges(const SettledChanges<char>&) { }
+    virtual void putChanges(const SettledChanges<char16_t>&) { }
+    virtual void putPairReplacements(const std::vector<qint64>&) { }
 };
 
 // What a sink that writes needs to know of the file.
@@ -36,5 +44,5 @@ struct ResultTarget {
 };
 
 // The sink for a file whose target is decided; never throws. In place when
-// the target is the very file being read.
+// the target is the very file being read. A review's records instead of writing.
 std::unique_ptr<ResultSink> makeResultSink(const OutputRules& rules, ResultTarget target);

@@ -23,16 +23,21 @@ void TargetClaims::addSource(const QString& path)
 
 void TargetClaims::check(const SourceFile& source, const ResultWriter& writer) const
 {
+    check(source, writer.targetKeys(), writer.targetPath());
+}
+
+void TargetClaims::check(const SourceFile& source, const QStringList& targetKeys, const QString& targetPath) const
+{
     const QStringList own{source.identity().key(), source.place().placeKey()};
-    for (const QString& key : writer.targetKeys()) {
+    for (const QString& key : targetKeys) {
         if (m_written.contains(key) || m_pending.contains(key)) {
-            throwFileFailure(writer.targetPath(),
+            throwFileFailure(targetPath,
                 QStringLiteral("the result of %1 was not written here, as a result "
                                "of this run was already written to this file")
                     .arg(source.path()));
         }
         if (m_sources.contains(key) && !own.contains(key)) {
-            throwFileFailure(writer.targetPath(),
+            throwFileFailure(targetPath,
                 QStringLiteral("the result of %1 was not written here, as this "
                                "file is itself in the list")
                     .arg(source.path()));
@@ -43,6 +48,12 @@ void TargetClaims::check(const SourceFile& source, const ResultWriter& writer) c
 void TargetClaims::recordPending(const ResultWriter& writer)
 {
     for (const QString& key : writer.targetKeys())
+        m_pending.insert(key);
+}
+
+void TargetClaims::recordReviewed(const QStringList& targetKeys)
+{
+    for (const QString& key : targetKeys)
         m_pending.insert(key);
 }
 

@@ -16,8 +16,12 @@ public:
     void addSource(const QString& path);
     // Throws Failure naming the target when the result may not be written there.
     void check(const SourceFile& source, const ResultWriter& writer) const;
+    // The same for a target known by its keys and path, as a review asks it.
+    void check(const SourceFile& source, const QStringList& targetKeys, const QString& targetPath) const;
     // A result waiting to be committed claims its target already.
     void recordPending(const ResultWriter& writer);
+    // A review's result claims its target as a written one would.
+    void recordReviewed(const QStringList& targetKeys);
     void recordWritten(const ResultWriter& writer);
 
 private:

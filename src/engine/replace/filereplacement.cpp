@@ -90,6 +90,8 @@ public:
         process();
         if (m_proc.failures() > 0)
             return {FileOutcome::Failed, 0, m_proc.lastFailure()};
+        if (!m_refused.isEmpty())
+            return {FileOutcome::Skipped, 0, m_refused};
         if (m_stopped)
             return {FileOutcome::NotReached, 0, QStringLiteral("stopped in the middle; left as it was")};
         if (m_replacements > 0)
@@ -111,6 +113,11 @@ private:
         });
         if (!opened)
             return;
+        if (m_context.sourceRefusal) {
+            m_refused = m_context.sourceRefusal(*source);
+            if (!m_refused.isEmpty())
+                return;
+        }
         for (;;) {
             const Outcome outcome
                 = pairsFitBytes(m_pairs, reader->encoding()) ? pass<ByteUnits>(*reader) : pass<TextUnits>(*reader);
@@ -147,6 +154,8 @@ private:
         const TextEncoding encoding = reader.encoding();
         using Unit = typename Units::Unit;
         ReplacementChain<Unit> chain;
+        if (m_context.output.review)
+            chain.trackChanges();
         for (const ReplacementPair& pair : m_pairs)
             chain.addPair(Units::unitsOf(pair.find, encoding), Units::unitsOf(pair.replace, encoding));
         std::unique_ptr<ResultSink> sink;
@@ -216,9 +225,13 @@ private:
                     sink = makeResultSink(m_context.output,
                         {m_target.value_or(QString()), reader.source(), encoding, textStart, commitFailed()});
                 }
+                if (m_context.output.review)
+                    sink->putChanges(chain.settledChanges());
                 sink->put(chain.settled(), chain.replacements());
-                if (last)
+                if (last) {
+                    sink->putPairReplacements(chain.replacementsOfPairs());
                     sink->finish(chain.replacements());
+                }
             });
             if (!written || last)
                 return Outcome::Finished;
@@ -263,6 +276,7 @@ private:
     QElapsedTimer m_sinceYield;
     qint64 m_replacements = 0;
     bool m_stopped = false;
+    QString m_refused;
 };
 
 } // namespace

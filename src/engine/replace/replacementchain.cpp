@@ -11,6 +11,8 @@ template <class Unit> void ReplacementChain<Unit>::take(View in, bool last)
     // dropping the text given from the front leaves them as they are.
     // Pieces gathered since then follow that text.
     if (!m_gathering) {
+        if (m_tracking)
+            dropTrackedBefore(settledEnd());
         m_text.erase(0, settledEnd());
         m_roundEnd = m_text.size();
     }
@@ -74,7 +76,9 @@ template <class Unit> void ReplacementChain<Unit>::prepare()
     // The marks start as distances from the end of an empty text.
     std::fill(m_marks.begin(), m_marks.end(), 0);
     if constexpr (std::is_same_v<Unit, char>)
-        m_together = MultiFinder::pays();
+        m_together = MultiFinder::pays() && !m_tracking;
+    if (m_tracking)
+        m_countOf.assign(m_pairs.size(), 0);
     // The replace texts one after another, with slack units after the
     // last, so that a short one is copied in blocks of slack units.
     if (m_together) {
@@ -85,7 +89,7 @@ template <class Unit> void ReplacementChain<Unit>::prepare()
         m_replaces.append(4 * slack, Unit(0));
     }
     m_canRunThrough.assign(m_pairs.size(), 0);
-    if (m_pairs.size() >= m_tuning.indexFrom) {
+    if (m_pairs.size() >= m_tuning.indexFrom && !m_tracking) {
         m_index = std::make_unique<FindTextIndex<Unit>>(std::move(finds));
         m_pendingOf.assign(m_pairs.size(), 0);
         m_replacedOf.assign(m_pairs.size(), 0);
@@ -104,6 +108,8 @@ template <class Unit> bool ReplacementChain<Unit>::replaceBetween(size_t j, size
     if (n == 0)
         return false;
     m_count += qint64(n);
+    if (m_tracking)
+        trackSites(j);
     const size_t moved = n * r - n * f; // wraps when the text shrinks
     const size_t after = m_sites.back() + f;
     rewriteAtSites(pair.replace, f);

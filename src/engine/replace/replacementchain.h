@@ -25,6 +25,7 @@
 // looked for in one pass and the text is rewritten once (chaintogether.cpp).
 #pragma once
 
+#include "engine/output/settledchange.h"
 #include "engine/replace/chaintuning.h"
 #include "engine/replace/shortcopy.h"
 #include "engine/search/findtextindex.h"
@@ -72,6 +73,16 @@ public:
 
     qint64 replacements() const { return m_count; }
 
+    // For a review, before the first piece: keeps where each replaced part
+    // stands and what it replaced, and how often each pair replaced. Every
+    // pair then searches for itself (no index, none run together), which
+    // gives the same text. Settled pieces never end inside a replaced part.
+    void trackChanges() { m_tracking = true; }
+    // The replaced parts of settled(), in order, none overlapping.
+    SettledChanges<Unit> settledChanges() const;
+    // Per pair, its replacements so far; only while tracking.
+    const std::vector<qint64>& replacementsOfPairs() const { return m_countOf; }
+
 private:
     struct Pair {
         Buffer find;
@@ -116,7 +127,19 @@ private:
     void rewriteRun(size_t first, size_t* places, size_t count);
 
     // Between rounds.
-    size_t settledEnd() const { return m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back(); }
+    size_t settledEnd() const
+    {
+        const size_t end = m_marks.empty() ? m_text.size() : m_text.size() - m_marks.back();
+        return m_tracking ? endBeforeChange(end) : end;
+    }
+
+    // Tracking: end, or the start of a replaced part that spans it.
+    size_t endBeforeChange(size_t end) const;
+    // Tracking: pair j's replacements at m_sites (not yet rewritten) join the
+    // parts replaced before, merged where they overlap.
+    void trackSites(size_t j);
+    // Tracking: the settled text of the last round is dropped from the front.
+    void dropTrackedBefore(size_t end);
 
     // Replaces pair j's occurrences that start at from or later and end by
     // end, and keeps where they now stand in m_sites; from and end come back
@@ -206,6 +229,14 @@ private:
     Buffer m_spare;
     Buffer m_replaces;
     qint64 m_count = 0;
+    struct Change {
+        size_t at;
+        size_t length;
+        Buffer before;
+    };
+    bool m_tracking = false;
+    std::vector<Change> m_changes; // in m_text, in order
+    std::vector<qint64> m_countOf;
     bool m_last = false;
     bool m_prepared = false;
 };

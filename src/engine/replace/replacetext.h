@@ -28,6 +28,10 @@ struct EngineContext {
     std::function<void(const QString&)> afterSourceOpen;
     // Opens a source's bytes; empty for the file itself. Throws Failure.
     std::function<std::unique_ptr<ByteSource>(const QString&)> openSource;
+    // May be empty. Asked once the source is open: why it is to be left as
+    // it is (the file skipped with that reason), or "" to go on. A run after
+    // a review leaves a file that changed since.
+    std::function<QString(const ByteSource&)> sourceRefusal;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.

@@ -64,6 +64,34 @@ ResultWriter::ResultWriter(
     open(targetPath, encoding, &source, spares);
 }
 
+void refuseUnwritableTarget(const FilePlace& place)
+{
+    const QString& targetPath = place.path;
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::fstatat(place.folder.get(), place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        throwFileError(targetPath, errno);
+    if (S_ISDIR(st.st_mode))
+        throwFileError(targetPath, EISDIR);
+    // A FIFO or a device in the target's place would block or take the result.
+    if (!S_ISREG(st.st_mode))
+        throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
+    // Root may write anything; a file that nobody may write is still meant to stay as it is.
+    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        throwFileError(targetPath, EACCES);
+    if (::faccessat(place.folder.get(), place.name.constData(), W_OK, 0) != 0)
+        throwFileError(targetPath, errno);
+#else
+    const QFileInfo info(targetPath);
+    if (info.isDir())
+        throwFileError(targetPath, EISDIR);
+    if (!info.isFile())
+        throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
+    if (!info.isWritable())
+        throwFileError(targetPath, EACCES);
+#endif
+}
+
 ResultWriter::~ResultWriter()
 {
     // No write is under way once the file is let go.
@@ -91,31 +119,8 @@ void ResultWriter::open(
         if (!found.sameState(m_expected))
             throwChangedDuringRun(targetPath);
     }
-    if (found.exists) {
-#ifdef Q_OS_UNIX
-        struct stat st;
-        if (::fstatat(m_place.folder.get(), m_place.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            throwFileError(targetPath, errno);
-        if (S_ISDIR(st.st_mode))
-            throwFileError(targetPath, EISDIR);
-        // A FIFO or a device in the target's place would block or take the result.
-        if (!S_ISREG(st.st_mode))
-            throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
-        // Root may write anything; a file that nobody may write is still meant to stay as it is.
-        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
-            throwFileError(targetPath, EACCES);
-        if (::faccessat(m_place.folder.get(), m_place.name.constData(), W_OK, 0) != 0)
-            throwFileError(targetPath, errno);
-#else
-        const QFileInfo info(targetPath);
-        if (info.isDir())
-            throwFileError(targetPath, EISDIR);
-        if (!info.isFile())
-            throwFileFailure(targetPath, QStringLiteral("Not a regular file"));
-        if (!info.isWritable())
-            throwFileError(targetPath, EACCES);
-#endif
-    }
+    if (found.exists)
+        refuseUnwritableTarget(m_place);
     createTemporary(m_inPlace ? spares : nullptr);
     keepAttributes();
     m_buffer.reserve(blockSize + blockSize / 4);

@@ -125,3 +125,8 @@ private:
     qint64 m_ticket = -1;
     std::function<void(qint64)> m_copyProgress;
 };
+
+// The refusals of a writer for an existing target, before it writes anything:
+// a folder, FIFO or device in its place, no write permission (nobody's, even
+// for root). Throws Failure naming the target. A review asks it ahead.
+void refuseUnwritableTarget(const FilePlace& place);

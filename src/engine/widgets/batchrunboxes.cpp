@@ -75,7 +75,7 @@ void PromptedBatchRunBoxes::runEnded(const RunEnding& ending)
             closing.append(QStringLiteral("Ctrl+Z undoes this run."));
     }
     const QString text = ending.stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
-    m_prompts.message(text, detailsText(ending.report, closing));
+    m_prompts.report(text, detailsText(ending.report, closing), QStringLiteral("Run report"));
 }
 
 void PromptedBatchRunBoxes::nothingToUndo(const UndoStore::Candidate& candidate, const QStringList& recovered)

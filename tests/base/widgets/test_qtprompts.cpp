@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <functional>
@@ -222,6 +223,44 @@ private slots:
         QVERIFY(box.layout()->totalMinimumSize().width() > QFontMetrics(bold).horizontalAdvance(title));
         QCOMPARE(box.text(), QString("Done."));
         QCOMPARE(box.textFormat(), Qt::PlainText);
+    }
+
+    // The run's report in a box's details: named for a screen reader, walked
+    // line by line with the keyboard, and left with Tab.
+    void reportIsNamedAndReadByKeyboard()
+    {
+        RecordingQtPrompts prompts;
+        QString name;
+        QString description;
+        Qt::TextInteractionFlags flags;
+        bool tabLeaves = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (auto* area = box->findChild<QTextEdit*>()) {
+                name = area->accessibleName();
+                description = area->accessibleDescription();
+                flags = area->textInteractionFlags();
+                tabLeaves = area->tabChangesFocus();
+            }
+            box->accept();
+        });
+        prompts.report("Done.", "1 file changed (1 replacement)\n\nchanged, 1 replacement: /a.csv", "Run report");
+        QCOMPARE(name, QString("Run report"));
+        QCOMPARE(description, QString("Done."));
+        QVERIFY(flags.testFlag(Qt::TextSelectableByKeyboard));
+        QVERIFY(tabLeaves);
+
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (auto* area = box ? box->findChild<QTextEdit*>() : nullptr)
+                name = area->accessibleName();
+            if (box)
+                box->accept();
+        });
+        prompts.message("Undone.", "restored: /a.csv");
+        QCOMPARE(name, QString("Details"));
     }
 
     void addressInATextIsALinkThatOpensThroughThePrompts()

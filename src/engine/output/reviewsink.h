@@ -1,0 +1,42 @@
+// The sink of a review: writes nothing, and records what the file would
+// become (its changed lines, as ChangedLines cuts them) and what a run would
+// meet first: a target it may not write, a result another file's claims, a
+// character the file's encoding cannot hold. Each file's review goes to the
+// run's ReviewRecorder when the file is finished.
+#pragma once
+
+#include "engine/output/changedlines.h"
+#include "engine/output/filereview.h"
+#include "engine/output/resultsink.h"
+#include "engine/textfile/textcodec.h"
+
+#include <QByteArray>
+
+class ReviewSink : public ResultSink {
+public:
+    // inPlace: the target is the source itself, written only when it changes.
+    ReviewSink(const OutputRules& rules, ResultTarget target, bool inPlace);
+
+    void put(std::string_view bytes, qint64 replacements) override;
+    void put(std::u16string_view text, qint64 replacements) override;
+    void finish(qint64 replacements) override;
+    void putChanges(const SettledChanges<char>& changes) override { m_byteChanges = changes; }
+    void putChanges(const SettledChanges<char16_t>& changes) override { m_textChanges = changes; }
+    void putPairReplacements(const std::vector<qint64>& counts) override { m_review.pairReplacements = counts; }
+
+private:
+    template <class Unit> void keepLine(RawChangedLine<Unit>& line);
+    void lookAtTarget();
+    void note(const QString& problem);
+
+    const OutputRules& m_rules;
+    ResultTarget m_target;
+    bool m_inPlace;
+    FileReview m_review;
+    ChangedLines<char> m_byteLines;
+    ChangedLines<char16_t> m_textLines;
+    SettledChanges<char> m_byteChanges;
+    SettledChanges<char16_t> m_textChanges;
+    TextEncoder m_encoder;
+    QByteArray m_encoded;
+};
