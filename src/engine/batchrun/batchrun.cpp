@@ -244,8 +244,11 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
             return stopping() ? RowOutcome::Closing : RowOutcome::Next;
         }
     }
+    // The report names the row as the window's list has it.
+    const int listRow
+        = m_reviewedFiles && m_reviewedFiles->at(row - 1).listRow > 0 ? m_reviewedFiles->at(row - 1).listRow : row;
     for (const QString& key : keys)
-        m_listedRows.insert(key, row);
+        m_listedRows.insert(key, listRow);
 
     const int tab = m_window.selectedTab();
     if (tab == 0) {
