@@ -314,7 +314,7 @@ QList<ReviewedSource> ReviewWindow::checkedFiles() const
     std::sort(rows.begin(), rows.end());
     QList<ReviewedSource> files;
     for (const int r : rows)
-        files.append({m_result.rows[r].path, m_result.rows[r].review.source});
+        files.append({m_result.rows[r].path, m_result.rows[r].review.source, r + 1});
     return files;
 }
 

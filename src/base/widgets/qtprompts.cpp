@@ -1,5 +1,7 @@
 #include "base/widgets/qtprompts.h"
 
+#include "base/widgets/resizablemessagebox.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -192,7 +194,7 @@ Answer QtPrompts::showReport(
 Answer QtPrompts::showBox(
     const QString& text, const QString& details, int style, const QString& title, const QString& detailsName)
 {
-    QMessageBox box(boxOwner());
+    ResizableMessageBox box(boxOwner());
     if (!details.isEmpty()) {
         box.setDetailedText(displayText(details));
         // A box as wide as its one-word text would wrap every line of a run's report.

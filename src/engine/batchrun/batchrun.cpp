@@ -244,8 +244,11 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
             return stopping() ? RowOutcome::Closing : RowOutcome::Next;
         }
     }
+    // The report names the row as the window's list has it.
+    const int listRow
+        = m_reviewedFiles && m_reviewedFiles->at(row - 1).listRow > 0 ? m_reviewedFiles->at(row - 1).listRow : row;
     for (const QString& key : keys)
-        m_listedRows.insert(key, row);
+        m_listedRows.insert(key, listRow);
 
     const int tab = m_window.selectedTab();
     if (tab == 0) {
@@ -317,50 +320,6 @@ void BatchRun::askToStop()
     const QScopedValueRollback<bool> asking(m_asking, true);
     if (m_boxes.confirmStop())
         m_stopRequested = true;
-}
-
-// Labels of the steps below, as error reports give them.
-namespace undoStep {
-constexpr int nothingToUndo = 100, ask = 102, putBack = 104, undone = 106;
-}
-
-void BatchRun::undoLastRun()
-{
-    GuardedProcedure proc(m_services.reporter, form1Location("UndoLastRun"));
-    if (m_running)
-        return;
-    const UndoStore::Candidate candidate = m_undo.findCandidate();
-    const QStringList recovered = m_undo.takeRecovered();
-    if (candidate.state != UndoStore::Candidate::Ready) {
-        proc.step(undoStep::nothingToUndo, [&] { m_boxes.nothingToUndo(candidate, recovered); });
-        return;
-    }
-    bool yes = false;
-    proc.step(undoStep::ask, [&] { yes = m_boxes.confirmUndo(candidate.files); });
-    if (!yes) {
-        m_undo.dropCandidate();
-        return;
-    }
-    const QScopedValueRollback<bool> running(m_running, true);
-    m_services.pointer.set(WindowPointer::Hourglass);
-    QList<UndoOutcome> outcomes;
-    proc.step(undoStep::putBack, [&] { outcomes = m_undo.undoCandidate(); });
-    m_services.pointer.set(WindowPointer::Default);
-    proc.step(undoStep::undone, [&] { m_boxes.undone(outcomes, recovered); });
-}
-
-// Labels of the steps below, as error reports give them.
-namespace recoverStep {
-constexpr int finish = 100, tell = 102;
-}
-
-void BatchRun::recoverAtStart()
-{
-    GuardedProcedure proc(m_services.reporter, form1Location("RecoverAtStart"));
-    QStringList lines;
-    proc.step(recoverStep::finish, [&] { lines = m_undo.recoverAtStart(); });
-    if (!lines.isEmpty())
-        proc.step(recoverStep::tell, [&] { m_boxes.recovered(lines); });
 }
 
 // Labels of the steps below, as error reports give them.

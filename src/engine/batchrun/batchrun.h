@@ -69,6 +69,7 @@ struct ReviewResult {
 struct ReviewedSource {
     QString path;
     FileIdentity identity;
+    int listRow = 0; // its row in the window's list, for the report; 0: unknown
 };
 
 // What "Save as Patch..." made.

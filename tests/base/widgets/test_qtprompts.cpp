@@ -2,6 +2,7 @@
 
 #include "support/testfiles.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -261,6 +262,41 @@ private slots:
         });
         prompts.message("Undone.", "restored: /a.csv");
         QCOMPARE(name, QString("Details"));
+    }
+
+    // Unfolded, a report's details grow with the box the user enlarges.
+    void reportBoxGrowsWithItsDetails()
+    {
+        RecordingQtPrompts prompts;
+        QSize before;
+        QSize after;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (QAbstractButton* button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click();
+            }
+            QApplication::processEvents();
+            auto* area = box->findChild<QTextEdit*>();
+            if (area && area->isVisible()) {
+                before = area->size();
+                box->resize(box->width() + 300, box->height() + 300);
+                QApplication::processEvents();
+                QApplication::processEvents();
+                after = area->size();
+            }
+            box->accept();
+        });
+        prompts.report("Done.", QString("changed, 1 replacement: /a.csv\n").repeated(500), "Run report");
+        QVERIFY(before.isValid());
+        QVERIFY2(after.width() >= before.width() + 250 && after.height() >= before.height() + 250,
+            qPrintable(QString("%1x%2 to %3x%4")
+                           .arg(before.width())
+                           .arg(before.height())
+                           .arg(after.width())
+                           .arg(after.height())));
     }
 
     void addressInATextIsALinkThatOpensThroughThePrompts()

@@ -22,9 +22,10 @@ class TestReviewRun : public QObject {
     QList<ReviewedSource> sourcesOf(const ReviewResult& result, const QStringList& names)
     {
         QList<ReviewedSource> sources;
-        for (const ReviewedRow& row : result.rows) {
+        for (int i = 0; i < result.rows.size(); ++i) {
+            const ReviewedRow& row = result.rows[i];
             if (names.contains(QFileInfo(row.path).fileName()))
-                sources.append({row.path, row.review.source});
+                sources.append({row.path, row.review.source, i + 1});
         }
         return sources;
     }
@@ -79,6 +80,20 @@ private slots:
         QCOMPARE(readBytes(b), QByteArray("Hamburg\n"));
         QVERIFY(!f.prompts.lastDetails().contains("a.csv"));
         QVERIFY(f.prompts.lastDetails().contains("changed, 1 replacement"));
+    }
+
+    // The report of a run over some of the rows names rows as the list has them.
+    void aFileListedTwiceNamesItsFirstRowInTheList()
+    {
+        f.addFile("x.csv", "Paris\n");
+        const QString a = f.addFile("a.csv", "Berlin\n");
+        f.window.rows.append(a);
+        const ReviewResult result = f.run->review();
+        QCOMPARE(result.rows[2].review.problem, QString("listed before (row 2)"));
+        f.prompts.answerMessage();
+        f.run->runReviewed(sourcesOf(result, {"a.csv"}));
+        QCOMPARE(readBytes(a), QByteArray("Hamburg\n"));
+        QVERIFY2(f.prompts.lastDetails().contains("listed before (row 2)"), qPrintable(f.prompts.lastDetails()));
     }
 
     void aFileChangedSinceTheReviewIsNotWritten()
