@@ -1,12 +1,11 @@
 // The last steps of a result: the target checked to be still what was read,
 // then the result put in its place, by a rename or, where the file itself
 // must stay, by a copy over it.
-#include "engine/textfile/resultwriter.h"
-
 #include "base/failure.h"
 #include "engine/textfile/filecopy.h"
 #include "engine/textfile/foldersync.h"
 #include "engine/textfile/oldfilekeeper.h"
+#include "engine/textfile/resultwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
