@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v clang-format >/dev/null || tools/install-deps.sh clang-format
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+# New files count before they are added, so that --fix reaches them too.
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0
