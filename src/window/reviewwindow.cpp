@@ -46,11 +46,6 @@ QString markedText(const QString& text, const QList<ChangedLine::Part>& parts, c
     return html + shown(text.mid(at));
 }
 
-QString plural(qint64 n, const char* one, const char* many)
-{
-    return groupedNumber(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
-}
-
 constexpr int listRowRole = Qt::UserRole;
 constexpr int numberRole = Qt::UserRole + 1;
 

@@ -19,14 +19,17 @@ void growable(QWidget* widget)
 
 bool ResizableMessageBox::event(QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::LayoutRequest && type != QEvent::Resize && type != QEvent::Show)
+        return QMessageBox::event(event);
     const QSize before = size();
     const bool handled = QMessageBox::event(event);
     // Qt's box fixes its size to what it needs at every layout; once the
     // details are unfolded the box may grow past it, and they with it.
     auto* details = findChild<QTextEdit*>();
-    if (!details || !details->isVisible() || event->type() == QEvent::Destroy)
+    if (!details || !details->isVisible())
         return handled;
-    const bool keepSize = event->type() == QEvent::LayoutRequest && size() != before;
+    const bool keepSize = type == QEvent::LayoutRequest && size() != before;
     QWidget* frame = details->parentWidget() != this ? details->parentWidget() : details;
     if (maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) {
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -36,15 +36,15 @@ QByteArray csvField(const QString& text)
     return bytes;
 }
 
-QString plural(qint64 n, const char* one, const char* many)
-{
-    return groupedNumber(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
-}
-
 const QString reportPrefix = QStringLiteral("run-");
 const QString reportSuffix = QStringLiteral(".csv");
 
 } // namespace
+
+QString plural(qint64 n, const char* one, const char* many)
+{
+    return groupedNumber(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
 
 QString groupedNumber(qint64 n)
 {

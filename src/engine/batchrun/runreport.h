@@ -42,3 +42,5 @@ QString writeRunReport(const QString& stateFolder, const RunReport& report, cons
 
 // 1283 as "1,283".
 QString groupedNumber(qint64 n);
+// "1 file", "1,283 files".
+QString plural(qint64 n, const char* one, const char* many);

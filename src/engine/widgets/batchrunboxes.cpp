@@ -11,11 +11,6 @@ QString plainPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-QString filesText(qint64 n)
-{
-    return groupedNumber(n) + (n == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
-}
-
 QString undoLine(const UndoOutcome& outcome)
 {
     QString line;
@@ -92,8 +87,8 @@ void PromptedBatchRunBoxes::nothingToUndo(const UndoStore::Candidate& candidate,
 
 bool PromptedBatchRunBoxes::confirmUndo(int files)
 {
-    return m_prompts.message(
-               QStringLiteral("Undo the last run? ") + filesText(files) + QStringLiteral(" will be restored."),
+    return m_prompts.message(QStringLiteral("Undo the last run? ") + plural(files, "file", "files")
+                   + QStringLiteral(" will be restored."),
                StyleYesNo | StyleQuestion)
         == Answer::Yes;
 }
@@ -114,8 +109,8 @@ void PromptedBatchRunBoxes::undone(const QList<UndoOutcome>& outcomes, const QSt
     }
     lines += putBack;
     const QString text = left == 0 ? QStringLiteral("The last run is undone.")
-                                   : QStringLiteral("The last run is undone, except for ") + filesText(left)
-            + QStringLiteral(" (see the details).");
+                                   : QStringLiteral("The last run is undone, except for ")
+            + plural(left, "file", "files") + QStringLiteral(" (see the details).");
     m_prompts.message(text, lines.join(QLatin1Char('\n')));
 }
 
