@@ -12,7 +12,6 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
-#include <optional>
 #include <utility>
 
 namespace {
@@ -162,8 +161,20 @@ void BatchRun::run(GuardedProcedure& proc)
         if (keeper)
             undoable = m_undo.end();
     });
+    // Made before the commits and the undo are ended, gone before they are.
+    std::optional<FilesAhead> ahead;
+    if (m_mode == Mode::Replace && m_options.workAhead && entriesAreTheEngines())
+        ahead.emplace();
+    m_ahead = ahead ? &*ahead : nullptr;
+    m_aheadRow = 0;
+    m_takenAhead = 0;
+    const auto endAhead = qScopeGuard([&] {
+        m_ahead = nullptr;
+        ahead.reset();
+    });
     RowOutcome outcome = RowOutcome::Next;
     for (int row = 1; row <= rows; ++row) {
+        workAheadOf(row);
         const qsizetype recorded = m_report.rows.size();
         context.output.commitTag = recorded;
         outcome = processRow(proc, row, context);
@@ -177,6 +188,8 @@ void BatchRun::run(GuardedProcedure& proc)
         stopped = outcome != RowOutcome::RowGone;
         break;
     }
+    m_ahead = nullptr;
+    ahead.reset();
     // Whatever was finished takes its place before the run says it has ended.
     commits.flush(context.control.keepAlive);
     // None of them is left behind while the closing box waits.
@@ -261,6 +274,9 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
         // An empty file, a folder, or a file that can't be opened is skipped.
         if (FileSize2(path) >= 1) {
             FileOutcome outcome;
+            std::optional<PreparedResult> prepared = preparedFor(row, {path, 0, {findWhat}, {replaceWith}});
+            context.prepared = prepared ? &*prepared : nullptr;
+            const auto forget = qScopeGuard([&] { forgetPrepared(context); });
             if (!proc.step(rowStep::single, [&] { outcome = m_entries.single(path, findWhat, replaceWith, context); }))
                 outcome = {FileOutcome::Failed, 0, proc.lastFailure()};
             record(path, outcome);
@@ -270,8 +286,15 @@ BatchRun::RowOutcome BatchRun::processRow(GuardedProcedure& proc, int row, Engin
     } else {
         if (tab == 1) {
             FileOutcome outcome;
-            if (!proc.step(rowStep::sets,
-                    [&] { outcome = m_entries.sets(path, m_window.findList(), m_window.replaceList(), context); }))
+            std::optional<PreparedResult> prepared;
+            const auto forget = qScopeGuard([&] { forgetPrepared(context); });
+            if (!proc.step(rowStep::sets, [&] {
+                    const QStringList finds = m_window.findList();
+                    const QStringList replaces = m_window.replaceList();
+                    prepared = preparedFor(row, {path, 1, finds, replaces});
+                    context.prepared = prepared ? &*prepared : nullptr;
+                    outcome = m_entries.sets(path, finds, replaces, context);
+                }))
                 outcome = {FileOutcome::Failed, 0, proc.lastFailure()};
             record(path, outcome);
         } else {

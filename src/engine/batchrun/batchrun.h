@@ -12,6 +12,7 @@
 #include "engine/batchrun/runreport.h"
 #include "engine/batchrun/undostore.h"
 #include "engine/output/filereview.h"
+#include "engine/replace/filesahead.h"
 #include "engine/replace/replacetext.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // What the run reads from the main window, each time afresh.
 class BatchRunWindow {
@@ -84,6 +86,12 @@ struct BatchRunOptions {
     QString stateFolder;
     // A file that takes longer than this shows how far it has got.
     int percentAfterMs = 1000;
+    // The next files are read and replaced on another thread while the
+    // current ones are written (only with the engine's own entries).
+    bool workAhead = true;
+    // For tests: every file handed ahead is waited for, never worked on afresh
+    // only because the thread ahead has not got to it yet.
+    bool waitForFilesAhead = false;
 };
 
 class BatchRun {
@@ -114,6 +122,10 @@ public:
     // middle of writing a file left, and says which files.
     void recoverAtStart();
     bool isRunning() const { return m_running; }
+    // How many files of the last run took the result made ahead for them.
+    int filesTakenAhead() const { return m_takenAhead; }
+    // How many files the run going on has made ahead so far.
+    int filesMadeAhead() const { return m_ahead ? m_ahead->made() : 0; }
     UndoStore& undoStore() { return m_undo; }
 
     static BatchRunOptions defaultOptions();
@@ -130,6 +142,13 @@ private:
     QString rowText(int row) const;
     QString reviewedRefusal(const ByteSource& source) const;
     void run(GuardedProcedure& proc);
+    // Work ahead: true when this run's entries are the engine's own.
+    bool entriesAreTheEngines() const;
+    // Hands the rows after this one to the threads ahead while they have room.
+    void workAheadOf(int row);
+    // The result made ahead for this row and work, if any.
+    std::optional<PreparedResult> preparedFor(int row, FilesAhead::Work work);
+    void forgetPrepared(EngineContext& context);
     RowOutcome processRow(GuardedProcedure& proc, int row, EngineContext& context);
     bool pairTextsAccepted(GuardedProcedure& proc, const QString& findWhat, const QString& replaceWith);
     void refuse(GuardedProcedure& proc, int pointerLabel, int messageLabel, BatchRunBoxes::Refusal refusal);
@@ -157,6 +176,9 @@ private:
     ReviewResult m_review;
     const QList<ReviewedSource>* m_reviewedFiles = nullptr;
     RunReport m_report;
+    FilesAhead* m_ahead = nullptr; // during a run that writes
+    int m_aheadRow = 0; // the last row handed ahead
+    int m_takenAhead = 0;
     QHash<QString, int> m_listedRows; // the first row of each file, by its keys
     QString m_caption;
     int m_row = 0;

@@ -1,6 +1,7 @@
 #include "engine/replace/filereplacement.h"
 
 #include "engine/output/resultsink.h"
+#include "engine/replace/preparedresult.h"
 #include "engine/replace/replacementchain.h"
 #include "engine/textfile/sourcefile.h"
 #include "engine/textfile/textcodec.h"
@@ -117,6 +118,11 @@ private:
             m_refused = m_context.sourceRefusal(*source);
             if (!m_refused.isEmpty())
                 return;
+        }
+        if (preparedFits(*source, reader->encoding())) {
+            m_context.prepared->taken = true;
+            passPrepared(*reader);
+            return;
         }
         for (;;) {
             const Outcome outcome
@@ -236,6 +242,60 @@ private:
             if (!written || last)
                 return Outcome::Finished;
         }
+    }
+
+    // A result made ahead from the very file opened here, not touched since:
+    // its bytes are what reading it now would make.
+    bool preparedFits(const ByteSource& source, TextEncoding encoding) const
+    {
+        const PreparedResult* prepared = m_context.prepared;
+        // Unmarked files have no mark in UTF-8 nor in Windows-1252, so the
+        // encoding decided ahead, after reading, changes nothing written here.
+        if (!prepared || m_context.output.review || m_context.output.countOnly || m_context.output.keepResult)
+            return false;
+        const SourceFile* file = source.onDisk();
+        return file && file->identity().untouchedSince(prepared->identity)
+            && prepared->bytes.startsWith(markOf(encoding));
+    }
+
+    // The same steps as reading would take, the yields of every chunk and the
+    // stop among them, then the result made ahead goes to the sink whole.
+    void passPrepared(ReadFileChunks& reader)
+    {
+        ByteSource& source = reader.source();
+        const qint64 textStart = source.position();
+        const qsizetype chunkSize = m_context.chunkSize > 0 ? m_context.chunkSize : 65536;
+        const qint64 chunks = std::max<qint64>(1, (source.size() - textStart + chunkSize - 1) / chunkSize);
+        for (qint64 chunk = 0; chunk < chunks; ++chunk) {
+            if (m_context.control.progress)
+                m_context.control.progress(std::min(source.size(), textStart + chunk * chunkSize), source.size());
+            if (keptAliveIntoStop())
+                return;
+            if (m_steps.yield == 0)
+                continue;
+            for (qsizetype j = 0; j < m_pairs.size(); ++j) {
+                m_proc.step(m_steps.yield, [&] {
+                    if (m_context.control.yield)
+                        m_context.control.yield();
+                });
+                if (stopRequested())
+                    return;
+            }
+            m_sinceYield.restart();
+        }
+        m_replacements = m_context.prepared->replacements;
+        if (!decideTarget())
+            return;
+        m_proc.step(m_steps.write, [&] {
+            if (!m_target && !m_context.output.countOnly)
+                throwFileFailure(m_sourcePath, QStringLiteral("No destination is selected"));
+            std::unique_ptr<ResultSink> sink = makeResultSink(
+                m_context.output, {m_target.value_or(QString()), source, reader.encoding(), textStart, commitFailed()});
+            const QByteArray& bytes = m_context.prepared->bytes;
+            const qsizetype mark = markOf(reader.encoding()).size();
+            sink->put(std::string_view(bytes.constData() + mark, size_t(bytes.size() - mark)), m_replacements);
+            sink->finish(m_replacements);
+        });
     }
 
     // A result committed later with others reports its failure as this

@@ -17,6 +17,7 @@
 #include <memory>
 
 class ByteSource;
+struct PreparedResult;
 
 struct EngineContext {
     ErrorReporter& reporter; // the entries report through it
@@ -32,6 +33,9 @@ struct EngineContext {
     // it is (the file skipped with that reason), or "" to go on. A run after
     // a review leaves a file that changed since.
     std::function<QString(const ByteSource&)> sourceRefusal;
+    // May be null: this file's result made ahead. Taken in place of reading
+    // and replacing when the file opened is still the one it was made from.
+    PreparedResult* prepared = nullptr;
 };
 
 // Find What / Replace With as the boxes give them, lines separated by CR LF.

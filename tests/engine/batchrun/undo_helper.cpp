@@ -2,9 +2,11 @@
 // Replacing" in place over the given files, or undoes the last run, with the
 // given state folder, and can kill itself once a copy over a file itself (or
 // back, for an undo) has copied a given number of bytes, or run with a file
-// size limit (a full disk). It prints every message it was shown.
-//   undo_helper <state> run|undo [--kill-at BYTES] [--fsize-limit BYTES]
-//               [--no-links] <find> <replace> <files...>
+// size limit (a full disk), or kill itself as the run reaches a row, with the
+// engine's own entries (the next files made ahead, results waiting for their
+// group). It prints every message it was shown.
+//   undo_helper <state> run|undo [--kill-at BYTES] [--kill-at-row ROW]
+//               [--fsize-limit BYTES] [--no-links] <find> <replace> <files...>
 #include "support/batchrunfixture.h"
 
 #include <QCoreApplication>
@@ -20,11 +22,14 @@ int main(int argc, char* argv[])
     const QString state = args.takeFirst();
     const QString mode = args.takeFirst();
     qint64 killAt = -1;
+    int killAtRow = 0;
     bool links = true;
     while (!args.isEmpty() && args.first().startsWith("--")) {
         const QString option = args.takeFirst();
         if (option == "--kill-at") {
             killAt = args.takeFirst().toLongLong();
+        } else if (option == "--kill-at-row") {
+            killAtRow = args.takeFirst().toInt();
         } else if (option == "--fsize-limit") {
             const rlim_t limit = args.takeFirst().toULongLong();
             const struct rlimit size {
@@ -49,12 +54,19 @@ int main(int argc, char* argv[])
         fixture.window.replaces = {args.takeFirst()};
         fixture.window.rows = args;
     }
+    int rowsReached = 0;
+    fixture.services.yield = [&rowsReached, killAtRow] {
+        if (killAtRow > 0 && ++rowsReached == killAtRow)
+            std::raise(SIGKILL);
+    };
     ReplaceEntries entries;
-    entries.sets
-        = [kill](const QString& path, const QStringList& finds, const QStringList& replaces, EngineContext& context) {
-              context.output.copyProgress = kill;
-              return ReplaceTextInFileCombo(path, finds, replaces, context);
-          };
+    if (killAtRow == 0) {
+        entries.sets = [kill](const QString& path, const QStringList& finds, const QStringList& replaces,
+                           EngineContext& context) {
+            context.output.copyProgress = kill;
+            return ReplaceTextInFileCombo(path, finds, replaces, context);
+        };
+    }
     BatchRun run(fixture.window, fixture.services, fixture.boxes, entries, BatchRunOptions{state});
     run.undoStore().setLinking(links);
     run.undoStore().setCopyProgress(kill);
