@@ -2,15 +2,18 @@
 // batch run would call it, and prints seconds, bytes, peak memory and the
 // bytes the process wrote to the disk.
 //   bench_replace [--single] [--out FOLDER] [--commit-each] [--group FILES]
-//                 PAIRS_FILE FILE...
+//                 [--one-by-one] PAIRS_FILE FILE...
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
 // --single uses the single-mode entry with its yields to the event loop.
 // --commit-each commits every result in place on its own instead of in
 // groups as the run does, to compare the two; --group sets how many files a
-// group holds at most.
+// group holds at most. --one-by-one reads and replaces every file in turn
+// instead of the next files ahead on another thread, as the run does.
 #include "base/eventyield.h"
 #include "base/headlessprompts.h"
 #include "engine/output/commitqueue.h"
+#include "engine/replace/filesahead.h"
+#include "engine/replace/preparedresult.h"
 #include "engine/replace/replacetext.h"
 #include "engine/textfile/sparetemporaries.h"
 
@@ -18,6 +21,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 #include <cstdio>
 #include <sys/resource.h>
@@ -46,6 +51,7 @@ int main(int argc, char** argv)
     bool single = false;
     bool commitEach = false;
     bool spares = true;
+    bool ahead = true;
     CommitQueue::Limits limits = CommitQueue::defaultLimits;
     Destination destination{false, true, {}};
     while (!args.isEmpty() && args.first().startsWith("--")) {
@@ -54,6 +60,8 @@ int main(int argc, char** argv)
             single = true;
         else if (option == "--commit-each")
             commitEach = true;
+        else if (option == "--one-by-one")
+            ahead = false;
         else if (option == "--no-spares")
             spares = false;
         else if (option == "--group")
@@ -63,7 +71,8 @@ int main(int argc, char** argv)
     }
     if (args.size() < 2) {
         std::fprintf(stderr,
-            "usage: bench_replace [--single] [--commit-each] [--group N] [--no-spares] [--out FOLDER] PAIRS_FILE "
+            "usage: bench_replace [--single] [--commit-each] [--group N] [--no-spares] [--one-by-one] [--out FOLDER] "
+            "PAIRS_FILE "
             "FILE...\n");
         return 2;
     }
@@ -94,15 +103,36 @@ int main(int argc, char** argv)
     qint64 bytes = 0;
     QElapsedTimer timer;
     timer.start();
-    for (const QString& file : args) {
+    std::optional<FilesAhead> filesAhead;
+    if (ahead)
+        filesAhead.emplace();
+    FilesAhead::Work work{{}, single ? 0 : 1, single ? QStringList{finds.join("\r\n")} : finds,
+        single ? QStringList{replaces.join("\r\n")} : replaces};
+    int handed = 0;
+    for (int row = 0; row < args.size(); ++row) {
+        const QString& file = args[row];
+        for (; filesAhead && handed < args.size() && filesAhead->hasRoom(); ++handed) {
+            if (handed > row) {
+                work.path = args[handed];
+                filesAhead->add(handed, work);
+            }
+        }
+        std::optional<PreparedResult> prepared;
+        if (filesAhead) {
+            work.path = file;
+            prepared = filesAhead->take(row, work);
+        }
+        context.prepared = prepared ? &*prepared : nullptr;
         bytes += QFileInfo(file).size();
         if (single)
             ReplaceTextInFile(file, finds.join("\r\n"), replaces.join("\r\n"), context);
         else
             ReplaceTextInFileCombo(file, finds, replaces, context);
+        context.prepared = nullptr;
         if (commits.isFull())
             commits.send();
     }
+    filesAhead.reset();
     commits.flush();
     const double seconds = timer.nsecsElapsed() / 1e9;
     rusage usage{};
