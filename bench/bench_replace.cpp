@@ -22,9 +22,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <optional>
-
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {

@@ -10,13 +10,17 @@
 
 class MemorySink : public ResultSink {
 public:
-    MemorySink(QByteArray& into, const ResultTarget& target);
+    // limit: the most bytes kept; a longer result throws Failure (-1: none).
+    MemorySink(QByteArray& into, const ResultTarget& target, qsizetype limit = -1);
 
     void put(std::string_view bytes, qint64 replacements) override;
     void put(std::u16string_view text, qint64 replacements) override;
     void finish(qint64 replacements) override;
 
 private:
+    void checkLimit() const;
+
     QByteArray& m_into;
+    qsizetype m_limit;
     TextEncoder m_encoder;
 };

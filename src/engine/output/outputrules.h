@@ -24,6 +24,8 @@ struct OutputRules {
     ReviewRecorder* review = nullptr;
     // May be null: the whole result, mark and all, kept here instead of written.
     QByteArray* keepResult = nullptr;
+    // A result kept in memory longer than this fails instead (-1: no limit).
+    qsizetype keepResultLimit = -1;
     // May be null: keeps the way back, told by each result writer as its
     // result takes the target's place; when it refuses, the target stays.
     OldFileKeeper* keeper = nullptr;

@@ -32,7 +32,7 @@ std::unique_ptr<ResultSink> makeResultSink(const OutputRules& rules, ResultTarge
         return std::make_unique<CountOnlySink>();
     // An output folder gets its copy even when nothing changes.
     if (rules.keepResult)
-        return std::make_unique<MemorySink>(*rules.keepResult, target);
+        return std::make_unique<MemorySink>(*rules.keepResult, target, rules.keepResultLimit);
     if (rules.review) {
         const bool inPlace = isSourceItself(target.path, target.source);
         return std::make_unique<ReviewSink>(rules, std::move(target), inPlace);

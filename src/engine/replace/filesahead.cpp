@@ -113,6 +113,8 @@ std::optional<PreparedResult> FilesAhead::make(const Work& work)
     context.control.stopRequested = [this] { return m_quit.load(); };
     PreparedResult result;
     context.output.keepResult = &result.bytes;
+    // Replacements longer than their finds could make the result far longer than its file.
+    context.output.keepResultLimit = 2 * m_limits.fileBytes;
     // Only the source's encoding matters to a result kept in memory.
     context.output.destination = [] { return Destination{false, true, {}}; };
     context.openSource = [&](const QString& path) {

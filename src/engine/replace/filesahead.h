@@ -37,14 +37,15 @@ public:
             return tab == other.tab && path == other.path && finds == other.finds && replaces == other.replaces;
         }
     };
-    // At most files waiting or made, each file at most fileBytes long: so the
-    // memory held ahead stays within files x (source chunk + result).
+    // At most files waiting or made, each file at most fileBytes long and its
+    // result at most twice that: so what is held ahead stays within
+    // files x 2 x fileBytes, and much less for the usual file.
     struct Limits {
         int files;
         qint64 fileBytes;
         int threads;
     };
-    static constexpr Limits defaultLimits{6, 8LL << 20, 1};
+    static constexpr Limits defaultLimits{6, 4LL << 20, 1};
 
     explicit FilesAhead(Limits limits = defaultLimits);
     FilesAhead(const FilesAhead&) = delete;

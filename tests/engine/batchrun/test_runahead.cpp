@@ -132,6 +132,27 @@ private slots:
         QCOMPARE(ahead.takenAhead, tab == 1 ? 7 : 6);
     }
 
+    // Memory held ahead stays bounded: a file longer than the limit, or one
+    // whose result grows past twice it, is left to the run.
+    void longFilesAndLongResultsAreNotHeldAhead()
+    {
+        const QString shortFile = addFile("short.csv", QByteArray("a,b\r\n").repeated(100));
+        const QString longFile = addFile("long.csv", QByteArray("a;b\r\n").repeated(300));
+        const QString growing = addFile("growing.csv", QByteArray("a,b\r\n").repeated(190));
+        FilesAhead ahead({3, 1000, 1});
+        const QString longer = QString(",").repeated(11);
+        ahead.add(1, {shortFile, 1, {","}, {";"}});
+        ahead.add(2, {longFile, 1, {","}, {";"}});
+        ahead.add(3, {growing, 1, {","}, {longer}});
+        const std::optional<PreparedResult> made = ahead.take(1, {shortFile, 1, {","}, {";"}}, true);
+        QVERIFY(made);
+        QCOMPARE(made->bytes, QByteArray("a;b\r\n").repeated(100));
+        QCOMPARE(made->replacements, 100);
+        QVERIFY(!ahead.take(2, {longFile, 1, {","}, {";"}}, true));
+        QVERIFY(!ahead.take(3, {growing, 1, {","}, {longer}}, true));
+        QCOMPARE(ahead.made(), 3);
+    }
+
     // Made ahead, then written by someone else before the run got to it:
     // the same size and its time set back, or another file put in its place.
     void fileChangedAfterItWasMadeAheadIsReadAgain_data()
