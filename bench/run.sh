@@ -8,7 +8,9 @@
 #   BUILD_DIR=build BENCH_BIN= BENCH_DATA=bench-data BENCH_SIZE=1073741824 BENCH_ROUNDS=5 BENCH_KEEP=0 \
 #     bench/run.sh [cases...]
 # Cases: files one folder tabs twenty nomatch encodings pairs (all by default).
-#   files: 2,000 files of 256 KiB, one pair, in place; target 2x the fastest peer
+#   files: 2,000 files of 256 KiB, one pair, in place; target 2x the fastest peer;
+#     also timed: the same bytes copied as new files and synced, the floor for
+#     results that are on the disk before they replace their files
 #   one, folder: 1 GiB, one pair, in place / to an output folder, engine and
 #     window against cp; target within 1.5x of cp
 #   tabs: 2,000 pairs (20 occurring) on 64 MiB through the window, single tab
@@ -304,12 +306,14 @@ window_run() {
     "$(awk '/peak memory/ { printf "%d", $(NF-1) * 1024 }' "$data/window.out")"
 }
 
-files_labels=(engine "engine, commit each" "engine, to output folder" window "sed -i" "perl -pi" "sd -s")
+files_labels=(engine "engine, one by one" "engine, commit each" "engine, to output folder" window "sed -i" "perl -pi"
+  "sd -s" "cp -r, synced")
 files_prepare() {
   rm -rf "${work:?}/$(slot "$1")"
   case $1 in
   window) ;;
   "engine, to output folder") mkdir -p "$work/$(slot "$1")" ;;
+  "cp -r, synced") ;;
   *) cp -r "$files_src" "$work/$(slot "$1")" ;;
   esac
   # A file system may pass over recently freed inodes when it creates a
@@ -324,6 +328,11 @@ files_run() {
   # engine commits them in groups and makes its temporary files ahead, as a
   # run does (--commit-each: one by one).
   "engine, commit each") timed "$1" "$engine" --commit-each "$data/pairs.tsv" "$dir"/*.csv ;;
+  # Without the next files read and replaced on a second thread.
+  "engine, one by one") timed "$1" "$engine" --one-by-one "$data/pairs.tsv" "$dir"/*.csv ;;
+  # The floor for a tool that waits for its results to be on the disk: the
+  # same bytes copied as new files and synced.
+  "cp -r, synced") timed "$1" sh -c 'cp -r "$1" "$2" && sync -f "$2"' _ "$files_src" "$dir" ;;
   "engine, to output folder") timed "$1" "$engine" --out "$dir" "$data/pairs.tsv" "$files_src"/*.csv ;;
   window) window_run "$1" "$data/pairs.tsv" "$files_src"/*.csv ;;
   "sed -i") timed "$1" sed -i -f "$data/script.sed" "$dir"/*.csv ;;
@@ -348,7 +357,9 @@ run_files_case() {
   echo "    peer / window: $(for peer in "sed -i" "perl -pi" "sd -s"; do
     printf '%s %.2f  ' "$peer" "$(awk -v p="$(median_of "$peer")" -v w="$(median_of window)" 'BEGIN { print (w > 0 ? p / w : 0) }')"
   done)"
-  for label in "engine, commit each" "engine, to output folder" "sed -i" "perl -pi" "sd -s"; do
+  echo "    sd -s / engine: $(awk -v p="$(median_of "sd -s")" -v e="$(median_of engine)" 'BEGIN { printf "%.2f", (e > 0 ? p / e : 0) }');" \
+    "cp -r, synced / engine: $(awk -v c="$(median_of "cp -r, synced")" -v e="$(median_of engine)" 'BEGIN { printf "%.2f", (e > 0 ? c / e : 0) }')"
+  for label in "engine, one by one" "engine, commit each" "engine, to output folder" "sed -i" "perl -pi" "sd -s"; do
     same "$work/engine" "$work/$(slot "$label")"
   done
   for label in "${files_labels[@]}"; do rm -rf "${work:?}/$(slot "$label")"; done
