@@ -1,6 +1,8 @@
 #include "base/failure.h"
 #include "engine/batchrun/batchrun.h"
 
+#include <exception>
+
 namespace {
 
 using SingleEntry = FileOutcome (*)(const QString&, const QString&, const QString&, EngineContext&);
@@ -41,10 +43,12 @@ void BatchRun::workAheadOf(int row)
     for (int next = std::max(m_aheadRow, row) + 1; next <= m_rows && m_ahead->hasRoom(); ++next) {
         try {
             work.path = rowText(next);
+            m_ahead->add(next, work);
         } catch (const Failure&) {
             return; // that row is gone: the run will say so when it gets there
+        } catch (const std::exception&) {
+            return; // no memory to spare: the run goes on one file after another
         }
-        m_ahead->add(next, work);
         m_aheadRow = next;
     }
 }
@@ -53,7 +57,11 @@ std::optional<PreparedResult> BatchRun::preparedFor(int row, FilesAhead::Work wo
 {
     if (!m_ahead)
         return std::nullopt;
-    return m_ahead->take(row, work, m_options.waitForFilesAhead);
+    try {
+        return m_ahead->take(row, work, m_options.waitForFilesAhead);
+    } catch (const std::exception&) {
+        return std::nullopt; // the file is worked on here, as always
+    }
 }
 
 void BatchRun::forgetPrepared(EngineContext& context)
