@@ -93,6 +93,29 @@ Side sideOf(std::basic_string_view<Unit> raw, PartIt parts, PartIt partsEnd, boo
     return side;
 }
 
+using Span = std::pair<uint32_t, uint32_t>;
+
+// Whether the after side is the before side with each before part put in
+// place of its after part: then only the after parts' units need keeping.
+template <class Unit>
+bool afterFollowsParts(std::basic_string_view<Unit> before, std::basic_string_view<Unit> after, const Span* beforeParts,
+    const Span* afterParts, size_t parts)
+{
+    size_t beforeFrom = 0;
+    size_t afterFrom = 0;
+    for (size_t k = 0; k < parts; ++k) {
+        if (beforeParts[k].first < beforeFrom || afterParts[k].first < afterFrom)
+            return false;
+        const size_t length = beforeParts[k].first - beforeFrom;
+        if (afterParts[k].first - afterFrom != length
+            || before.substr(beforeFrom, length) != after.substr(afterFrom, length))
+            return false;
+        beforeFrom = beforeParts[k].first + beforeParts[k].second;
+        afterFrom = afterParts[k].first + afterParts[k].second;
+    }
+    return before.substr(beforeFrom) == after.substr(afterFrom);
+}
+
 } // namespace
 
 ChangedLineList::ChangedLineList(std::initializer_list<ChangedLine> lines)
@@ -111,38 +134,49 @@ void ChangedLineList::append(const RawChangedLine<char16_t>& line)
     keepRaw(line);
 }
 
+template <> std::string& ChangedLineList::unitsOf<char>()
+{
+    return m_bytes;
+}
+
+template <> std::u16string& ChangedLineList::unitsOf<char16_t>()
+{
+    return m_text;
+}
+
 // A line that may be cut is cut now; one that cannot keeps its units: a
 // side of no more units than the characters kept has no more characters.
 template <class Unit> void ChangedLineList::keepRaw(const RawChangedLine<Unit>& line)
 {
+    using View = std::basic_string_view<Unit>;
     const size_t most = ChangedLine::mostCharacters;
     if (line.beforeCut || line.afterCut || line.before.size() > most || line.after.size() > most) {
         keepCut(line);
         return;
     }
-    const auto keepUnits = [&](const std::basic_string<Unit>& units) {
-        if constexpr (std::is_same_v<Unit, char>) {
-            const Span span(uint32_t(m_bytes.size()), uint32_t(units.size()));
-            m_bytes += units;
-            return span;
-        } else {
-            const Span span(uint32_t(m_text.size()), uint32_t(units.size()));
-            m_text += units;
-            return span;
-        }
-    };
+    std::basic_string<Unit>& units = unitsOf<Unit>();
+    Line kept{line.number, uint32_t(units.size()), uint32_t(line.before.size()), uint32_t(line.after.size()),
+        uint32_t(m_parts.size()), uint32_t(line.beforeParts.size()), uint32_t(line.afterParts.size()),
+        std::is_same_v<Unit, char>, false, false, false};
     // Within the units, as the cut would leave them.
-    const auto keepParts = [&](const std::vector<std::pair<size_t, size_t>>& parts, size_t size) {
-        for (const auto& [start, length] : parts) {
+    for (const auto* side : {&line.beforeParts, &line.afterParts}) {
+        const size_t size = side == &line.beforeParts ? line.before.size() : line.after.size();
+        for (const auto& [start, length] : *side) {
             const size_t from = std::min(start, size);
             m_parts.emplace_back(uint32_t(from), uint32_t(std::min(size, start + length) - from));
         }
-        return uint32_t(parts.size());
-    };
-    Line kept{line.number, keepUnits(line.before), keepUnits(line.after), uint32_t(m_parts.size()), 0, 0,
-        std::is_same_v<Unit, char>, false, false};
-    kept.beforeParts = keepParts(line.beforeParts, line.before.size());
-    kept.afterParts = keepParts(line.afterParts, line.after.size());
+    }
+    const Span* beforeParts = m_parts.data() + kept.partsAt;
+    const Span* afterParts = beforeParts + kept.beforeParts;
+    kept.afterInParts = kept.beforeParts == kept.afterParts
+        && afterFollowsParts(View(line.before), View(line.after), beforeParts, afterParts, kept.afterParts);
+    units += line.before;
+    if (kept.afterInParts) {
+        for (size_t k = 0; k < kept.afterParts; ++k)
+            units.append(line.after, afterParts[k].first, afterParts[k].second);
+    } else {
+        units += line.after;
+    }
     m_lines.push_back(kept);
 }
 
@@ -166,8 +200,11 @@ template <class Unit> void ChangedLineList::keepCut(const RawChangedLine<Unit>& 
 
 void ChangedLineList::append(const ChangedLine& line)
 {
-    Line kept{line.number, keepText(line.before), keepText(line.after), uint32_t(m_parts.size()),
-        uint32_t(line.beforeParts.size()), uint32_t(line.afterParts.size()), false, line.beforeCut, line.afterCut};
+    Line kept{line.number, uint32_t(m_text.size()), uint32_t(line.before.size()), uint32_t(line.after.size()),
+        uint32_t(m_parts.size()), uint32_t(line.beforeParts.size()), uint32_t(line.afterParts.size()), false, false,
+        line.beforeCut, line.afterCut};
+    for (const QString* side : {&line.before, &line.after})
+        m_text.append(reinterpret_cast<const char16_t*>(side->utf16()), size_t(side->size()));
     for (const QList<ChangedLine::Part>* parts : {&line.beforeParts, &line.afterParts}) {
         for (const ChangedLine::Part& part : *parts)
             m_parts.emplace_back(uint32_t(part.at), uint32_t(part.length));
@@ -175,45 +212,57 @@ void ChangedLineList::append(const ChangedLine& line)
     m_lines.push_back(kept);
 }
 
-ChangedLineList::Span ChangedLineList::keepText(const QString& text)
+void ChangedLineList::clear()
 {
-    const Span span(uint32_t(m_text.size()), uint32_t(text.size()));
-    m_text.append(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-    return span;
-}
-
-void ChangedLineList::squeeze()
-{
-    m_lines.shrink_to_fit();
-    m_bytes.shrink_to_fit();
-    m_text.shrink_to_fit();
-    m_parts.shrink_to_fit();
+    m_lines.clear();
+    m_bytes.clear();
+    m_text.clear();
+    m_parts.clear();
 }
 
 ChangedLine ChangedLineList::at(qsizetype i) const
 {
     const Line& kept = m_lines[size_t(i)];
+    return kept.inBytes ? lineOf(kept, m_bytes) : lineOf(kept, m_text);
+}
+
+template <class Unit> ChangedLine ChangedLineList::lineOf(const Line& kept, const std::basic_string<Unit>& units) const
+{
+    using View = std::basic_string_view<Unit>;
     const auto beforeParts = m_parts.begin() + kept.partsAt;
     const auto afterParts = beforeParts + kept.beforeParts;
     const auto partsEnd = afterParts + kept.afterParts;
+    const View before = View(units).substr(kept.at, kept.beforeSize);
+    std::basic_string<Unit> after;
+    if (kept.afterInParts) {
+        after.reserve(kept.afterSize);
+        size_t from = 0;
+        size_t partUnits = kept.at + kept.beforeSize;
+        for (auto b = beforeParts, a = afterParts; a != partsEnd; ++a, ++b) {
+            after.append(before.substr(from, b->first - from));
+            after.append(units, partUnits, a->second);
+            partUnits += a->second;
+            from = b->first + b->second;
+        }
+        after.append(before.substr(from));
+    } else {
+        after = units.substr(kept.at + kept.beforeSize, kept.afterSize);
+    }
     ChangedLine line;
     line.number = kept.number;
     if (kept.inBytes) {
-        const std::string_view bytes(m_bytes);
-        Side before
-            = sideOf(bytes.substr(kept.before.first, kept.before.second), beforeParts, afterParts, false, m_encoding);
-        Side after = sideOf(bytes.substr(kept.after.first, kept.after.second), afterParts, partsEnd, false, m_encoding);
-        line.before = std::move(before.text);
-        line.beforeParts = std::move(before.parts);
-        line.beforeCut = before.cut;
-        line.after = std::move(after.text);
-        line.afterParts = std::move(after.parts);
-        line.afterCut = after.cut;
+        Side beforeSide = sideOf(before, beforeParts, afterParts, false, m_encoding);
+        Side afterSide = sideOf(View(after), afterParts, partsEnd, false, m_encoding);
+        line.before = std::move(beforeSide.text);
+        line.beforeParts = std::move(beforeSide.parts);
+        line.beforeCut = beforeSide.cut;
+        line.after = std::move(afterSide.text);
+        line.afterParts = std::move(afterSide.parts);
+        line.afterCut = afterSide.cut;
         return line;
     }
-    const auto text = [&](Span span) {
-        return QString(reinterpret_cast<const QChar*>(m_text.data() + span.first), qsizetype(span.second));
-    };
+    const auto text
+        = [](View side) { return QString(reinterpret_cast<const QChar*>(side.data()), qsizetype(side.size())); };
     const auto parts = [](auto from, auto to) {
         QList<ChangedLine::Part> list;
         list.reserve(qsizetype(to - from));
@@ -221,8 +270,8 @@ ChangedLine ChangedLineList::at(qsizetype i) const
             list.append({int(from->first), int(from->second)});
         return list;
     };
-    line.before = text(kept.before);
-    line.after = text(kept.after);
+    line.before = text(before);
+    line.after = text(View(after));
     line.beforeParts = parts(beforeParts, afterParts);
     line.afterParts = parts(afterParts, partsEnd);
     line.beforeCut = kept.beforeCut;

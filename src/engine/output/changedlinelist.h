@@ -47,8 +47,8 @@ public:
     void append(const RawChangedLine<char>& line);
     void append(const RawChangedLine<char16_t>& line);
     void append(const ChangedLine& line);
-    // Gives back the room the buffers grew by beyond what they hold.
-    void squeeze();
+    // No lines, the room kept.
+    void clear();
 
     qsizetype size() const { return qsizetype(m_lines.size()); }
     bool isEmpty() const { return m_lines.empty(); }
@@ -80,19 +80,22 @@ private:
     using Span = std::pair<uint32_t, uint32_t>; // at, length
     struct Line {
         qint64 number;
-        Span before; // in m_bytes when inBytes, else in m_text
-        Span after;
+        uint32_t at; // in m_bytes when inBytes, else in m_text: the before side, then the after side
+        uint32_t beforeSize;
+        uint32_t afterSize;
         uint32_t partsAt; // in m_parts: the before side's, then the after side's
         uint32_t beforeParts;
         uint32_t afterParts;
         bool inBytes;
+        bool afterInParts; // only the after side's parts are kept: the rest is the before side's
         bool beforeCut;
         bool afterCut;
     };
 
     template <class Unit> void keepRaw(const RawChangedLine<Unit>& line);
     template <class Unit> void keepCut(const RawChangedLine<Unit>& line);
-    Span keepText(const QString& text);
+    template <class Unit> std::basic_string<Unit>& unitsOf();
+    template <class Unit> ChangedLine lineOf(const Line& kept, const std::basic_string<Unit>& units) const;
 
     TextEncoding m_encoding = TextEncoding::Utf8;
     std::vector<Line> m_lines;

@@ -1,12 +1,10 @@
 #include "engine/output/changedlines.h"
 
+#include "engine/output/linebreaks.h"
+
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -23,39 +21,6 @@ template <class Unit> size_t nextBreak(std::basic_string_view<Unit> text)
         return size_t(std::find_if(text.begin(), text.end(), [](Unit u) { return u == Unit('\r') || u == Unit('\n'); })
             - text.begin());
     }
-}
-
-// The line breaks in text: each CR, and each LF not right after a CR;
-// afterCR: the unit before the text was a CR. Bytes sixteen at a time.
-template <class Unit> qint64 breaksIn(std::basic_string_view<Unit> text, bool afterCR)
-{
-    const auto isBreak = [](Unit u, bool pastCR) { return u == Unit('\r') || (u == Unit('\n') && !pastCR); };
-    if (text.empty())
-        return 0;
-    qint64 breaks = isBreak(text[0], afterCR);
-    size_t at = 1;
-#ifdef __SSE2__
-    if constexpr (std::is_same_v<Unit, char>) {
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
-        const __m128i zero = _mm_setzero_si128();
-        while (at + 16 <= text.size()) {
-            // Each byte lane counts down by one per break, at most 255 blocks before it is summed.
-            __m128i lanes = zero;
-            for (int block = 0; block < 255 && at + 16 <= text.size(); ++block, at += 16) {
-                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at - 1));
-                const __m128i loneLf = _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(units, lf));
-                lanes = _mm_sub_epi8(lanes, _mm_or_si128(_mm_cmpeq_epi8(units, cr), loneLf));
-            }
-            const __m128i sums = _mm_sad_epu8(lanes, zero);
-            breaks += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-        }
-    }
-#endif
-    for (; at < text.size(); ++at)
-        breaks += isBreak(text[at], text[at - 1] == Unit('\r'));
-    return breaks;
 }
 
 } // namespace
@@ -103,12 +68,12 @@ template <class Unit> void ChangedLines<Unit>::copied(View text)
     constexpr Unit lf = Unit('\n');
     // Up to the last LF, every break is settled within the text: once no
     // line is open there, the whole lines up to it are only counted.
-    const size_t lastLf = text.rfind(lf);
+    const size_t lastLf = lastLineFeed(text);
     const Unit* wholeLinesEnd = lastLf == View::npos ? text.data() : text.data() + lastLf + 1;
     while (!text.empty()) {
         if (!m_pendingCR && !m_touched && m_line.before.empty() && text.data() < wholeLinesEnd) {
             const size_t length = size_t(wholeLinesEnd - text.data());
-            m_breaks += breaksIn(text.substr(0, length), m_lastWasCR);
+            m_breaks += lineBreaksIn(text.substr(0, length), m_lastWasCR);
             m_lastWasCR = false;
             m_line.number = m_breaks + 1;
             text.remove_prefix(length);

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 struct FileReview {
@@ -54,8 +55,18 @@ public:
         m_last = {};
         return recorded;
     }
+    // The room the last file's changed lines grew in, lent to the next
+    // file's sink: a file's review keeps a copy at its lines' size, and a
+    // batch of files grows and gives back room only once.
+    ChangedLineList lendRoom() { return std::exchange(m_room, {}); }
+    void giveBackRoom(ChangedLineList room)
+    {
+        room.clear();
+        m_room = std::move(room);
+    }
 
 private:
     FileReview m_last;
+    ChangedLineList m_room;
     bool m_recorded = false;
 };

@@ -26,17 +26,19 @@ ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, bool inPla
     m_review.path = m_target.source.path();
     m_review.target = m_target.path;
     m_review.encoding = m_target.encoding;
-    m_review.lines.setEncoding(m_target.encoding);
+    if (m_rules.review)
+        m_lines = m_rules.review->lendRoom();
+    m_lines.setEncoding(m_target.encoding);
     if (const SourceFile* file = m_target.source.onDisk())
         m_review.source = file->identity();
 }
 
 template <class Unit> void ReviewSink::keepLine(RawChangedLine<Unit>& line)
 {
-    if (m_review.lines.size() >= ChangedLine::mostLines)
+    if (m_lines.size() >= ChangedLine::mostLines)
         ++m_review.moreLines;
     else
-        m_review.lines.append(line);
+        m_lines.append(line);
 }
 
 void ReviewSink::put(std::string_view bytes, qint64)
@@ -65,7 +67,7 @@ void ReviewSink::finish(qint64 replacements)
     m_byteLines.finish();
     m_textLines.finish();
     m_review.replacements = replacements;
-    m_review.lines.squeeze();
+    m_review.lines = m_lines;
     if (m_review.problem.isEmpty()) {
         try {
             m_encoder.finish();
@@ -76,8 +78,10 @@ void ReviewSink::finish(qint64 replacements)
     // A file left as it was is not written over itself.
     if (!m_inPlace || replacements > 0)
         lookAtTarget();
-    if (m_rules.review)
+    if (m_rules.review) {
         m_rules.review->record(std::move(m_review));
+        m_rules.review->giveBackRoom(std::move(m_lines));
+    }
 }
 
 // What a writer would refuse before writing, and the run's collision rules;

@@ -33,6 +33,7 @@ private:
     ResultTarget m_target;
     bool m_inPlace;
     FileReview m_review;
+    ChangedLineList m_lines; // in the recorder's room, copied to the review at the end
     ChangedLines<char> m_byteLines;
     ChangedLines<char16_t> m_textLines;
     SettledChanges<char> m_byteChanges;
