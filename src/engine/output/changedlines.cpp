@@ -3,27 +3,6 @@
 #include "engine/output/linebreaks.h"
 
 #include <algorithm>
-#include <cstring>
-#include <type_traits>
-
-namespace {
-
-// Where the first CR or LF is, or the text's size: for bytes, memchr's
-// vector search for each, as lines are long and breaks few.
-template <class Unit> size_t nextBreak(std::basic_string_view<Unit> text)
-{
-    if constexpr (std::is_same_v<Unit, char>) {
-        const char* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
-        const size_t end = lf ? size_t(lf - text.data()) : text.size();
-        const char* cr = static_cast<const char*>(std::memchr(text.data(), '\r', end));
-        return cr ? size_t(cr - text.data()) : end;
-    } else {
-        return size_t(std::find_if(text.begin(), text.end(), [](Unit u) { return u == Unit('\r') || u == Unit('\n'); })
-            - text.begin());
-    }
-}
-
-} // namespace
 
 template <class Unit>
 ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> changed)
@@ -91,7 +70,7 @@ template <class Unit> void ChangedLines<Unit>::copied(View text)
             }
             endLine(1);
         }
-        const auto found = text.begin() + ptrdiff_t(nextBreak(text));
+        const auto found = text.begin() + ptrdiff_t(firstLineBreak(text));
         const size_t length = size_t(found - text.begin()) + (found == text.end() ? 0 : 1);
         // A whole line that no replacement touched is only counted: most
         // lines are, and copying them would cost more than the review. A CR

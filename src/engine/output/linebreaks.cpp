@@ -120,3 +120,32 @@ size_t lastLineFeed(std::u16string_view text)
 {
     return text.rfind(u'\n');
 }
+
+size_t firstLineBreak(std::string_view text)
+{
+    size_t at = 0;
+#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+    if (searchLevel() != SearchLevel::Scalar) {
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (; at + 16 <= text.size(); at += 16) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            const unsigned found
+                = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(units, cr), _mm_cmpeq_epi8(units, lf))));
+            if (found != 0)
+                return at + size_t(__builtin_ctz(found));
+        }
+    }
+#endif
+    for (; at < text.size(); ++at) {
+        if (text[at] == '\r' || text[at] == '\n')
+            return at;
+    }
+    return text.size();
+}
+
+size_t firstLineBreak(std::u16string_view text)
+{
+    return size_t(
+        std::find_if(text.begin(), text.end(), [](char16_t u) { return u == u'\r' || u == u'\n'; }) - text.begin());
+}

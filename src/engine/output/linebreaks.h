@@ -12,6 +12,10 @@
 qint64 lineBreaksIn(std::string_view text, bool afterCR);
 qint64 lineBreaksIn(std::u16string_view text, bool afterCR);
 
+// Where the first CR or LF is, or the text's size: bytes sixteen at a time.
+size_t firstLineBreak(std::string_view text);
+size_t firstLineBreak(std::u16string_view text);
+
 // Where the last LF is, or npos: bytes sixteen at a time from the end, as
 // the line it ends is short next to the text before it.
 size_t lastLineFeed(std::string_view text);

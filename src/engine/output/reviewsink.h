@@ -20,8 +20,8 @@ public:
     void put(std::string_view bytes, qint64 replacements) override;
     void put(std::u16string_view text, qint64 replacements) override;
     void finish(qint64 replacements) override;
-    void putChanges(const SettledChanges<char>& changes) override { m_byteChanges = changes; }
-    void putChanges(const SettledChanges<char16_t>& changes) override { m_textChanges = changes; }
+    void putChanges(SettledChanges<char> changes) override { m_byteChanges = std::move(changes); }
+    void putChanges(SettledChanges<char16_t> changes) override { m_textChanges = std::move(changes); }
     void putPairReplacements(const std::vector<qint64>& counts) override { m_review.pairReplacements = counts; }
 
 private:

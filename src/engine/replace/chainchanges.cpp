@@ -97,6 +97,7 @@ template <class Unit> SettledChanges<Unit> ReplacementChain<Unit>::settledChange
     if (m_gathering)
         return changes;
     const size_t end = settledEnd();
+    changes.reserve(m_changes.size());
     for (const Change& change : m_changes) {
         if (change.at + change.length > end)
             break;
