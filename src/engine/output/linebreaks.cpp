@@ -4,6 +4,7 @@
 #include "engine/search/vectorblock.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -11,8 +12,9 @@ namespace {
 constexpr size_t blocksPerSum = 255;
 
 #ifdef __SSE2__
-qint64 breaksSse2(const char* text, size_t& at, size_t size)
+qint64 breaksSse2(const char* text, size_t& from, size_t size)
 {
+    size_t at = from; // not through the reference, which the compiler would store every block
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
@@ -29,13 +31,15 @@ qint64 breaksSse2(const char* text, size_t& at, size_t size)
         const __m128i sums = _mm_sad_epu8(lanes, zero);
         breaks += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
     }
+    from = at;
     return breaks;
 }
 #endif
 
 #ifdef TALLOWMERE_AVX2_BLOCKS
-__attribute__((target("avx2"))) qint64 breaksAvx2(const char* text, size_t& at, size_t size)
+__attribute__((target("avx2"))) qint64 breaksAvx2(const char* text, size_t& from, size_t size)
 {
+    size_t at = from;
     const __m256i cr = _mm256_set1_epi8('\r');
     const __m256i lf = _mm256_set1_epi8('\n');
     const __m256i zero = _mm256_setzero_si256();
@@ -53,6 +57,7 @@ __attribute__((target("avx2"))) qint64 breaksAvx2(const char* text, size_t& at, 
         const __m128i halves = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
         breaks += _mm_cvtsi128_si64(halves) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(halves, halves));
     }
+    from = at;
     return breaks;
 }
 #endif
@@ -123,25 +128,11 @@ size_t lastLineFeed(std::u16string_view text)
 
 size_t firstLineBreak(std::string_view text)
 {
-    size_t at = 0;
-#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
-    if (searchLevel() != SearchLevel::Scalar) {
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
-        for (; at + 16 <= text.size(); at += 16) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-            const unsigned found
-                = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(units, cr), _mm_cmpeq_epi8(units, lf))));
-            if (found != 0)
-                return at + size_t(__builtin_ctz(found));
-        }
-    }
-#endif
-    for (; at < text.size(); ++at) {
-        if (text[at] == '\r' || text[at] == '\n')
-            return at;
-    }
-    return text.size();
+    // memchr for each: its search is wider, and a line holds few of either.
+    const char* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
+    const size_t end = lf ? size_t(lf - text.data()) : text.size();
+    const char* cr = static_cast<const char*>(std::memchr(text.data(), '\r', end));
+    return cr ? size_t(cr - text.data()) : end;
 }
 
 size_t firstLineBreak(std::u16string_view text)

@@ -12,7 +12,7 @@
 qint64 lineBreaksIn(std::string_view text, bool afterCR);
 qint64 lineBreaksIn(std::u16string_view text, bool afterCR);
 
-// Where the first CR or LF is, or the text's size: bytes sixteen at a time.
+// Where the first CR or LF is, or the text's size.
 size_t firstLineBreak(std::string_view text);
 size_t firstLineBreak(std::u16string_view text);
 

@@ -15,9 +15,10 @@ constexpr size_t keptUnits = 4 * ChangedLine::mostCharacters + 4;
 
 } // namespace
 
-ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, bool inPlace)
+ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace)
     : m_rules(rules),
       m_target(std::move(target)),
+      m_place(std::move(place)),
       m_inPlace(inPlace),
       m_byteLines(keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); }),
       m_textLines(keptUnits, [this](RawChangedLine<char16_t>& line) { keepLine(line); }),
@@ -89,7 +90,8 @@ void ReviewSink::finish(qint64 replacements)
 void ReviewSink::lookAtTarget()
 {
     try {
-        const FilePlace place = locateFile(m_target.path);
+        // Found when the sink was made; where it was not, found again to tell why.
+        const FilePlace place = m_place ? std::move(*m_place) : locateFile(m_target.path);
         const FileIdentity found = place.identity();
         if (found.exists)
             refuseUnwritableTarget(place);

@@ -8,14 +8,18 @@
 #include "engine/output/changedlines.h"
 #include "engine/output/filereview.h"
 #include "engine/output/resultsink.h"
+#include "engine/textfile/fileplace.h"
 #include "engine/textfile/textcodec.h"
 
 #include <QByteArray>
 
+#include <optional>
+
 class ReviewSink : public ResultSink {
 public:
-    // inPlace: the target is the source itself, written only when it changes.
-    ReviewSink(const OutputRules& rules, ResultTarget target, bool inPlace);
+    // place: where the target was found, if it was; inPlace: the target is
+    // the source itself, written only when it changes.
+    ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace);
 
     void put(std::string_view bytes, qint64 replacements) override;
     void put(std::u16string_view text, qint64 replacements) override;
@@ -31,6 +35,7 @@ private:
 
     const OutputRules& m_rules;
     ResultTarget m_target;
+    std::optional<FilePlace> m_place;
     bool m_inPlace;
     FileReview m_review;
     ChangedLineList m_lines; // in the recorder's room, copied to the review at the end
