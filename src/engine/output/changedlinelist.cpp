@@ -180,6 +180,53 @@ template <class Unit> void ChangedLineList::keepRaw(const RawChangedLine<Unit>& 
     m_lines.push_back(kept);
 }
 
+bool ChangedLineList::append(const WholeChangedLine<char>& line)
+{
+    return keepWhole(line);
+}
+
+bool ChangedLineList::append(const WholeChangedLine<char16_t>& line)
+{
+    return keepWhole(line);
+}
+
+// Kept as a raw line would be, with only the after side's parts.
+template <class Unit> bool ChangedLineList::keepWhole(const WholeChangedLine<Unit>& line)
+{
+    size_t beforeSize = line.start.size() + line.rest.size();
+    const size_t afterSize = beforeSize;
+    for (size_t c = 0; c < line.count; ++c)
+        beforeSize = beforeSize - line.changes[c].length + line.changes[c].before.size();
+    const size_t most = ChangedLine::mostCharacters;
+    if (beforeSize > most || afterSize > most)
+        return false;
+    std::basic_string<Unit>& units = unitsOf<Unit>();
+    const Line kept{line.number, uint32_t(units.size()), uint32_t(beforeSize), uint32_t(afterSize),
+        uint32_t(m_parts.size()), uint32_t(line.count), uint32_t(line.count), std::is_same_v<Unit, char>, true, false,
+        false};
+    units += line.start;
+    size_t from = 0; // in rest
+    for (size_t c = 0; c < line.count; ++c) {
+        const SettledChange<Unit>& change = line.changes[c];
+        const size_t at = change.at - line.restAt;
+        units.append(line.rest.substr(from, at - from));
+        m_parts.emplace_back(uint32_t(units.size() - kept.at), uint32_t(change.before.size()));
+        units += change.before;
+        from = at + change.length;
+    }
+    units.append(line.rest.substr(from));
+    ptrdiff_t moved = 0; // what the after side's text stands behind the before side's
+    for (size_t c = 0; c < line.count; ++c) {
+        const SettledChange<Unit>& change = line.changes[c];
+        const Span& before = m_parts[kept.partsAt + c];
+        m_parts.emplace_back(uint32_t(ptrdiff_t(before.first) + moved), uint32_t(change.length));
+        moved += ptrdiff_t(change.length) - ptrdiff_t(change.before.size());
+        units.append(line.rest.substr(change.at - line.restAt, change.length));
+    }
+    m_lines.push_back(kept);
+    return true;
+}
+
 template <class Unit> void ChangedLineList::keepCut(const RawChangedLine<Unit>& line)
 {
     using View = std::basic_string_view<Unit>;

@@ -47,6 +47,10 @@ public:
     void append(const RawChangedLine<char>& line);
     void append(const RawChangedLine<char16_t>& line);
     void append(const ChangedLine& line);
+    // A line as it stands in its piece; false where a side is longer than
+    // the characters kept may be, and it is to come as a raw line instead.
+    bool append(const WholeChangedLine<char>& line);
+    bool append(const WholeChangedLine<char16_t>& line);
     // No lines, the room kept.
     void clear();
 
@@ -94,6 +98,7 @@ private:
 
     template <class Unit> void keepRaw(const RawChangedLine<Unit>& line);
     template <class Unit> void keepCut(const RawChangedLine<Unit>& line);
+    template <class Unit> bool keepWhole(const WholeChangedLine<Unit>& line);
     template <class Unit> std::basic_string<Unit>& unitsOf();
     template <class Unit> ChangedLine lineOf(const Line& kept, const std::basic_string<Unit>& units) const;
 

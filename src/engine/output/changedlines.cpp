@@ -5,9 +5,11 @@
 #include <algorithm>
 
 template <class Unit>
-ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> changed)
+ChangedLines<Unit>::ChangedLines(
+    size_t keepUnits, std::function<void(Line&)> changed, std::function<bool(const Whole&)> whole)
     : m_keep(keepUnits),
-      m_changed(std::move(changed))
+      m_changed(std::move(changed)),
+      m_whole(std::move(whole))
 {
     m_line.number = 1;
 }
@@ -15,12 +17,63 @@ ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> ch
 template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledChanges<Unit>& changes)
 {
     size_t at = 0;
-    for (const SettledChange<Unit>& change : changes) {
+    for (size_t c = 0; c < changes.size();) {
+        const SettledChange<Unit>& change = changes[c];
         copied(piece.substr(at, change.at - at));
+        if (const size_t taken = wholeLine(piece, changes, c, at)) {
+            c += taken;
+            continue;
+        }
         replaced(View(change.before), piece.substr(change.at, change.length));
         at = change.at + change.length;
+        ++c;
     }
     copied(piece.substr(at));
+}
+
+// Most changed lines lie whole in the piece: their break is found ahead,
+// and they are given as they stand. A line open to what comes next (a CR
+// at the piece's end or before a change) or one whose replaced text held a
+// break goes the way of every other.
+template <class Unit>
+size_t ChangedLines<Unit>::wholeLine(View piece, const SettledChanges<Unit>& changes, size_t first, size_t& at)
+{
+    if (!m_whole || m_touched || m_pendingCR || m_line.beforeCut)
+        return 0;
+    constexpr Unit cr = Unit('\r');
+    constexpr Unit lf = Unit('\n');
+    size_t last = first;
+    size_t end = 0; // where the break begins
+    size_t to = 0; // where the unchanged text it is in ends
+    for (;; ++last) {
+        const View source(changes[last].before);
+        if (firstLineBreak(source) != source.size())
+            return 0;
+        const size_t from = changes[last].at + changes[last].length;
+        to = last + 1 < changes.size() ? changes[last + 1].at : piece.size();
+        end = from + firstLineBreak(piece.substr(from, to - from));
+        if (end < to)
+            break;
+        if (last + 1 == changes.size())
+            return 0; // the line goes on in the next piece
+    }
+    size_t breakUnits = 1;
+    if (piece[end] == cr) {
+        if (end + 1 == to)
+            return 0; // a CR that an LF may still follow, or one a change follows
+        breakUnits = piece[end + 1] == lf ? 2 : 1;
+    }
+    const size_t restAt = changes[first].at;
+    const Whole line{m_line.number, View(m_line.before), piece.substr(restAt, end - restAt), restAt,
+        changes.data() + first, last - first + 1};
+    if (!m_whole(line))
+        return 0;
+    ++m_breaks;
+    m_lastWasCR = piece[end] == cr && breakUnits == 1;
+    at = end + breakUnits;
+    m_line.before.clear();
+    m_line.number = m_breaks + 1;
+    return last - first + 1;
 }
 
 template <class Unit> void ChangedLines<Unit>::finish()

@@ -20,8 +20,12 @@ ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, std::optio
       m_target(std::move(target)),
       m_place(std::move(place)),
       m_inPlace(inPlace),
-      m_byteLines(keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); }),
-      m_textLines(keptUnits, [this](RawChangedLine<char16_t>& line) { keepLine(line); }),
+      m_byteLines(
+          keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); },
+          [this](const WholeChangedLine<char>& line) { return keepWholeLine(line); }),
+      m_textLines(
+          keptUnits, [this](RawChangedLine<char16_t>& line) { keepLine(line); },
+          [this](const WholeChangedLine<char16_t>& line) { return keepWholeLine(line); }),
       m_encoder(m_target.encoding, m_target.path)
 {
     m_review.path = m_target.source.path();
@@ -40,6 +44,14 @@ template <class Unit> void ReviewSink::keepLine(RawChangedLine<Unit>& line)
         ++m_review.moreLines;
     else
         m_lines.append(line);
+}
+
+template <class Unit> bool ReviewSink::keepWholeLine(const WholeChangedLine<Unit>& line)
+{
+    if (m_lines.size() < ChangedLine::mostLines)
+        return m_lines.append(line);
+    ++m_review.moreLines;
+    return true;
 }
 
 void ReviewSink::put(std::string_view bytes, qint64)

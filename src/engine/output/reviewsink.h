@@ -30,6 +30,7 @@ public:
 
 private:
     template <class Unit> void keepLine(RawChangedLine<Unit>& line);
+    template <class Unit> bool keepWholeLine(const WholeChangedLine<Unit>& line);
     void lookAtTarget();
     void note(const QString& problem);
 
