@@ -204,24 +204,34 @@ template <class Unit> bool ChangedLineList::keepWhole(const WholeChangedLine<Uni
     const Line kept{line.number, uint32_t(units.size()), uint32_t(beforeSize), uint32_t(afterSize),
         uint32_t(m_parts.size()), uint32_t(line.count), uint32_t(line.count), std::is_same_v<Unit, char>, true, false,
         false};
-    units += line.start;
+    // Sized once and filled, as the pieces are many and short.
+    size_t partUnits = 0;
+    for (size_t c = 0; c < line.count; ++c)
+        partUnits += line.changes[c].length;
+    units.resize(kept.at + beforeSize + partUnits);
+    m_parts.resize(kept.partsAt + 2 * line.count);
+    Unit* const lineUnits = units.data() + kept.at;
+    Unit* out = std::copy(line.start.begin(), line.start.end(), lineUnits);
+    Span* beforeParts = m_parts.data() + kept.partsAt;
+    Span* afterParts = beforeParts + line.count;
     size_t from = 0; // in rest
+    ptrdiff_t moved = 0; // how far the after side's text stands behind the before side's
     for (size_t c = 0; c < line.count; ++c) {
         const SettledChange<Unit>& change = line.changes[c];
         const size_t at = change.at - line.restAt;
-        units.append(line.rest.substr(from, at - from));
-        m_parts.emplace_back(uint32_t(units.size() - kept.at), uint32_t(change.before.size()));
-        units += change.before;
+        out = std::copy(line.rest.begin() + ptrdiff_t(from), line.rest.begin() + ptrdiff_t(at), out);
+        const size_t partAt = size_t(out - lineUnits);
+        beforeParts[c] = Span(uint32_t(partAt), uint32_t(change.before.size()));
+        afterParts[c] = Span(uint32_t(ptrdiff_t(partAt) + moved), uint32_t(change.length));
+        out = std::copy(change.before.begin(), change.before.end(), out);
+        moved += ptrdiff_t(change.length) - ptrdiff_t(change.before.size());
         from = at + change.length;
     }
-    units.append(line.rest.substr(from));
-    ptrdiff_t moved = 0; // what the after side's text stands behind the before side's
+    out = std::copy(line.rest.begin() + ptrdiff_t(from), line.rest.end(), out);
     for (size_t c = 0; c < line.count; ++c) {
-        const SettledChange<Unit>& change = line.changes[c];
-        const Span& before = m_parts[kept.partsAt + c];
-        m_parts.emplace_back(uint32_t(ptrdiff_t(before.first) + moved), uint32_t(change.length));
-        moved += ptrdiff_t(change.length) - ptrdiff_t(change.before.size());
-        units.append(line.rest.substr(change.at - line.restAt, change.length));
+        const size_t at = line.changes[c].at - line.restAt;
+        out = std::copy(
+            line.rest.begin() + ptrdiff_t(at), line.rest.begin() + ptrdiff_t(at + line.changes[c].length), out);
     }
     m_lines.push_back(kept);
     return true;

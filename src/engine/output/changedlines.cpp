@@ -19,11 +19,24 @@ template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledCha
     size_t at = 0;
     for (size_t c = 0; c < changes.size();) {
         const SettledChange<Unit>& change = changes[c];
-        copied(piece.substr(at, change.at - at));
-        if (const size_t taken = wholeLine(piece, changes, c, at)) {
+        const View gap = piece.substr(at, change.at - at);
+        // The start of the change's line stays in the piece while the line may lie whole there.
+        const size_t lastLf = m_whole ? lastLineFeed(gap) : View::npos;
+        const size_t lineAt = lastLf == View::npos ? 0 : lastLf + 1;
+        copied(gap.substr(0, lineAt));
+        View start = gap.substr(lineAt);
+        const bool startInPiece
+            = m_whole && !m_touched && !m_pendingCR && m_line.before.empty() && firstLineBreak(start) == start.size();
+        if (!startInPiece) {
+            copied(start);
+            start = View(m_line.before);
+        }
+        if (const size_t taken = wholeLine(piece, changes, c, start, at)) {
             c += taken;
             continue;
         }
+        if (startInPiece)
+            copied(start);
         replaced(View(change.before), piece.substr(change.at, change.length));
         at = change.at + change.length;
         ++c;
@@ -36,7 +49,8 @@ template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledCha
 // at the piece's end or before a change) or one whose replaced text held a
 // break goes the way of every other.
 template <class Unit>
-size_t ChangedLines<Unit>::wholeLine(View piece, const SettledChanges<Unit>& changes, size_t first, size_t& at)
+size_t ChangedLines<Unit>::wholeLine(
+    View piece, const SettledChanges<Unit>& changes, size_t first, View start, size_t& at)
 {
     if (!m_whole || m_touched || m_pendingCR || m_line.beforeCut)
         return 0;
@@ -64,8 +78,8 @@ size_t ChangedLines<Unit>::wholeLine(View piece, const SettledChanges<Unit>& cha
         breakUnits = piece[end + 1] == lf ? 2 : 1;
     }
     const size_t restAt = changes[first].at;
-    const Whole line{m_line.number, View(m_line.before), piece.substr(restAt, end - restAt), restAt,
-        changes.data() + first, last - first + 1};
+    const Whole line{
+        m_line.number, start, piece.substr(restAt, end - restAt), restAt, changes.data() + first, last - first + 1};
     if (!m_whole(line))
         return 0;
     ++m_breaks;

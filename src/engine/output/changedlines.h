@@ -58,9 +58,10 @@ public:
 
 private:
     void copied(View text);
-    // The changes from first on that lie in a whole line, given to m_whole:
-    // how many it took (0 for none), and at comes past the line's break.
-    size_t wholeLine(View piece, const SettledChanges<Unit>& changes, size_t first, size_t& at);
+    // The changes from first on that lie in a whole line, given to m_whole
+    // with start, the line's unchanged text before them: how many it took
+    // (0 for none), and at comes past the line's break.
+    size_t wholeLine(View piece, const SettledChanges<Unit>& changes, size_t first, View start, size_t& at);
     void keepUnchanged(View text);
     void replaced(View before, View after);
     void endLine(size_t breakUnits);
