@@ -37,23 +37,32 @@ qint64 breaksSse2(const char* text, size_t& from, size_t size)
 #endif
 
 #ifdef TALLOWMERE_AVX2_BLOCKS
+// 0xFF in each lane that holds a break, of the 32 bytes at text.
+__attribute__((target("avx2"))) inline __m256i breaksAt(const char* text, __m256i cr, __m256i lf)
+{
+    const __m256i units = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text - 1));
+    const __m256i loneLf = _mm256_andnot_si256(_mm256_cmpeq_epi8(before, cr), _mm256_cmpeq_epi8(units, lf));
+    return _mm256_or_si256(_mm256_cmpeq_epi8(units, cr), loneLf);
+}
+
+// Two blocks a round, each in its own lanes, as one alone leaves the processor waiting.
 __attribute__((target("avx2"))) qint64 breaksAvx2(const char* text, size_t& from, size_t size)
 {
-    size_t at = from;
+    size_t at = from; // not through the reference, which the compiler would store every block
     const __m256i cr = _mm256_set1_epi8('\r');
     const __m256i lf = _mm256_set1_epi8('\n');
     const __m256i zero = _mm256_setzero_si256();
     qint64 breaks = 0;
-    while (at + 32 <= size) {
-        const size_t blocks = std::min(blocksPerSum, (size - at) / 32);
-        __m256i lanes = zero;
-        for (size_t b = 0; b < blocks; ++b, at += 32) {
-            const __m256i units = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at));
-            const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at - 1));
-            const __m256i loneLf = _mm256_andnot_si256(_mm256_cmpeq_epi8(before, cr), _mm256_cmpeq_epi8(units, lf));
-            lanes = _mm256_sub_epi8(lanes, _mm256_or_si256(_mm256_cmpeq_epi8(units, cr), loneLf));
+    while (at + 64 <= size) {
+        const size_t rounds = std::min(blocksPerSum, (size - at) / 64);
+        __m256i first = zero;
+        __m256i second = zero;
+        for (size_t r = 0; r < rounds; ++r, at += 64) {
+            first = _mm256_sub_epi8(first, breaksAt(text + at, cr, lf));
+            second = _mm256_sub_epi8(second, breaksAt(text + at + 32, cr, lf));
         }
-        const __m256i sums = _mm256_sad_epu8(lanes, zero);
+        const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(first, zero), _mm256_sad_epu8(second, zero));
         const __m128i halves = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
         breaks += _mm_cvtsi128_si64(halves) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(halves, halves));
     }
@@ -128,7 +137,15 @@ size_t lastLineFeed(std::u16string_view text)
 
 size_t firstLineBreak(std::string_view text)
 {
-    // memchr for each: its search is wider, and a line holds few of either.
+    // A short text is looked at in place; a longer one with memchr for
+    // each, whose search is wider, as a line holds few of either.
+    if (text.size() < 16) {
+        for (size_t at = 0; at < text.size(); ++at) {
+            if (text[at] == '\r' || text[at] == '\n')
+                return at;
+        }
+        return text.size();
+    }
     const char* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
     const size_t end = lf ? size_t(lf - text.data()) : text.size();
     const char* cr = static_cast<const char*>(std::memchr(text.data(), '\r', end));

@@ -30,7 +30,9 @@ template <class Unit> void ReplacementChain<Unit>::trackSites(size_t j)
 {
     const size_t f = m_pairs[j].find.size();
     const ptrdiff_t grow = ptrdiff_t(m_pairs[j].replace.size()) - ptrdiff_t(f);
-    std::vector<Change> out;
+    // Into the room the parts had before, which they swap back to below.
+    std::vector<Change>& out = m_changesBefore;
+    out.clear();
     out.reserve(m_changes.size() + m_sites.size());
     ptrdiff_t delta = 0;
     size_t c = 0;

@@ -3,6 +3,7 @@
 // file, on both tabs, in every encoding, at every chunk size.
 #include "engine/output/filereview.h"
 #include "engine/replace/replacetext.h"
+#include "engine/search/searchlevel.h"
 
 #include "support/engineharness.h"
 #include "support/enginetestfiles.h"
@@ -199,11 +200,13 @@ private slots:
     // Lines that lie whole in a piece are kept as they stand there, the
     // others piece by piece: on texts of every kind of line break, with
     // breaks in what is replaced and lines longer than what is kept, both
-    // give the same lines, numbers and parts at every chunk size.
+    // give the same lines, numbers and parts at every chunk size, and the
+    // untouched lines between them are counted alike at every search level.
     void linesWholeInAPieceAgreeWithLinesAcrossPieces()
     {
-        const QStringList tokens{
-            "Berlin", "x", ",", "\r\n", "\n", "\r", QString::fromUtf8("\xC3\xB6"), "Ber", "lin", "\r\n\r\n", "xx"};
+        // Untouched lines in a row too, counted in blocks at the wider search levels.
+        const QStringList tokens{"Berlin", "x", ",", "\r\n", "\n", "\r", QString::fromUtf8("\xC3\xB6"), "Ber", "lin",
+            "\r\n\r\n", "xx", QString("a\r\nb\nc\rd\r\n").repeated(24)};
         const QStringList f{"Berlin", "x,", QString::fromUtf8("\xC3\xB6"), "\rB", "\n\r"};
         const QStringList r{"Hamburg", "", "oe", "|", "\n"};
         quint32 seed = 7;
@@ -219,10 +222,14 @@ private slots:
             writeBytes(path, text.toUtf8());
             const QStringList whole = shownWithParts(review(path, round % 2 == 0, 65536, nullptr, f, r));
             QVERIFY(!whole.isEmpty());
-            for (const qsizetype chunk : {1, 5, 33, 700}) {
-                const QStringList got = shownWithParts(review(path, round % 2 == 0, chunk, nullptr, f, r));
-                QVERIFY2(got == whole,
-                    qPrintable(QString("chunk %1\n").arg(chunk) + got.join('\n') + "\n---\n" + whole.join('\n')));
+            for (const SearchLevel level : {SearchLevel::Scalar, SearchLevel::Sse2, SearchLevel::Avx2}) {
+                const SearchLevelOverride override(level);
+                for (const qsizetype chunk : {1, 5, 33, 700, 65536}) {
+                    const QStringList got = shownWithParts(review(path, round % 2 == 0, chunk, nullptr, f, r));
+                    QVERIFY2(got == whole,
+                        qPrintable(QString("%1, chunk %2\n").arg(searchLevelName(level)).arg(chunk) + got.join('\n')
+                            + "\n---\n" + whole.join('\n')));
+                }
             }
         }
     }
