@@ -25,8 +25,9 @@ template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledCha
         const size_t lineAt = lastLf == View::npos ? 0 : lastLf + 1;
         copied(gap.substr(0, lineAt));
         View start = gap.substr(lineAt);
+        // It holds no LF; a CR in it ends a line, which copied() tells.
         const bool startInPiece
-            = m_whole && !m_touched && !m_pendingCR && m_line.before.empty() && firstLineBreak(start) == start.size();
+            = m_whole && !m_touched && !m_pendingCR && m_line.before.empty() && start.find(Unit('\r')) == View::npos;
         if (!startInPiece) {
             copied(start);
             start = View(m_line.before);
