@@ -23,7 +23,7 @@ template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledCha
         // The start of the change's line stays in the piece while the line may lie whole there.
         const size_t lastLf = m_whole ? lastLineFeed(gap) : View::npos;
         const size_t lineAt = lastLf == View::npos ? 0 : lastLf + 1;
-        copied(gap.substr(0, lineAt));
+        copied(gap.substr(0, lineAt), lastLf);
         View start = gap.substr(lineAt);
         // It holds no LF; a CR in it ends a line, which copied() tells.
         const bool startInPiece
@@ -112,10 +112,14 @@ template <class Unit> void ChangedLines<Unit>::keep(std::basic_string<Unit>& int
 
 template <class Unit> void ChangedLines<Unit>::copied(View text)
 {
+    copied(text, lastLineFeed(text));
+}
+
+template <class Unit> void ChangedLines<Unit>::copied(View text, size_t lastLf)
+{
     constexpr Unit lf = Unit('\n');
     // Up to the last LF, every break is settled within the text: once no
     // line is open there, the whole lines up to it are only counted.
-    const size_t lastLf = lastLineFeed(text);
     const Unit* wholeLinesEnd = lastLf == View::npos ? text.data() : text.data() + lastLf + 1;
     while (!text.empty()) {
         if (!m_pendingCR && !m_touched && m_line.before.empty() && text.data() < wholeLinesEnd) {

@@ -58,6 +58,8 @@ public:
 
 private:
     void copied(View text);
+    // lastLf: where the text's last LF is, or npos.
+    void copied(View text, size_t lastLf);
     // The changes from first on that lie in a whole line, given to m_whole
     // with start, the line's unchanged text before them: how many it took
     // (0 for none), and at comes past the line's break.
