@@ -31,7 +31,6 @@ qint64 breaksSse2(const char* text, size_t& from, size_t size)
         const __m128i sums = _mm_sad_epu8(lanes, zero);
         breaks += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
     }
-#if defined(__GNUC__) || defined(__clang__)
     // The last few bytes: the block that ends with them, its lanes before them left out.
     if (at < size && size >= 17) {
         const size_t last = size - 16;
@@ -39,10 +38,14 @@ qint64 breaksSse2(const char* text, size_t& from, size_t size)
         const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + last - 1));
         const __m128i loneLf = _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(units, lf));
         const unsigned found = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(units, cr), loneLf)));
-        breaks += __builtin_popcount(found >> (at - last));
+        // Its bits counted in place: the processor's own count is not asked for in this build.
+        unsigned bits = found >> (at - last);
+        bits = bits - ((bits >> 1) & 0x5555u);
+        bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
+        bits = (bits + (bits >> 4)) & 0x0F0Fu;
+        breaks += (bits + (bits >> 8)) & 0x1Fu;
         at = size;
     }
-#endif
     from = at;
     return breaks;
 }
