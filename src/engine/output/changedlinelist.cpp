@@ -95,11 +95,12 @@ Side sideOf(std::basic_string_view<Unit> raw, PartIt parts, PartIt partsEnd, boo
 
 using Span = std::pair<uint32_t, uint32_t>;
 
-// Whether the after side is the before side with each before part put in
-// place of its after part: then only the after parts' units need keeping.
+// Whether the two sides agree outside their parts: then the before side is
+// the after side with each after part put back as the before part, and only
+// the before parts' units need keeping.
 template <class Unit>
-bool afterFollowsParts(std::basic_string_view<Unit> before, std::basic_string_view<Unit> after, const Span* beforeParts,
-    const Span* afterParts, size_t parts)
+bool sidesAgreeOutsideParts(std::basic_string_view<Unit> before, std::basic_string_view<Unit> after,
+    const Span* beforeParts, const Span* afterParts, size_t parts)
 {
     size_t beforeFrom = 0;
     size_t afterFrom = 0;
@@ -168,14 +169,14 @@ template <class Unit> void ChangedLineList::keepRaw(const RawChangedLine<Unit>& 
     }
     const Span* beforeParts = m_parts.data() + kept.partsAt;
     const Span* afterParts = beforeParts + kept.beforeParts;
-    kept.afterInParts = kept.beforeParts == kept.afterParts
-        && afterFollowsParts(View(line.before), View(line.after), beforeParts, afterParts, kept.afterParts);
-    units += line.before;
-    if (kept.afterInParts) {
-        for (size_t k = 0; k < kept.afterParts; ++k)
-            units.append(line.after, afterParts[k].first, afterParts[k].second);
+    kept.beforeInParts = kept.beforeParts == kept.afterParts
+        && sidesAgreeOutsideParts(View(line.before), View(line.after), beforeParts, afterParts, kept.afterParts);
+    units += line.after;
+    if (kept.beforeInParts) {
+        for (size_t k = 0; k < kept.beforeParts; ++k)
+            units.append(line.before, beforeParts[k].first, beforeParts[k].second);
     } else {
-        units += line.after;
+        units += line.before;
     }
     m_lines.push_back(kept);
 }
@@ -190,11 +191,14 @@ bool ChangedLineList::append(const WholeChangedLine<char16_t>& line)
     return keepWhole(line);
 }
 
-// Kept as a raw line would be, with only the after side's parts.
+// Kept as a raw line would be, with only the before side's parts: the
+// after side is the piece's text as it stands, in one copy where the
+// line's start lies in the piece too.
 template <class Unit> bool ChangedLineList::keepWhole(const WholeChangedLine<Unit>& line)
 {
-    size_t beforeSize = line.start.size() + line.rest.size();
-    const size_t afterSize = beforeSize;
+    using View = std::basic_string_view<Unit>;
+    const size_t afterSize = line.start.size() + line.rest.size();
+    size_t beforeSize = afterSize;
     for (size_t c = 0; c < line.count; ++c)
         beforeSize = beforeSize - line.changes[c].length + line.changes[c].before.size();
     const size_t most = ChangedLine::mostCharacters;
@@ -204,34 +208,23 @@ template <class Unit> bool ChangedLineList::keepWhole(const WholeChangedLine<Uni
     const Line kept{line.number, uint32_t(units.size()), uint32_t(beforeSize), uint32_t(afterSize),
         uint32_t(m_parts.size()), uint32_t(line.count), uint32_t(line.count), std::is_same_v<Unit, char>, true, false,
         false};
-    // Sized once and filled, as the pieces are many and short.
-    size_t partUnits = 0;
-    for (size_t c = 0; c < line.count; ++c)
-        partUnits += line.changes[c].length;
-    units.resize(kept.at + beforeSize + partUnits);
-    m_parts.resize(kept.partsAt + 2 * line.count);
-    Unit* const lineUnits = units.data() + kept.at;
-    Unit* out = std::copy(line.start.begin(), line.start.end(), lineUnits);
-    Span* beforeParts = m_parts.data() + kept.partsAt;
-    Span* afterParts = beforeParts + line.count;
-    size_t from = 0; // in rest
-    ptrdiff_t moved = 0; // how far the after side's text stands behind the before side's
+    if (line.start.data() + line.start.size() == line.rest.data()) {
+        units.append(View(line.start.data(), afterSize));
+    } else {
+        units.append(line.start);
+        units.append(line.rest);
+    }
+    ptrdiff_t moved = 0; // how far the before side's text stands behind the after side's
     for (size_t c = 0; c < line.count; ++c) {
         const SettledChange<Unit>& change = line.changes[c];
-        const size_t at = change.at - line.restAt;
-        out = std::copy(line.rest.begin() + ptrdiff_t(from), line.rest.begin() + ptrdiff_t(at), out);
-        const size_t partAt = size_t(out - lineUnits);
-        beforeParts[c] = Span(uint32_t(partAt), uint32_t(change.before.size()));
-        afterParts[c] = Span(uint32_t(ptrdiff_t(partAt) + moved), uint32_t(change.length));
-        out = std::copy(change.before.begin(), change.before.end(), out);
-        moved += ptrdiff_t(change.length) - ptrdiff_t(change.before.size());
-        from = at + change.length;
+        const size_t afterAt = line.start.size() + (change.at - line.restAt);
+        m_parts.emplace_back(uint32_t(ptrdiff_t(afterAt) + moved), uint32_t(change.before.size()));
+        moved += ptrdiff_t(change.before.size()) - ptrdiff_t(change.length);
+        units.append(change.before);
     }
-    out = std::copy(line.rest.begin() + ptrdiff_t(from), line.rest.end(), out);
     for (size_t c = 0; c < line.count; ++c) {
-        const size_t at = line.changes[c].at - line.restAt;
-        out = std::copy(
-            line.rest.begin() + ptrdiff_t(at), line.rest.begin() + ptrdiff_t(at + line.changes[c].length), out);
+        const SettledChange<Unit>& change = line.changes[c];
+        m_parts.emplace_back(uint32_t(line.start.size() + (change.at - line.restAt)), uint32_t(change.length));
     }
     m_lines.push_back(kept);
     return true;
@@ -260,7 +253,7 @@ void ChangedLineList::append(const ChangedLine& line)
     Line kept{line.number, uint32_t(m_text.size()), uint32_t(line.before.size()), uint32_t(line.after.size()),
         uint32_t(m_parts.size()), uint32_t(line.beforeParts.size()), uint32_t(line.afterParts.size()), false, false,
         line.beforeCut, line.afterCut};
-    for (const QString* side : {&line.before, &line.after})
+    for (const QString* side : {&line.after, &line.before})
         m_text.append(reinterpret_cast<const char16_t*>(side->utf16()), size_t(side->size()));
     for (const QList<ChangedLine::Part>* parts : {&line.beforeParts, &line.afterParts}) {
         for (const ChangedLine::Part& part : *parts)
@@ -289,27 +282,27 @@ template <class Unit> ChangedLine ChangedLineList::lineOf(const Line& kept, cons
     const auto beforeParts = m_parts.begin() + kept.partsAt;
     const auto afterParts = beforeParts + kept.beforeParts;
     const auto partsEnd = afterParts + kept.afterParts;
-    const View before = View(units).substr(kept.at, kept.beforeSize);
-    std::basic_string<Unit> after;
-    if (kept.afterInParts) {
-        after.reserve(kept.afterSize);
+    const View after = View(units).substr(kept.at, kept.afterSize);
+    std::basic_string<Unit> before;
+    if (kept.beforeInParts) {
+        before.reserve(kept.beforeSize);
         size_t from = 0;
-        size_t partUnits = kept.at + kept.beforeSize;
+        size_t partUnits = kept.at + kept.afterSize;
         for (auto b = beforeParts, a = afterParts; a != partsEnd; ++a, ++b) {
-            after.append(before.substr(from, b->first - from));
-            after.append(units, partUnits, a->second);
-            partUnits += a->second;
-            from = b->first + b->second;
+            before.append(after.substr(from, a->first - from));
+            before.append(units, partUnits, b->second);
+            partUnits += b->second;
+            from = a->first + a->second;
         }
-        after.append(before.substr(from));
+        before.append(after.substr(from));
     } else {
-        after = units.substr(kept.at + kept.beforeSize, kept.afterSize);
+        before = units.substr(kept.at + kept.afterSize, kept.beforeSize);
     }
     ChangedLine line;
     line.number = kept.number;
     if (kept.inBytes) {
-        Side beforeSide = sideOf(before, beforeParts, afterParts, false, m_encoding);
-        Side afterSide = sideOf(View(after), afterParts, partsEnd, false, m_encoding);
+        Side beforeSide = sideOf(View(before), beforeParts, afterParts, false, m_encoding);
+        Side afterSide = sideOf(after, afterParts, partsEnd, false, m_encoding);
         line.before = std::move(beforeSide.text);
         line.beforeParts = std::move(beforeSide.parts);
         line.beforeCut = beforeSide.cut;
@@ -327,8 +320,8 @@ template <class Unit> ChangedLine ChangedLineList::lineOf(const Line& kept, cons
             list.append({int(from->first), int(from->second)});
         return list;
     };
-    line.before = text(before);
-    line.after = text(View(after));
+    line.before = text(View(before));
+    line.after = text(after);
     line.beforeParts = parts(beforeParts, afterParts);
     line.afterParts = parts(afterParts, partsEnd);
     line.beforeCut = kept.beforeCut;

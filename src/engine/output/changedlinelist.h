@@ -84,14 +84,14 @@ private:
     using Span = std::pair<uint32_t, uint32_t>; // at, length
     struct Line {
         qint64 number;
-        uint32_t at; // in m_bytes when inBytes, else in m_text: the before side, then the after side
+        uint32_t at; // in m_bytes when inBytes, else in m_text: the after side, then the before side
         uint32_t beforeSize;
         uint32_t afterSize;
         uint32_t partsAt; // in m_parts: the before side's, then the after side's
         uint32_t beforeParts;
         uint32_t afterParts;
         bool inBytes;
-        bool afterInParts; // only the after side's parts are kept: the rest is the before side's
+        bool beforeInParts; // only the before side's parts are kept: the rest is the after side's
         bool beforeCut;
         bool afterCut;
     };
