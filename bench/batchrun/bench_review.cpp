@@ -2,7 +2,8 @@
 // files, once counting and once keeping every changed line, alternating, with
 // the disk synced before each timing. Both write nothing; the review's count
 // of every file is checked against the count's report. Prints wall and
-// processor seconds and the ratio review / count.
+// processor seconds and the ratio review / count, of the best round and of
+// the median one (the upper of two), as a busy machine spreads them.
 //   bench_review [--rounds N] [--tab 0|1] [--only count|review] PAIRS_FILE FILE...
 // --only runs one side once, for measuring its peak memory from outside.
 // PAIRS_FILE holds one pair a line, find and replace separated by a tab.
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -59,6 +61,13 @@ struct PlainWindow : BatchRunWindow {
 double cpuSecondsSince(std::clock_t start)
 {
     return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// The best of the rounds' times, or their median.
+double at(std::vector<double> times, bool median)
+{
+    std::sort(times.begin(), times.end());
+    return median ? times[times.size() / 2] : times.front();
 }
 
 void syncDisk()
@@ -119,35 +128,38 @@ int main(int argc, char* argv[])
             std::printf("%lld rows reviewed\n", static_cast<long long>(run.review().rows.size()));
         return 0;
     }
-    std::printf("%lld files, %.0f MiB, %lld pair(s), nothing written; best of %d rounds\n",
+    std::printf("%lld files, %.0f MiB, %lld pair(s), nothing written; best and median of %d rounds\n",
         static_cast<long long>(window.files.size()), bytes / 1048576.0, static_cast<long long>(window.finds.size()),
         rounds);
-    std::printf("  %-10s %10s %10s %7s   %10s %10s %7s   %s\n", "mode", "count s", "review s", "ratio", "count cpu",
+    std::printf("  %-13s %10s %10s %7s   %10s %10s %7s   %s\n", "mode", "count s", "review s", "ratio", "count cpu",
         "review cpu", "ratio", "changed lines kept");
     bool problems = false;
     for (const int tab : {1, 0}) {
         if (onlyTab >= 0 && tab != onlyTab)
             continue;
         window.tab = tab;
-        double count = 1e9, review = 1e9, countCpu = 1e9, reviewCpu = 1e9;
+        std::vector<double> count, review, countCpu, reviewCpu;
         QList<RunRow> counted;
         ReviewResult reviewed;
         for (int round = 0; round < rounds; ++round) {
             for (int side = 0; side < 2; ++side) {
                 const bool countSide = (round + side) % 2 == 0;
+                // The last review's lines are let go of first: that is no part of the next one.
+                if (!countSide)
+                    reviewed = ReviewResult{};
                 syncDisk();
                 const std::clock_t cpu = std::clock();
                 QElapsedTimer timer;
                 timer.start();
                 if (countSide) {
                     run.countMatches();
-                    count = std::min(count, timer.nsecsElapsed() / 1e9);
-                    countCpu = std::min(countCpu, cpuSecondsSince(cpu));
+                    count.push_back(timer.nsecsElapsed() / 1e9);
+                    countCpu.push_back(cpuSecondsSince(cpu));
                     counted = boxes.rows;
                 } else {
                     reviewed = run.review();
-                    review = std::min(review, timer.nsecsElapsed() / 1e9);
-                    reviewCpu = std::min(reviewCpu, cpuSecondsSince(cpu));
+                    review.push_back(timer.nsecsElapsed() / 1e9);
+                    reviewCpu.push_back(cpuSecondsSince(cpu));
                 }
             }
         }
@@ -165,8 +177,12 @@ int main(int argc, char* argv[])
                 problems = true;
             lines += row.review.lines.size() + row.review.moreLines;
         }
-        std::printf("  %-10s %10.3f %10.3f %7.3f   %10.3f %10.3f %7.3f   %lld\n", tab == 1 ? "sets" : "single", count,
-            review, review / count, countCpu, reviewCpu, reviewCpu / countCpu, static_cast<long long>(lines));
+        for (const bool median : {false, true}) {
+            const double c = at(count, median), r = at(review, median);
+            const double cc = at(countCpu, median), rc = at(reviewCpu, median);
+            std::printf("  %-6s %-6s %10.3f %10.3f %7.3f   %10.3f %10.3f %7.3f   %lld\n", tab == 1 ? "sets" : "single",
+                median ? "median" : "best", c, r, r / c, cc, rc, rc / cc, static_cast<long long>(lines));
+        }
     }
     return problems ? 1 : 0;
 }

@@ -3,7 +3,7 @@
 # CSV files of 256 KiB, one pair, as in bench/batchrun/run.sh), the disk synced
 # before each timing, and prints the ratio review / count for both modes. Then
 # the peak memory of each on one big file with a change on every line.
-#   BUILD_DIR=build BENCH_DATA=bench-data BENCH_FILES=2000 BENCH_FILE_SIZE=262144 BENCH_ROUNDS=4 \
+#   BUILD_DIR=build BENCH_DATA=bench-data BENCH_FILES=2000 BENCH_FILE_SIZE=262144 BENCH_ROUNDS=5 \
 #   BENCH_BIG_SIZE=1073741824 bench/batchrun/review.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -22,7 +22,7 @@ if [ ! -d "$src" ]; then
   for i in $(seq -w 1 "$file_count"); do "$build/bench/bench_generate" "$src/f$i.csv" "$file_size" "$i"; done
 fi
 printf 'Berlin\tHamburg\n' >"$data/pairs.tsv"
-"$build/bench/batchrun/bench_review" --rounds "${BENCH_ROUNDS:-4}" "$data/pairs.tsv" "$src"/*.csv
+"$build/bench/batchrun/bench_review" --rounds "${BENCH_ROUNDS:-5}" "$data/pairs.tsv" "$src"/*.csv
 
 # Peak memory on one big file: the review keeps at most 1,000 lines of it.
 big=$data/big.csv

@@ -1,32 +1,15 @@
 #include "engine/output/changedlines.h"
 
+#include "engine/output/linebreaks.h"
+
 #include <algorithm>
-#include <cstring>
-#include <type_traits>
-
-namespace {
-
-// Where the first CR or LF is, or the text's size: for bytes, memchr's
-// vector search for each, as lines are long and breaks few.
-template <class Unit> size_t nextBreak(std::basic_string_view<Unit> text)
-{
-    if constexpr (std::is_same_v<Unit, char>) {
-        const char* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
-        const size_t end = lf ? size_t(lf - text.data()) : text.size();
-        const char* cr = static_cast<const char*>(std::memchr(text.data(), '\r', end));
-        return cr ? size_t(cr - text.data()) : end;
-    } else {
-        return size_t(std::find_if(text.begin(), text.end(), [](Unit u) { return u == Unit('\r') || u == Unit('\n'); })
-            - text.begin());
-    }
-}
-
-} // namespace
 
 template <class Unit>
-ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> changed)
+ChangedLines<Unit>::ChangedLines(
+    size_t keepUnits, std::function<void(Line&)> changed, std::function<bool(const Whole&)> whole)
     : m_keep(keepUnits),
-      m_changed(std::move(changed))
+      m_changed(std::move(changed)),
+      m_whole(std::move(whole))
 {
     m_line.number = 1;
 }
@@ -34,12 +17,78 @@ ChangedLines<Unit>::ChangedLines(size_t keepUnits, std::function<void(Line&)> ch
 template <class Unit> void ChangedLines<Unit>::take(View piece, const SettledChanges<Unit>& changes)
 {
     size_t at = 0;
-    for (const SettledChange<Unit>& change : changes) {
-        copied(piece.substr(at, change.at - at));
+    for (size_t c = 0; c < changes.size();) {
+        const SettledChange<Unit>& change = changes[c];
+        const View gap = piece.substr(at, change.at - at);
+        // The start of the change's line stays in the piece while the line may lie whole there.
+        const size_t lastLf = m_whole ? lastLineFeed(gap) : View::npos;
+        const size_t lineAt = lastLf == View::npos ? 0 : lastLf + 1;
+        copied(gap.substr(0, lineAt), lastLf);
+        View start = gap.substr(lineAt);
+        // It holds no LF; a CR in it ends a line, which copied() tells.
+        const bool startInPiece
+            = m_whole && !m_touched && !m_pendingCR && m_line.before.empty() && start.find(Unit('\r')) == View::npos;
+        if (!startInPiece) {
+            copied(start);
+            start = View(m_line.before);
+        }
+        if (const size_t taken = wholeLine(piece, changes, c, start, at)) {
+            c += taken;
+            continue;
+        }
+        if (startInPiece)
+            copied(start);
         replaced(View(change.before), piece.substr(change.at, change.length));
         at = change.at + change.length;
+        ++c;
     }
     copied(piece.substr(at));
+}
+
+// Most changed lines lie whole in the piece: their break is found ahead,
+// and they are given as they stand. A line open to what comes next (a CR
+// at the piece's end or before a change) or one whose replaced text held a
+// break goes the way of every other.
+template <class Unit>
+size_t ChangedLines<Unit>::wholeLine(
+    View piece, const SettledChanges<Unit>& changes, size_t first, View start, size_t& at)
+{
+    if (!m_whole || m_touched || m_pendingCR || m_line.beforeCut)
+        return 0;
+    constexpr Unit cr = Unit('\r');
+    constexpr Unit lf = Unit('\n');
+    size_t last = first;
+    size_t end = 0; // where the break begins
+    size_t to = 0; // where the unchanged text it is in ends
+    for (;; ++last) {
+        const View source(changes[last].before);
+        if (firstLineBreak(source) != source.size())
+            return 0;
+        const size_t from = changes[last].at + changes[last].length;
+        to = last + 1 < changes.size() ? changes[last + 1].at : piece.size();
+        end = from + firstLineBreak(piece.substr(from, to - from));
+        if (end < to)
+            break;
+        if (last + 1 == changes.size())
+            return 0; // the line goes on in the next piece
+    }
+    size_t breakUnits = 1;
+    if (piece[end] == cr) {
+        if (end + 1 == to)
+            return 0; // a CR that an LF may still follow, or one a change follows
+        breakUnits = piece[end + 1] == lf ? 2 : 1;
+    }
+    const size_t restAt = changes[first].at;
+    const Whole line{
+        m_line.number, start, piece.substr(restAt, end - restAt), restAt, changes.data() + first, last - first + 1};
+    if (!m_whole(line))
+        return 0;
+    ++m_breaks;
+    m_lastWasCR = piece[end] == cr && breakUnits == 1;
+    at = end + breakUnits;
+    m_line.before.clear();
+    m_line.number = m_breaks + 1;
+    return last - first + 1;
 }
 
 template <class Unit> void ChangedLines<Unit>::finish()
@@ -63,8 +112,24 @@ template <class Unit> void ChangedLines<Unit>::keep(std::basic_string<Unit>& int
 
 template <class Unit> void ChangedLines<Unit>::copied(View text)
 {
+    copied(text, lastLineFeed(text));
+}
+
+template <class Unit> void ChangedLines<Unit>::copied(View text, size_t lastLf)
+{
     constexpr Unit lf = Unit('\n');
+    // Up to the last LF, every break is settled within the text: once no
+    // line is open there, the whole lines up to it are only counted.
+    const Unit* wholeLinesEnd = lastLf == View::npos ? text.data() : text.data() + lastLf + 1;
     while (!text.empty()) {
+        if (!m_pendingCR && !m_touched && m_line.before.empty() && text.data() < wholeLinesEnd) {
+            const size_t length = size_t(wholeLinesEnd - text.data());
+            m_breaks += lineBreaksIn(text.substr(0, length), m_lastWasCR);
+            m_lastWasCR = false;
+            m_line.number = m_breaks + 1;
+            text.remove_prefix(length);
+            continue;
+        }
         if (m_pendingCR) {
             m_pendingCR = false;
             if (text.front() == lf) {
@@ -77,7 +142,7 @@ template <class Unit> void ChangedLines<Unit>::copied(View text)
             }
             endLine(1);
         }
-        const auto found = text.begin() + ptrdiff_t(nextBreak(text));
+        const auto found = text.begin() + ptrdiff_t(firstLineBreak(text));
         const size_t length = size_t(found - text.begin()) + (found == text.end() ? 0 : 1);
         // A whole line that no replacement touched is only counted: most
         // lines are, and copying them would cost more than the review. A CR
@@ -153,7 +218,13 @@ template <class Unit> void ChangedLines<Unit>::endLine(size_t breakUnits)
         if (!m_line.afterCut)
             m_line.after.resize(m_line.after.size() - std::min(breakUnits, m_line.after.size()));
         m_changed(m_line);
-        m_line = Line{};
+        // Keeps the room of both sides for the next changed line.
+        m_line.before.clear();
+        m_line.after.clear();
+        m_line.beforeCut = false;
+        m_line.afterCut = false;
+        m_line.beforeParts.clear();
+        m_line.afterParts.clear();
     } else {
         // Keeps its room for the next line.
         m_line.before.clear();

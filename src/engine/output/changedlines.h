@@ -26,14 +26,30 @@ template <class Unit> struct RawChangedLine {
     std::vector<std::pair<size_t, size_t>> afterParts;
 };
 
+// A changed line that lies whole in one piece from its first change to its
+// line break, none of whose replaced source text holds a line break: given
+// as it stands, without copying it first.
+template <class Unit> struct WholeChangedLine {
+    qint64 number;
+    std::basic_string_view<Unit> start; // the unchanged text before the first change
+    std::basic_string_view<Unit> rest; // from the first change to the line break, without it
+    size_t restAt; // where rest stands in the piece, in which the changes' places are
+    const SettledChange<Unit>* changes; // those in rest, in order
+    size_t count;
+};
+
 template <class Unit> class ChangedLines {
 public:
     using View = std::basic_string_view<Unit>;
     using Line = RawChangedLine<Unit>;
 
+    using Whole = WholeChangedLine<Unit>;
+
     // keepUnits: the units kept of each side of a line; changed: called with
-    // every changed line, its line break left out.
-    ChangedLines(size_t keepUnits, std::function<void(Line&)> changed);
+    // every changed line, its line break left out; whole, if given: called
+    // first for a line that lies whole in one piece, and false leaves it to
+    // changed.
+    ChangedLines(size_t keepUnits, std::function<void(Line&)> changed, std::function<bool(const Whole&)> whole = {});
 
     // The next settled piece and its replaced parts, in order.
     void take(View piece, const SettledChanges<Unit>& changes);
@@ -42,6 +58,12 @@ public:
 
 private:
     void copied(View text);
+    // lastLf: where the text's last LF is, or npos.
+    void copied(View text, size_t lastLf);
+    // The changes from first on that lie in a whole line, given to m_whole
+    // with start, the line's unchanged text before them: how many it took
+    // (0 for none), and at comes past the line's break.
+    size_t wholeLine(View piece, const SettledChanges<Unit>& changes, size_t first, View start, size_t& at);
     void keepUnchanged(View text);
     void replaced(View before, View after);
     void endLine(size_t breakUnits);
@@ -50,6 +72,7 @@ private:
 
     size_t m_keep;
     std::function<void(Line&)> m_changed;
+    std::function<bool(const Whole&)> m_whole;
     Line m_line;
     bool m_touched = false; // a replacement lies in the line
     bool m_pendingCR = false; // the unchanged text ended with CR: a break unless LF follows

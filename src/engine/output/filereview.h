@@ -5,33 +5,15 @@
 // The review sink fills it; the batch run and the review window read it.
 #pragma once
 
+#include "engine/output/changedlinelist.h"
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/textencoding.h"
 
 #include <QList>
 #include <QString>
 
+#include <utility>
 #include <vector>
-
-struct ChangedLine {
-    // The most lines kept per file, and characters kept of each side.
-    static constexpr int mostLines = 1000;
-    static constexpr int mostCharacters = 1000;
-
-    qint64 number = 0; // the source's line, from 1; a change across lines keeps the first
-    QString before; // without its line break; one inside a change stays
-    QString after;
-    bool beforeCut = false; // then the text ends with cutMark
-    bool afterCut = false;
-    struct Part {
-        int at; // in the kept text
-        int length; // 0 where text was deleted
-    };
-    QList<Part> beforeParts; // the replaced parts, those within the kept text
-    QList<Part> afterParts; // and what took their place
-
-    static QString cutMark() { return QStringLiteral("\u2026"); }
-};
 
 struct FileReview {
     QString path; // the source as the list gives it
@@ -40,7 +22,7 @@ struct FileReview {
     TextEncoding encoding = TextEncoding::Utf8;
     qint64 replacements = 0;
     std::vector<qint64> pairReplacements; // per pair, in the order given
-    QList<ChangedLine> lines; // at most ChangedLine::mostLines
+    ChangedLineList lines; // at most ChangedLine::mostLines
     qint64 moreLines = 0; // changed lines beyond them
     QString problem; // why a run would fail on this file; "" when none is seen
 
@@ -73,8 +55,18 @@ public:
         m_last = {};
         return recorded;
     }
+    // The room the last file's changed lines grew in, lent to the next
+    // file's sink: a file's review keeps a copy at its lines' size, and a
+    // batch of files grows and gives back room only once.
+    ChangedLineList lendRoom() { return std::exchange(m_room, {}); }
+    void giveBackRoom(ChangedLineList room)
+    {
+        room.clear();
+        m_room = std::move(room);
+    }
 
 private:
     FileReview m_last;
+    ChangedLineList m_room;
     bool m_recorded = false;
 };

@@ -28,8 +28,9 @@ public:
 
     // Only a review is told these, each before the piece it is about: the
     // replaced parts of the next piece, and at the end the count of each pair.
-    virtual void putChanges(const SettledChanges<char>&) { }
-    virtual void putChanges(const SettledChanges<char16_t>&) { }
+    // The parts are the sink's to keep: given by value, they are moved, not copied.
+    virtual void putChanges(SettledChanges<char>) { }
+    virtual void putChanges(SettledChanges<char16_t>) { }
     virtual void putPairReplacements(const std::vector<qint64>&) { }
 };
 

@@ -8,130 +8,50 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
-#include <type_traits>
-
 namespace {
 
 // Enough units of either kind for the characters kept, and one more to tell a cut.
 constexpr size_t keptUnits = 4 * ChangedLine::mostCharacters + 4;
 
-QString decoded(std::string_view bytes, TextEncoding encoding, const QString& path)
-{
-    const QByteArray raw(bytes.data(), qsizetype(bytes.size()));
-    if (encoding == TextEncoding::Windows1252) {
-        try {
-            return decodeText(raw, encoding, path, 0);
-        } catch (const Failure&) {
-            return QString::fromLatin1(raw);
-        }
-    }
-    return QString::fromUtf8(raw);
-}
-
-QString decoded(std::u16string_view text, TextEncoding, const QString&)
-{
-    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
-}
-
-struct Side {
-    QString text;
-    QList<ChangedLine::Part> parts;
-    bool cut = false;
-};
-
-// Where a unit of the file's text stands in the decoded text: UTF-8 counts
-// one UTF-16 unit per leading byte and two for a four-byte character;
-// Windows-1252 and UTF-16 go one for one.
-template <class Unit> struct DecodedOffsets {
-    std::basic_string_view<Unit> raw;
-    bool utf8;
-    size_t at = 0; // in raw
-    qsizetype decoded = 0;
-
-    qsizetype to(size_t offset)
-    {
-        if constexpr (std::is_same_v<Unit, char>) {
-            if (utf8) {
-                for (; at < offset && at < raw.size(); ++at) {
-                    const auto byte = static_cast<unsigned char>(raw[at]);
-                    decoded += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
-                }
-                return decoded;
-            }
-        }
-        at = offset;
-        return qsizetype(offset);
-    }
-};
-
-// One side of a line as characters, decoded at once, with its parts moved to
-// match and the text cut at the characters kept.
-template <class Unit>
-Side sideOf(const std::basic_string<Unit>& raw, const std::vector<std::pair<size_t, size_t>>& parts, bool cut,
-    TextEncoding encoding, const QString& path)
-{
-    Side side;
-    side.text = decoded(std::basic_string_view<Unit>(raw), encoding, path);
-    DecodedOffsets<Unit> offsets{raw, encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithMark};
-    for (const auto& [start, length] : parts) {
-        const qsizetype from = std::min(offsets.to(start), side.text.size());
-        const qsizetype end = std::min(offsets.to(std::min(raw.size(), start + length)), side.text.size());
-        side.parts.append({int(from), int(end - from)});
-    }
-    side.cut = cut || side.text.size() > ChangedLine::mostCharacters;
-    if (side.cut) {
-        qsizetype kept = std::min<qsizetype>(side.text.size(), ChangedLine::mostCharacters);
-        if (kept > 0 && side.text.at(kept - 1).isHighSurrogate())
-            --kept;
-        side.text.truncate(kept);
-        side.text += ChangedLine::cutMark();
-        QList<ChangedLine::Part> inside;
-        for (ChangedLine::Part part : side.parts) {
-            if (part.at < kept || (part.at == kept && part.length == 0)) {
-                part.length = int(std::min<qsizetype>(part.length, kept - part.at));
-                inside.append(part);
-            }
-        }
-        side.parts = inside;
-    }
-    return side;
-}
-
 } // namespace
 
-ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, bool inPlace)
+ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace)
     : m_rules(rules),
       m_target(std::move(target)),
+      m_place(std::move(place)),
       m_inPlace(inPlace),
-      m_byteLines(keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); }),
-      m_textLines(keptUnits, [this](RawChangedLine<char16_t>& line) { keepLine(line); }),
+      m_byteLines(
+          keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); },
+          [this](const WholeChangedLine<char>& line) { return keepWholeLine(line); }),
+      m_textLines(
+          keptUnits, [this](RawChangedLine<char16_t>& line) { keepLine(line); },
+          [this](const WholeChangedLine<char16_t>& line) { return keepWholeLine(line); }),
       m_encoder(m_target.encoding, m_target.path)
 {
     m_review.path = m_target.source.path();
     m_review.target = m_target.path;
     m_review.encoding = m_target.encoding;
+    if (m_rules.review)
+        m_lines = m_rules.review->lendRoom();
+    m_lines.setEncoding(m_target.encoding);
     if (const SourceFile* file = m_target.source.onDisk())
         m_review.source = file->identity();
 }
 
 template <class Unit> void ReviewSink::keepLine(RawChangedLine<Unit>& line)
 {
-    if (m_review.lines.size() >= ChangedLine::mostLines) {
+    if (m_lines.size() >= ChangedLine::mostLines)
         ++m_review.moreLines;
-        return;
-    }
-    const Side before = sideOf(line.before, line.beforeParts, line.beforeCut, m_review.encoding, m_review.path);
-    const Side after = sideOf(line.after, line.afterParts, line.afterCut, m_review.encoding, m_review.path);
-    ChangedLine kept;
-    kept.number = line.number;
-    kept.before = before.text;
-    kept.beforeCut = before.cut;
-    kept.beforeParts = before.parts;
-    kept.after = after.text;
-    kept.afterCut = after.cut;
-    kept.afterParts = after.parts;
-    m_review.lines.append(std::move(kept));
+    else
+        m_lines.append(line);
+}
+
+template <class Unit> bool ReviewSink::keepWholeLine(const WholeChangedLine<Unit>& line)
+{
+    if (m_lines.size() < ChangedLine::mostLines)
+        return m_lines.append(line);
+    ++m_review.moreLines;
+    return true;
 }
 
 void ReviewSink::put(std::string_view bytes, qint64)
@@ -160,6 +80,7 @@ void ReviewSink::finish(qint64 replacements)
     m_byteLines.finish();
     m_textLines.finish();
     m_review.replacements = replacements;
+    m_review.lines = m_lines;
     if (m_review.problem.isEmpty()) {
         try {
             m_encoder.finish();
@@ -170,8 +91,10 @@ void ReviewSink::finish(qint64 replacements)
     // A file left as it was is not written over itself.
     if (!m_inPlace || replacements > 0)
         lookAtTarget();
-    if (m_rules.review)
+    if (m_rules.review) {
         m_rules.review->record(std::move(m_review));
+        m_rules.review->giveBackRoom(std::move(m_lines));
+    }
 }
 
 // What a writer would refuse before writing, and the run's collision rules;
@@ -179,7 +102,8 @@ void ReviewSink::finish(qint64 replacements)
 void ReviewSink::lookAtTarget()
 {
     try {
-        const FilePlace place = locateFile(m_target.path);
+        // Found when the sink was made; where it was not, found again to tell why.
+        const FilePlace place = m_place ? std::move(*m_place) : locateFile(m_target.path);
         const FileIdentity found = place.identity();
         if (found.exists)
             refuseUnwritableTarget(place);

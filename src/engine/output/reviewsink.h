@@ -8,31 +8,38 @@
 #include "engine/output/changedlines.h"
 #include "engine/output/filereview.h"
 #include "engine/output/resultsink.h"
+#include "engine/textfile/fileplace.h"
 #include "engine/textfile/textcodec.h"
 
 #include <QByteArray>
 
+#include <optional>
+
 class ReviewSink : public ResultSink {
 public:
-    // inPlace: the target is the source itself, written only when it changes.
-    ReviewSink(const OutputRules& rules, ResultTarget target, bool inPlace);
+    // place: where the target was found, if it was; inPlace: the target is
+    // the source itself, written only when it changes.
+    ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace);
 
     void put(std::string_view bytes, qint64 replacements) override;
     void put(std::u16string_view text, qint64 replacements) override;
     void finish(qint64 replacements) override;
-    void putChanges(const SettledChanges<char>& changes) override { m_byteChanges = changes; }
-    void putChanges(const SettledChanges<char16_t>& changes) override { m_textChanges = changes; }
+    void putChanges(SettledChanges<char> changes) override { m_byteChanges = std::move(changes); }
+    void putChanges(SettledChanges<char16_t> changes) override { m_textChanges = std::move(changes); }
     void putPairReplacements(const std::vector<qint64>& counts) override { m_review.pairReplacements = counts; }
 
 private:
     template <class Unit> void keepLine(RawChangedLine<Unit>& line);
+    template <class Unit> bool keepWholeLine(const WholeChangedLine<Unit>& line);
     void lookAtTarget();
     void note(const QString& problem);
 
     const OutputRules& m_rules;
     ResultTarget m_target;
+    std::optional<FilePlace> m_place;
     bool m_inPlace;
     FileReview m_review;
+    ChangedLineList m_lines; // in the recorder's room, copied to the review at the end
     ChangedLines<char> m_byteLines;
     ChangedLines<char16_t> m_textLines;
     SettledChanges<char> m_byteChanges;

@@ -30,7 +30,9 @@ template <class Unit> void ReplacementChain<Unit>::trackSites(size_t j)
 {
     const size_t f = m_pairs[j].find.size();
     const ptrdiff_t grow = ptrdiff_t(m_pairs[j].replace.size()) - ptrdiff_t(f);
-    std::vector<Change> out;
+    // Into the room the parts had before, which they swap back to below.
+    std::vector<Change>& out = m_changesBefore;
+    out.clear();
     out.reserve(m_changes.size() + m_sites.size());
     ptrdiff_t delta = 0;
     size_t c = 0;
@@ -97,6 +99,7 @@ template <class Unit> SettledChanges<Unit> ReplacementChain<Unit>::settledChange
     if (m_gathering)
         return changes;
     const size_t end = settledEnd();
+    changes.reserve(m_changes.size());
     for (const Change& change : m_changes) {
         if (change.at + change.length > end)
             break;

@@ -236,6 +236,7 @@ private:
     };
     bool m_tracking = false;
     std::vector<Change> m_changes; // in m_text, in order
+    std::vector<Change> m_changesBefore; // room for trackSites
     std::vector<qint64> m_countOf;
     bool m_last = false;
     bool m_prepared = false;

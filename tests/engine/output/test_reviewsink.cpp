@@ -3,6 +3,7 @@
 // file, on both tabs, in every encoding, at every chunk size.
 #include "engine/output/filereview.h"
 #include "engine/replace/replacetext.h"
+#include "engine/search/searchlevel.h"
 
 #include "support/engineharness.h"
 #include "support/enginetestfiles.h"
@@ -61,6 +62,22 @@ QStringList shown(const FileReview& review)
     QStringList lines;
     for (const ChangedLine& line : review.lines)
         lines << QString::number(line.number) + ": " + line.before + " => " + line.after;
+    return lines;
+}
+
+// Every line with its parts, as "3: a[b]c => a[X]c".
+QStringList shownWithParts(const FileReview& review)
+{
+    const auto marked = [](const QString& text, const QList<ChangedLine::Part>& parts) {
+        QString shown = text;
+        for (qsizetype p = parts.size(); p-- > 0;)
+            shown.insert(parts[p].at + parts[p].length, ']').insert(parts[p].at, '[');
+        return shown;
+    };
+    QStringList lines;
+    for (const ChangedLine& line : review.lines)
+        lines << QString::number(line.number) + ": " + marked(line.before, line.beforeParts) + " => "
+                + marked(line.after, line.afterParts) + (line.beforeCut || line.afterCut ? " cut" : "");
     return lines;
 }
 
@@ -177,6 +194,43 @@ private slots:
                     expected << QString::number(n + 1) + ": " + before[n] + " => " + after[n];
             }
             QCOMPARE(shown(got), expected);
+        }
+    }
+
+    // Lines that lie whole in a piece are kept as they stand there, the
+    // others piece by piece: on texts of every kind of line break, with
+    // breaks in what is replaced and lines longer than what is kept, both
+    // give the same lines, numbers and parts at every chunk size, and the
+    // untouched lines between them are counted alike at every search level.
+    void linesWholeInAPieceAgreeWithLinesAcrossPieces()
+    {
+        // Untouched lines in a row too, counted in blocks at the wider search levels.
+        const QStringList tokens{"Berlin", "x", ",", "\r\n", "\n", "\r", QString::fromUtf8("\xC3\xB6"), "Ber", "lin",
+            "\r\n\r\n", "xx", QString("a\r\nb\nc\rd\r\n").repeated(24)};
+        const QStringList f{"Berlin", "x,", QString::fromUtf8("\xC3\xB6"), "\rB", "\n\r"};
+        const QStringList r{"Hamburg", "", "oe", "|", "\n"};
+        quint32 seed = 7;
+        const auto next = [&seed](quint32 below) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 16) % below;
+        };
+        for (int round = 0; round < 6; ++round) {
+            QString text;
+            while (text.size() < 3000)
+                text += next(40) == 0 ? QString(1200, 'y') : tokens[qsizetype(next(quint32(tokens.size())))];
+            const QString path = dir.filePath("mixed.csv");
+            writeBytes(path, text.toUtf8());
+            const QStringList whole = shownWithParts(review(path, round % 2 == 0, 65536, nullptr, f, r));
+            QVERIFY(!whole.isEmpty());
+            for (const SearchLevel level : {SearchLevel::Scalar, SearchLevel::Sse2, SearchLevel::Avx2}) {
+                const SearchLevelOverride override(level);
+                for (const qsizetype chunk : {1, 5, 33, 700, 65536}) {
+                    const QStringList got = shownWithParts(review(path, round % 2 == 0, chunk, nullptr, f, r));
+                    QVERIFY2(got == whole,
+                        qPrintable(QString("%1, chunk %2\n").arg(searchLevelName(level)).arg(chunk) + got.join('\n')
+                            + "\n---\n" + whole.join('\n')));
+                }
+            }
         }
     }
 
