@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <sys/resource.h>
@@ -107,14 +108,12 @@ int main(int argc, char** argv)
         filesAhead.emplace();
     FilesAhead::Work work{{}, single ? 0 : 1, single ? QStringList{finds.join("\r\n")} : finds,
         single ? QStringList{replaces.join("\r\n")} : replaces};
-    int handed = 0;
+    int handed = 0; // the last file handed ahead
     for (int row = 0; row < args.size(); ++row) {
         const QString& file = args[row];
-        for (; filesAhead && handed < args.size() && filesAhead->hasRoom(); ++handed) {
-            if (handed > row) {
-                work.path = args[handed];
-                filesAhead->add(handed, work);
-            }
+        for (handed = std::max(handed, row); filesAhead && handed + 1 < args.size() && filesAhead->hasRoom();) {
+            work.path = args[++handed];
+            filesAhead->add(handed, work);
         }
         std::optional<PreparedResult> prepared;
         if (filesAhead) {

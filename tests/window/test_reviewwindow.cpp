@@ -26,16 +26,10 @@
 class TestReviewWindow : public QObject {
     Q_OBJECT
     std::unique_ptr<Form1Fixture> f;
-    std::unique_ptr<QTemporaryDir> dir;
     Form1* form = nullptr;
 
-    QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
-    QString addFile(const QString& name, const QByteArray& bytes)
-    {
-        writeBytes(path(name), bytes);
-        form->ListView1->fileList()->Append(path(name));
-        return path(name);
-    }
+    QString path(const QString& name) const { return f->path(name); }
+    QString addFile(const QString& name, const QByteArray& bytes) { return f->addFile(name, bytes); }
     // Ctrl+R in the list, then the action on the review window once it is
     // open (the review yields first, so the window is looked for until then).
     void review(std::function<void(ReviewWindow&)> action)
@@ -66,7 +60,6 @@ private slots:
     void init()
     {
         f = std::make_unique<Form1Fixture>();
-        dir = std::make_unique<QTemporaryDir>();
         form = &f->open();
         form->show();
         QApplication::setActiveWindow(form);
@@ -80,7 +73,6 @@ private slots:
     {
         QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
         f.reset();
-        dir.reset();
     }
 
     void keyboardUnchecksAFileAndOnlyCheckedFilesAreWritten()

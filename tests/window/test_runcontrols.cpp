@@ -23,16 +23,10 @@
 class TestRunControls : public QObject {
     Q_OBJECT
     std::unique_ptr<Form1Fixture> f;
-    std::unique_ptr<QTemporaryDir> dir;
     Form1* form = nullptr;
 
-    QString path(const QString& name) const { return QDir::toNativeSeparators(dir->filePath(name)); }
-    QString addFile(const QString& name, const QByteArray& bytes)
-    {
-        writeBytes(path(name), bytes);
-        form->ListView1->fileList()->Append(path(name));
-        return path(name);
-    }
+    QString path(const QString& name) const { return f->path(name); }
+    QString addFile(const QString& name, const QByteArray& bytes) { return f->addFile(name, bytes); }
     void inPlace(const QString& findWhat, const QString& replaceWith)
     {
         QTest::mouseClick(form->Option2, Qt::LeftButton);
@@ -53,7 +47,6 @@ private slots:
     void init()
     {
         f = std::make_unique<Form1Fixture>();
-        dir = std::make_unique<QTemporaryDir>();
         form = &f->open();
         form->show();
         QApplication::setActiveWindow(form);
@@ -63,7 +56,6 @@ private slots:
     {
         QVERIFY2(f->prompts.done(), qPrintable(f->prompts.problems()));
         f.reset();
-        dir.reset();
     }
 
     void captionCountsFilesDuringRunAndIsRestored()
@@ -99,7 +91,7 @@ private slots:
         QCOMPARE(readBytes(first), QByteArray("b"));
         QCOMPARE(readBytes(big), large);
         QCOMPARE(readBytes(later), QByteArray("a"));
-        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(QDir(f->files.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
         QVERIFY(f->prompts.lastDetails().contains("\nnot reached: " + later + "\n"));
         QCOMPARE(form->windowTitle(), QString("Tallowmere"));
         // Escape outside a run asks nothing.
