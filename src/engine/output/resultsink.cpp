@@ -9,8 +9,6 @@
 #include "engine/textfile/fileplace.h"
 #include "engine/textfile/sourcefile.h"
 
-#include <optional>
-
 namespace {
 
 // True when the target is the very file being read.
@@ -35,19 +33,8 @@ std::unique_ptr<ResultSink> makeResultSink(const OutputRules& rules, ResultTarge
     // An output folder gets its copy even when nothing changes.
     if (rules.keepResult)
         return std::make_unique<MemorySink>(*rules.keepResult, target, rules.keepResultLimit);
-    if (rules.review) {
-        // Where the target is, once: the review looks at it again at the end.
-        std::optional<FilePlace> place;
-        bool inPlace = false;
-        try {
-            place = locateFile(target.path);
-            const SourceFile* file = target.source.onDisk();
-            inPlace = file && place->identity().sameFile(file->identity());
-        } catch (const Failure&) {
-            inPlace = false; // the review's own look at the target will say why
-        }
-        return std::make_unique<ReviewSink>(rules, std::move(target), std::move(place), inPlace);
-    }
+    if (rules.review)
+        return std::make_unique<ReviewSink>(rules, std::move(target));
     if (isSourceItself(target.path, target.source))
         return std::make_unique<InPlaceSink>(rules, std::move(target));
     return std::make_unique<OutputFolderSink>(rules, std::move(target));

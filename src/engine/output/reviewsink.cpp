@@ -1,12 +1,9 @@
 #include "engine/output/reviewsink.h"
 
-#include "base/folderprobes.h"
 #include "engine/output/outputrules.h"
 #include "engine/output/targetclaims.h"
 #include "engine/textfile/resultwriter.h"
 #include "engine/textfile/sourcefile.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -15,11 +12,9 @@ constexpr size_t keptUnits = 4 * ChangedLine::mostCharacters + 4;
 
 } // namespace
 
-ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace)
+ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target)
     : m_rules(rules),
       m_target(std::move(target)),
-      m_place(std::move(place)),
-      m_inPlace(inPlace),
       m_byteLines(
           keptUnits, [this](RawChangedLine<char>& line) { keepLine(line); },
           [this](const WholeChangedLine<char>& line) { return keepWholeLine(line); }),
@@ -36,6 +31,25 @@ ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target, std::optio
     m_lines.setEncoding(m_target.encoding);
     if (const SourceFile* file = m_target.source.onDisk())
         m_review.source = file->identity();
+    locateTarget();
+}
+
+// Where the target is, once: the review looks at it again at the end. A
+// target named as its source was found with it a moment ago.
+void ReviewSink::locateTarget()
+{
+    const SourceFile* file = m_target.source.onDisk();
+    try {
+        if (file && m_target.path == file->path()) {
+            m_place = &file->place();
+        } else {
+            m_foundPlace = locateFile(m_target.path);
+            m_place = &*m_foundPlace;
+        }
+        m_inPlace = file && m_place->identity().sameFile(file->identity());
+    } catch (const Failure&) {
+        m_inPlace = false; // the look at the target will say why
+    }
 }
 
 template <class Unit> void ReviewSink::keepLine(RawChangedLine<Unit>& line)
@@ -103,11 +117,15 @@ void ReviewSink::lookAtTarget()
 {
     try {
         // Found when the sink was made; where it was not, found again to tell why.
-        const FilePlace place = m_place ? std::move(*m_place) : locateFile(m_target.path);
+        if (!m_place) {
+            m_foundPlace = locateFile(m_target.path);
+            m_place = &*m_foundPlace;
+        }
+        const FilePlace& place = *m_place;
         const FileIdentity found = place.identity();
         if (found.exists)
             refuseUnwritableTarget(place);
-        const QString folderProblem = folderWriteProblem(QFileInfo(m_target.path).absolutePath());
+        const QString folderProblem = place.folderWriteProblem();
         if (!folderProblem.isEmpty())
             throwFileFailure(m_target.path, folderProblem);
         QStringList keys{place.placeKey()};

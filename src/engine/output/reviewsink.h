@@ -17,9 +17,7 @@
 
 class ReviewSink : public ResultSink {
 public:
-    // place: where the target was found, if it was; inPlace: the target is
-    // the source itself, written only when it changes.
-    ReviewSink(const OutputRules& rules, ResultTarget target, std::optional<FilePlace> place, bool inPlace);
+    ReviewSink(const OutputRules& rules, ResultTarget target);
 
     void put(std::string_view bytes, qint64 replacements) override;
     void put(std::u16string_view text, qint64 replacements) override;
@@ -31,13 +29,17 @@ public:
 private:
     template <class Unit> void keepLine(RawChangedLine<Unit>& line);
     template <class Unit> bool keepWholeLine(const WholeChangedLine<Unit>& line);
+    void locateTarget();
     void lookAtTarget();
     void note(const QString& problem);
 
     const OutputRules& m_rules;
     ResultTarget m_target;
-    std::optional<FilePlace> m_place;
-    bool m_inPlace;
+    // Where the target was found, if it was: the source's own place where
+    // the target is the source's path, found anew otherwise.
+    const FilePlace* m_place = nullptr;
+    std::optional<FilePlace> m_foundPlace;
+    bool m_inPlace = false; // the target is the source itself, written only when it changes
     FileReview m_review;
     ChangedLineList m_lines; // in the recorder's room, copied to the review at the end
     ChangedLines<char> m_byteLines;

@@ -17,6 +17,11 @@ template <class Unit> void ReplacementChain<Unit>::take(View in, bool last)
         m_roundEnd = m_text.size();
     }
     const bool gather = m_index && (!m_keepPlaces || m_replacedNow.size() <= m_pairs.size() / m_tuning.fewReplacingPer);
+    // Room for the piece and for some growth, so that replacing with longer
+    // text moves the text within the buffer instead of into a new one.
+    const size_t needed = m_text.size() + in.size();
+    if (m_text.capacity() < needed)
+        m_text.reserve(needed + needed / 8);
     m_text.append(in);
     if (gather && !last && m_text.size() - m_roundEnd < m_tuning.gatherUpTo) {
         m_gathering = true;

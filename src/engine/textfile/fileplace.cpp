@@ -1,5 +1,7 @@
 #include "engine/textfile/fileplace.h"
 
+#include "base/folderprobes.h"
+
 #include <QFileInfo>
 
 #include <cerrno>
@@ -126,6 +128,14 @@ FileIdentity FilePlace::identity() const
     return {};
 }
 
+QString FilePlace::folderWriteProblem() const
+{
+    // Writing and searching it, as the user the run writes as; nothing is made.
+    if (::faccessat(folder.get(), ".", W_OK | X_OK, AT_EACCESS) == 0)
+        return {};
+    return systemErrorText(errno);
+}
+
 QString FilePlace::placeKey() const
 {
     return identityOfHandle(folder.get()).key() + QLatin1Char('/') + QString::fromLocal8Bit(name);
@@ -197,6 +207,11 @@ FileIdentity identityAt(int, const QByteArray&)
 FileIdentity FilePlace::folderIdentity() const
 {
     return {};
+}
+
+QString FilePlace::folderWriteProblem() const
+{
+    return ::folderWriteProblem(QFileInfo(path).absolutePath());
 }
 
 FileIdentity FilePlace::identity() const

@@ -78,6 +78,9 @@ struct FilePlace {
     QString placeKey() const;
     // What the folder is, to tell it from a folder put in its place later.
     FileIdentity folderIdentity() const;
+    // Why no new file can be made in the folder (the system's reason), or
+    // "" when one can: asked of the folder held, not of its path again.
+    QString folderWriteProblem() const;
 };
 
 // Follows the path to the file it names, which need not exist. Throws Failure

@@ -160,6 +160,37 @@ private slots:
 #endif
     }
 
+    // A result is made in the folder that holds the file itself, also when
+    // the list names it through a link in another folder.
+    void aLinkedFileIsJudgedByTheFolderItIsWrittenIn()
+    {
+#ifdef Q_OS_UNIX
+        QDir().mkpath(f.path("open"));
+        QDir().mkpath(f.path("locked"));
+        const QString inLocked = f.addFile("locked/real.csv", "Berlin\n");
+        const QString inOpen = f.path("open/real.csv");
+        writeBytes(inOpen, "Berlin\n");
+        QVERIFY(QFile::link(inLocked, f.path("open/to-locked.csv")));
+        QVERIFY(QFile::link(inOpen, f.path("locked/to-open.csv")));
+        f.window.rows = {f.path("open/to-locked.csv"), f.path("locked/to-open.csv")};
+        QVERIFY(::chmod(QFile::encodeName(f.dir->path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(f.path("open")).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(f.path("locked")).constData(), 0555) == 0);
+        for (const QString& path : {inLocked, inOpen})
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), 0666) == 0);
+        // Root writes anywhere: the review runs as another user then.
+        const bool asOther = ::geteuid() == 0;
+        QVERIFY(!asOther || ::seteuid(65534) == 0);
+        const ReviewResult result = f.run->review();
+        QVERIFY(!asOther || ::seteuid(0) == 0);
+        ::chmod(QFile::encodeName(f.path("locked")).constData(), 0755);
+        QCOMPARE(result.rows.size(), 2);
+        QVERIFY2(
+            result.rows[0].review.problem.endsWith("Permission denied"), qPrintable(result.rows[0].review.problem));
+        QVERIFY2(result.rows[1].review.problem.isEmpty(), qPrintable(result.rows[1].review.problem));
+#endif
+    }
+
     void refusedInputEndsTheReviewWithItsMessage()
     {
         f.window.tab = 0;
