@@ -131,6 +131,28 @@ void CommitQueue::flush(const std::function<void()>& waiting)
         std::rethrow_exception(thrown);
 }
 
+bool CommitQueue::tryStep(PendingResult& result, const std::function<void()>& step)
+{
+    QString failure;
+    try {
+        step();
+        return true;
+    } catch (const Failure& error) {
+        failure = error.description();
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    if (result.failed)
+        result.failed(failure);
+    if (m_failedTag)
+        m_failedTag(result.tag, failure);
+    // A failed result goes now: its temporary file is removed.
+    result.writer.reset();
+    return false;
+}
+
 void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
 {
     // The results are on the disk even when waiting threw: commit them first.
@@ -140,33 +162,26 @@ void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
     } catch (...) {
         thrown = std::current_exception();
     }
+    // Every old file is kept first, so that one wait puts them all on the
+    // disk before the first result takes its place.
+    std::vector<PendingResult*> kept;
+    for (PendingResult& result : group.results()) {
+        if (tryStep(result, [&] { result.writer->keepForCommit(); }))
+            kept.push_back(&result);
+    }
     QSet<QString> folders;
     std::vector<ResultWriter*> committed;
-    for (PendingResult& result : group.results()) {
-        QString failure;
-        try {
-            result.writer->commitInGroup();
-            const QString folder = result.writer->folderKey();
+    for (PendingResult* result : kept) {
+        tryStep(*result, [&] {
+            result->writer->placeResult();
+            const QString folder = result->writer->folderKey();
             if (!folders.contains(folder)) {
                 folders.insert(folder);
-                committed.push_back(result.writer.get());
+                committed.push_back(result->writer.get());
             }
-            if (result.committed)
-                result.committed(*result.writer);
-            continue;
-        } catch (const Failure& error) {
-            failure = error.description();
-        } catch (const std::bad_alloc&) {
-            failure = QStringLiteral("Out of memory");
-        } catch (const std::exception& error) {
-            failure = QString::fromLocal8Bit(error.what());
-        }
-        if (result.failed)
-            result.failed(failure);
-        if (m_failedTag)
-            m_failedTag(result.tag, failure);
-        // A failed result goes now: its temporary file is removed.
-        result.writer.reset();
+            if (result->committed)
+                result->committed(*result->writer);
+        });
     }
     // The renames reach the disk with their folders, once per folder.
     for (ResultWriter* writer : committed)

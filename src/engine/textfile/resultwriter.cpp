@@ -96,6 +96,9 @@ ResultWriter::~ResultWriter()
 {
     // No write is under way once the file is let go.
     m_behind.reset();
+    // Kept for a group that never came to place it: the target is as it was.
+    if (m_keeper && m_ticket >= 0 && !m_done && !m_keepTemporary)
+        m_keeper->notReplaced(m_ticket);
     if (m_done || m_keepTemporary || m_temporaryName.isEmpty())
         return;
 #ifdef Q_OS_UNIX
@@ -267,29 +270,38 @@ void ResultWriter::writeFully(const char* data, qsizetype size)
 }
 
 // The steps in order: the whole result written and, where it replaces the
-// user's file, on the disk; the target checked to be still what was read;
-// then the result put in its place.
+// user's file, on the disk; the old file kept for the way back, and that on
+// the disk too; the target checked to be still what was read; then the
+// result put in its place.
 void ResultWriter::commit()
 {
-    commitSteps();
+    keepForCommit();
+    placeResult();
     if (m_durable)
         syncFolder();
 }
 
-void ResultWriter::commitInGroup()
-{
-    commitSteps();
-}
-
-void ResultWriter::commitSteps()
+void ResultWriter::keepForCommit()
 {
     flush();
     if (!m_synced)
         syncData();
     if (m_syncError != 0)
         throwFileError(m_place.path, m_syncError);
-    keepOld();
+    if (!m_keeper)
+        return;
+    // A result that waited for its group may find its file changed: then
+    // no way back is kept for a file this run does not replace.
+    checkTargetUnchanged();
+    m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
+}
+
+void ResultWriter::placeResult()
+{
     try {
+        // As durable as the result: where it waits for the disk, so does the old file.
+        if (m_keeper && (m_durable || m_copyOver))
+            settleKept();
         if (m_beforeReplace)
             m_beforeReplace();
         checkTargetUnchanged();
@@ -300,21 +312,23 @@ void ResultWriter::commitSteps()
     } catch (...) {
         if (m_keeper && !m_keepTemporary)
             m_keeper->notReplaced(m_ticket);
+        m_ticket = -1;
         throw;
     }
     if (m_keeper)
         m_keeper->replaced(m_ticket, m_resultIdentity);
+    m_ticket = -1;
     m_done = true;
 }
 
-void ResultWriter::keepOld()
+void ResultWriter::settleKept()
 {
-    if (!m_keeper)
-        return;
-    // A result that waited for its group may find its file changed: then
-    // no way back is kept for a file this run does not replace.
-    checkTargetUnchanged();
-    m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
+    try {
+        m_keeper->settle();
+    } catch (const Failure& failure) {
+        throwFileFailure(
+            m_place.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
+    }
 }
 
 void ResultWriter::finish()

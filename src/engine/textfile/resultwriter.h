@@ -71,13 +71,17 @@ public:
 
     // The same commit in steps, for results committed as a group: the data
     // of several results reaches the disk with one wait instead of one each,
-    // and each folder is synced once. finish() writes what is buffered and
-    // lets the disk start on it; syncData() may run on another thread, one
-    // writer per thread, and keeps its error for commitInGroup(), which does
-    // what commit() does but leaves the folder to syncFolder().
+    // the old files they replace with one more, and each folder is synced
+    // once. finish() writes what is buffered and lets the disk start on it;
+    // syncData() may run on another thread, one writer per thread, and keeps
+    // its error for keepForCommit(), which checks it and keeps the old file;
+    // once every result of the group is that far, placeResult() puts the
+    // result in its place, the folder left to syncFolder(). Both throw
+    // Failure, and then the target stays as it was.
     void finish();
     void syncData() noexcept;
-    void commitInGroup();
+    void keepForCommit();
+    void placeResult();
     void syncFolder();
     // The folder's device and inode, to sync each folder of a group once.
     QString folderKey() const;
@@ -85,7 +89,6 @@ public:
     qint64 size() const { return m_written + m_buffer.size(); }
 
 private:
-    void commitSteps();
     void open(
         const QString& targetPath, TextEncoding encoding, const SourceFile* source, SpareTemporaries* spares = nullptr);
     void createTemporary(SpareTemporaries* spares);
@@ -94,7 +97,7 @@ private:
     void startWritingBehind();
     void writeFully(const char* data, qsizetype size);
     void checkTargetUnchanged() const;
-    void keepOld();
+    void settleKept();
     void renameOver();
     void copyOver();
     QString temporaryPath() const;
