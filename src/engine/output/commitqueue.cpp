@@ -148,13 +148,27 @@ bool CommitQueue::tryStep(PendingResult& result, const std::function<void()>& st
         result.failed(failure);
     if (m_failedTag)
         m_failedTag(result.tag, failure);
-    // A failed result goes now: its temporary file is removed.
-    result.writer.reset();
     return false;
 }
 
 void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
 {
+    // The old files are kept and put on the disk while the results' data
+    // still goes there: both are there before the first result takes its
+    // place, with one wait.
+    std::vector<PendingResult*> kept;
+    std::vector<PendingResult*> failed;
+    for (PendingResult& result : group.results()) {
+        const bool keptOld = tryStep(result, [&] { result.writer->keepForCommit(); });
+        (keptOld ? kept : failed).push_back(&result);
+    }
+    // The first settles them all; the others find nothing new, unless it failed.
+    std::vector<PendingResult*> settled;
+    for (PendingResult* result : kept) {
+        const bool onDisk = tryStep(*result, [&] { result->writer->settleKept(); });
+        (onDisk ? settled : failed).push_back(result);
+    }
+    kept.swap(settled);
     // The results are on the disk even when waiting threw: commit them first.
     std::exception_ptr thrown;
     try {
@@ -162,17 +176,14 @@ void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
     } catch (...) {
         thrown = std::current_exception();
     }
-    // Every old file is kept first, so that one wait puts them all on the
-    // disk before the first result takes its place.
-    std::vector<PendingResult*> kept;
-    for (PendingResult& result : group.results()) {
-        if (tryStep(result, [&] { result.writer->keepForCommit(); }))
-            kept.push_back(&result);
-    }
+    // A failed result goes once its data is no longer being synced: its
+    // temporary file is removed.
+    for (PendingResult* result : failed)
+        result->writer.reset();
     QSet<QString> folders;
     std::vector<ResultWriter*> committed;
     for (PendingResult* result : kept) {
-        tryStep(*result, [&] {
+        const bool placed = tryStep(*result, [&] {
             result->writer->placeResult();
             const QString folder = result->writer->folderKey();
             if (!folders.contains(folder)) {
@@ -182,6 +193,8 @@ void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
             if (result->committed)
                 result->committed(*result->writer);
         });
+        if (!placed)
+            result->writer.reset();
     }
     // The renames reach the disk with their folders, once per folder.
     for (ResultWriter* writer : committed)

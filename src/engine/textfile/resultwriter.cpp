@@ -269,13 +269,15 @@ void ResultWriter::writeFully(const char* data, qsizetype size)
 #endif
 }
 
-// The steps in order: the whole result written and, where it replaces the
-// user's file, on the disk; the old file kept for the way back, and that on
-// the disk too; the target checked to be still what was read; then the
-// result put in its place.
+// The steps in order: the whole result written; the old file kept for the
+// way back and, where the result replaces the user's file, that on the disk
+// and then the result too; the target checked to be still what was read;
+// then the result put in its place.
 void ResultWriter::commit()
 {
+    flush();
     keepForCommit();
+    settleKept();
     placeResult();
     if (m_durable)
         syncFolder();
@@ -283,11 +285,6 @@ void ResultWriter::commit()
 
 void ResultWriter::keepForCommit()
 {
-    flush();
-    if (!m_synced)
-        syncData();
-    if (m_syncError != 0)
-        throwFileError(m_place.path, m_syncError);
     if (!m_keeper)
         return;
     // A result that waited for its group may find its file changed: then
@@ -296,12 +293,26 @@ void ResultWriter::keepForCommit()
     m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
 }
 
+void ResultWriter::settleKept()
+{
+    // As durable as the result: where it waits for the disk, so does the old file.
+    if (!m_keeper || m_ticket < 0 || !(m_durable || m_copyOver))
+        return;
+    try {
+        m_keeper->settle();
+    } catch (const Failure& failure) {
+        throwFileFailure(
+            m_place.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
+    }
+}
+
 void ResultWriter::placeResult()
 {
     try {
-        // As durable as the result: where it waits for the disk, so does the old file.
-        if (m_keeper && (m_durable || m_copyOver))
-            settleKept();
+        if (!m_synced)
+            syncData();
+        if (m_syncError != 0)
+            throwFileError(m_place.path, m_syncError);
         if (m_beforeReplace)
             m_beforeReplace();
         checkTargetUnchanged();
@@ -310,7 +321,7 @@ void ResultWriter::placeResult()
         else
             renameOver();
     } catch (...) {
-        if (m_keeper && !m_keepTemporary)
+        if (m_keeper && m_ticket >= 0 && !m_keepTemporary)
             m_keeper->notReplaced(m_ticket);
         m_ticket = -1;
         throw;
@@ -319,16 +330,6 @@ void ResultWriter::placeResult()
         m_keeper->replaced(m_ticket, m_resultIdentity);
     m_ticket = -1;
     m_done = true;
-}
-
-void ResultWriter::settleKept()
-{
-    try {
-        m_keeper->settle();
-    } catch (const Failure& failure) {
-        throwFileFailure(
-            m_place.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
-    }
 }
 
 void ResultWriter::finish()

@@ -71,16 +71,17 @@ public:
 
     // The same commit in steps, for results committed as a group: the data
     // of several results reaches the disk with one wait instead of one each,
-    // the old files they replace with one more, and each folder is synced
-    // once. finish() writes what is buffered and lets the disk start on it;
-    // syncData() may run on another thread, one writer per thread, and keeps
-    // its error for keepForCommit(), which checks it and keeps the old file;
-    // once every result of the group is that far, placeResult() puts the
-    // result in its place, the folder left to syncFolder(). Both throw
-    // Failure, and then the target stays as it was.
+    // and each folder is synced once. finish() writes what is buffered and
+    // lets the disk start on it; syncData() may run on another thread, one
+    // writer per thread, and keeps its error for placeResult(). Meanwhile
+    // keepForCommit() keeps the old file and settleKept() puts it on the
+    // disk (the first of a group waits, the others find it done); then
+    // placeResult() puts the result in its place, the folder left to
+    // syncFolder(). Each throws Failure, and then the target stays as it was.
     void finish();
     void syncData() noexcept;
     void keepForCommit();
+    void settleKept();
     void placeResult();
     void syncFolder();
     // The folder's device and inode, to sync each folder of a group once.
@@ -97,7 +98,6 @@ private:
     void startWritingBehind();
     void writeFully(const char* data, qsizetype size);
     void checkTargetUnchanged() const;
-    void settleKept();
     void renameOver();
     void copyOver();
     QString temporaryPath() const;
