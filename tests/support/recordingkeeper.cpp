@@ -16,6 +16,7 @@ qint64 RecordingKeeper::keep(const FilePlace& target, const FileIdentity&, int r
     if (onKeep)
         onKeep(target.path, bytes);
     kept << target.path;
+    events << QStringLiteral("keep ") + target.path;
     copiedOver << copyOver;
     return kept.size() - 1;
 }

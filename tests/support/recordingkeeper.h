@@ -16,9 +16,24 @@ struct RecordingKeeper : OldFileKeeper {
     // Runs in keep() with the target and the finished result's bytes; may throw.
     std::function<void(const QString& target, const QByteArray& result)> onKeep;
 
+    // Runs in settle(); may throw.
+    std::function<void()> onSettle;
+    // "keep <target>", "settle", "replaced <target>", in the order told.
+    QStringList events;
+
     qint64 keep(const FilePlace& target, const FileIdentity&, int result, bool copyOver) override;
+    void settle() override
+    {
+        events << QStringLiteral("settle");
+        if (onSettle)
+            onSettle();
+    }
     void copyOverBegins(qint64, const QByteArray&, const FileIdentity&) override { }
     void copyOverEnded(qint64) override { }
-    void replaced(qint64 ticket, const FileIdentity&) override { replacedTargets << kept.value(int(ticket)); }
+    void replaced(qint64 ticket, const FileIdentity&) override
+    {
+        replacedTargets << kept.value(int(ticket));
+        events << QStringLiteral("replaced ") + kept.value(int(ticket));
+    }
     void notReplaced(qint64) override { }
 };

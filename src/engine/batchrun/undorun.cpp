@@ -230,8 +230,22 @@ qint64 UndoRun::keep(const FilePlace& target, const FileIdentity& found, int res
             target.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
     }
     m_keptAny = true;
+    m_unsettled = true;
     m_open.insert(entry.index, entry);
     return entry.index;
+}
+
+// The record's lines and the folder's names (the old files linked or copied
+// into it) on the disk, before any result of them replaces a file.
+void UndoRun::settle()
+{
+    if (!m_unsettled)
+        return;
+    if (::fdatasync(m_record.get()) != 0)
+        throwFileError(path() + QStringLiteral("/record"), errno);
+    if (::fsync(m_folder.get()) != 0)
+        throwFileError(path(), errno);
+    m_unsettled = false;
 }
 
 // From here on a failure could leave the file torn: the entry, on the disk
@@ -318,6 +332,7 @@ qint64 UndoRun::keep(const FilePlace&, const FileIdentity&, int, bool)
     throw Failure(QStringLiteral("undo is not available on this system"));
 }
 
+void UndoRun::settle() { }
 void UndoRun::copyOverBegins(qint64, const QByteArray&, const FileIdentity&) { }
 void UndoRun::copyOverEnded(qint64) { }
 void UndoRun::replaced(qint64, const FileIdentity&) { }

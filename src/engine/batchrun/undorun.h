@@ -60,6 +60,7 @@ public:
     QStringList recover();
 
     qint64 keep(const FilePlace& target, const FileIdentity& found, int result, bool copyOver) override;
+    void settle() override;
     void copyOverBegins(qint64 ticket, const QByteArray& temporaryName, const FileIdentity& temporary) override;
     void copyOverEnded(qint64 ticket) override;
     void replaced(qint64 ticket, const FileIdentity& result) override;
@@ -88,6 +89,7 @@ private:
     qint64 m_next = 0;
     bool m_linking = true;
     bool m_keptAny = false;
+    bool m_unsettled = false; // kept since the last settle(), maybe not on the disk yet
     QHash<qint64, UndoEntry> m_open;
     std::function<void(qint64)> m_copyProgress;
 };

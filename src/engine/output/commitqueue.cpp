@@ -131,8 +131,44 @@ void CommitQueue::flush(const std::function<void()>& waiting)
         std::rethrow_exception(thrown);
 }
 
+bool CommitQueue::tryStep(PendingResult& result, const std::function<void()>& step)
+{
+    QString failure;
+    try {
+        step();
+        return true;
+    } catch (const Failure& error) {
+        failure = error.description();
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    if (result.failed)
+        result.failed(failure);
+    if (m_failedTag)
+        m_failedTag(result.tag, failure);
+    return false;
+}
+
 void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
 {
+    // The old files are kept and put on the disk while the results' data
+    // still goes there: both are there before the first result takes its
+    // place, with one wait.
+    std::vector<PendingResult*> kept;
+    std::vector<PendingResult*> failed;
+    for (PendingResult& result : group.results()) {
+        const bool keptOld = tryStep(result, [&] { result.writer->keepForCommit(); });
+        (keptOld ? kept : failed).push_back(&result);
+    }
+    // The first settles them all; the others find nothing new, unless it failed.
+    std::vector<PendingResult*> settled;
+    for (PendingResult* result : kept) {
+        const bool onDisk = tryStep(*result, [&] { result->writer->settleKept(); });
+        (onDisk ? settled : failed).push_back(result);
+    }
+    kept.swap(settled);
     // The results are on the disk even when waiting threw: commit them first.
     std::exception_ptr thrown;
     try {
@@ -140,33 +176,25 @@ void CommitQueue::commit(Group& group, const std::function<void()>& waiting)
     } catch (...) {
         thrown = std::current_exception();
     }
+    // A failed result goes once its data is no longer being synced: its
+    // temporary file is removed.
+    for (PendingResult* result : failed)
+        result->writer.reset();
     QSet<QString> folders;
     std::vector<ResultWriter*> committed;
-    for (PendingResult& result : group.results()) {
-        QString failure;
-        try {
-            result.writer->commitInGroup();
-            const QString folder = result.writer->folderKey();
+    for (PendingResult* result : kept) {
+        const bool placed = tryStep(*result, [&] {
+            result->writer->placeResult();
+            const QString folder = result->writer->folderKey();
             if (!folders.contains(folder)) {
                 folders.insert(folder);
-                committed.push_back(result.writer.get());
+                committed.push_back(result->writer.get());
             }
-            if (result.committed)
-                result.committed(*result.writer);
-            continue;
-        } catch (const Failure& error) {
-            failure = error.description();
-        } catch (const std::bad_alloc&) {
-            failure = QStringLiteral("Out of memory");
-        } catch (const std::exception& error) {
-            failure = QString::fromLocal8Bit(error.what());
-        }
-        if (result.failed)
-            result.failed(failure);
-        if (m_failedTag)
-            m_failedTag(result.tag, failure);
-        // A failed result goes now: its temporary file is removed.
-        result.writer.reset();
+            if (result->committed)
+                result->committed(*result->writer);
+        });
+        if (!placed)
+            result->writer.reset();
     }
     // The renames reach the disk with their folders, once per folder.
     for (ResultWriter* writer : committed)

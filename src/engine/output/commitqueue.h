@@ -1,15 +1,13 @@
 // Results that replace their sources in place, committed in groups. Each
 // result must be on the disk before it takes its file's place; one wait per
-// file is what makes many small files slow. A group waits once (the files'
-// data synced side by side), then each result takes its file's place in
-// order, checked just before its rename as always, then each folder is synced
-// once. A stop or a failure never leaves a file torn: a pending result either
-// takes its file's place whole or is dropped, its file as it was.
-// A full group is sent on its way: its data goes to the disk on other threads
-// while the next files are worked on, and it takes its files' places when the
-// next group is sent or at the flush, on the owner's thread, in order.
-// The batch run holds one per run and flushes it before it says "Done." or
-// "Stopped."; the engine entries add to it when the run gives them one.
+// file is what makes many small files slow. A group keeps the old files for
+// the way back and waits once, for them and for the files' data synced side
+// by side, then each result takes its file's place in order, checked just
+// before its rename as always, then each folder is synced once. A stop or a failure never leaves a file
+// torn: a pending result either takes its file's place whole or is dropped, its file as it was. A full group is sent on
+// its way: its data goes to the disk on other threads while the next files are worked on, and it takes its files'
+// places when the next group is sent or at the flush, on the owner's thread, in order. The batch run holds one per run
+// and flushes it before it says "Done." or "Stopped."; the engine entries add to it when the run gives them one.
 #pragma once
 
 #include "engine/textfile/resultwriter.h"
@@ -64,6 +62,8 @@ public:
 private:
     class Group;
     void commit(Group& group, const std::function<void()>& waiting);
+    // One step of a result's commit: false when it failed, which is reported.
+    bool tryStep(PendingResult& result, const std::function<void()>& step);
 
     std::function<void(qsizetype, const QString&)> m_failedTag;
     Limits m_limits;

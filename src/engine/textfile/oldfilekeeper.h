@@ -1,6 +1,6 @@
 // What a result writer tells the keeper of the way back (the undo) as it puts
-// a result in a file's place, through the handles it holds. Only keep() and
-// copyOverBegins() may throw; the target is then as it was.
+// a result in a file's place, through the handles it holds. Only keep(),
+// settle() and copyOverBegins() may throw; the target is then as it was.
 #pragma once
 
 #include "engine/textfile/fileplace.h"
@@ -17,6 +17,12 @@ public:
     // so the old bytes must be copied, not linked. `result` is the finished,
     // synced result. Throws Failure: then the target stays as it is.
     virtual qint64 keep(const FilePlace& target, const FileIdentity& found, int result, bool copyOver) = 0;
+    // What was kept so far is on the disk: called after keep() and before a
+    // result that is itself on the disk takes the target's place (once for a
+    // group of results, the later calls finding nothing new), so that a power
+    // cut never leaves such a result without the old file it replaced.
+    // Throws Failure: then the target stays as it is.
+    virtual void settle() = 0;
     // Copy-over only: the first byte of the target is about to change, the
     // whole result being in `temporaryName` beside it; and then the target is
     // whole again and synced. A copy that failed between the two leaves the

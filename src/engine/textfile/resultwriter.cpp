@@ -96,6 +96,9 @@ ResultWriter::~ResultWriter()
 {
     // No write is under way once the file is let go.
     m_behind.reset();
+    // Kept for a group that never came to place it: the target is as it was.
+    if (m_keeper && m_ticket >= 0 && !m_done && !m_keepTemporary)
+        m_keeper->notReplaced(m_ticket);
     if (m_done || m_keepTemporary || m_temporaryName.isEmpty())
         return;
 #ifdef Q_OS_UNIX
@@ -266,30 +269,50 @@ void ResultWriter::writeFully(const char* data, qsizetype size)
 #endif
 }
 
-// The steps in order: the whole result written and, where it replaces the
-// user's file, on the disk; the target checked to be still what was read;
+// The steps in order: the whole result written; the old file kept for the
+// way back and, where the result replaces the user's file, that on the disk
+// and then the result too; the target checked to be still what was read;
 // then the result put in its place.
 void ResultWriter::commit()
 {
-    commitSteps();
+    flush();
+    keepForCommit();
+    settleKept();
+    placeResult();
     if (m_durable)
         syncFolder();
 }
 
-void ResultWriter::commitInGroup()
+void ResultWriter::keepForCommit()
 {
-    commitSteps();
+    if (!m_keeper)
+        return;
+    // A result that waited for its group may find its file changed: then
+    // no way back is kept for a file this run does not replace.
+    checkTargetUnchanged();
+    m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
 }
 
-void ResultWriter::commitSteps()
+void ResultWriter::settleKept()
 {
-    flush();
-    if (!m_synced)
-        syncData();
-    if (m_syncError != 0)
-        throwFileError(m_place.path, m_syncError);
-    keepOld();
+    // As durable as the result: where it waits for the disk, so does the old file.
+    if (!m_keeper || m_ticket < 0 || !(m_durable || m_copyOver))
+        return;
     try {
+        m_keeper->settle();
+    } catch (const Failure& failure) {
+        throwFileFailure(
+            m_place.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
+    }
+}
+
+void ResultWriter::placeResult()
+{
+    try {
+        if (!m_synced)
+            syncData();
+        if (m_syncError != 0)
+            throwFileError(m_place.path, m_syncError);
         if (m_beforeReplace)
             m_beforeReplace();
         checkTargetUnchanged();
@@ -298,23 +321,15 @@ void ResultWriter::commitSteps()
         else
             renameOver();
     } catch (...) {
-        if (m_keeper && !m_keepTemporary)
+        if (m_keeper && m_ticket >= 0 && !m_keepTemporary)
             m_keeper->notReplaced(m_ticket);
+        m_ticket = -1;
         throw;
     }
     if (m_keeper)
         m_keeper->replaced(m_ticket, m_resultIdentity);
+    m_ticket = -1;
     m_done = true;
-}
-
-void ResultWriter::keepOld()
-{
-    if (!m_keeper)
-        return;
-    // A result that waited for its group may find its file changed: then
-    // no way back is kept for a file this run does not replace.
-    checkTargetUnchanged();
-    m_ticket = m_keeper->keep(m_place, m_place.identity(), m_temporary.get(), m_copyOver);
 }
 
 void ResultWriter::finish()

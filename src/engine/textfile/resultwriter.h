@@ -73,11 +73,16 @@ public:
     // of several results reaches the disk with one wait instead of one each,
     // and each folder is synced once. finish() writes what is buffered and
     // lets the disk start on it; syncData() may run on another thread, one
-    // writer per thread, and keeps its error for commitInGroup(), which does
-    // what commit() does but leaves the folder to syncFolder().
+    // writer per thread, and keeps its error for placeResult(). Meanwhile
+    // keepForCommit() keeps the old file and settleKept() puts it on the
+    // disk (the first of a group waits, the others find it done); then
+    // placeResult() puts the result in its place, the folder left to
+    // syncFolder(). Each throws Failure, and then the target stays as it was.
     void finish();
     void syncData() noexcept;
-    void commitInGroup();
+    void keepForCommit();
+    void settleKept();
+    void placeResult();
     void syncFolder();
     // The folder's device and inode, to sync each folder of a group once.
     QString folderKey() const;
@@ -85,7 +90,6 @@ public:
     qint64 size() const { return m_written + m_buffer.size(); }
 
 private:
-    void commitSteps();
     void open(
         const QString& targetPath, TextEncoding encoding, const SourceFile* source, SpareTemporaries* spares = nullptr);
     void createTemporary(SpareTemporaries* spares);
@@ -94,7 +98,6 @@ private:
     void startWritingBehind();
     void writeFully(const char* data, qsizetype size);
     void checkTargetUnchanged() const;
-    void keepOld();
     void renameOver();
     void copyOver();
     QString temporaryPath() const;

@@ -68,6 +68,30 @@ private slots:
     void init() { reset(); }
     void cleanup() { QVERIFY2(prompts.done(), qPrintable(prompts.problems())); }
 
+    // A hard stop while a group of results takes its files' places, the old
+    // files of the whole group kept by then: those placed are new and the
+    // rest old, also after the next start, and Ctrl+Z takes back the new.
+    void stopWhileAGroupTakesItsPlacesLeavesTheRestAsTheyWere()
+    {
+        QStringList arguments{state->path(), "run", "--kill-before-place", "3", "Berlin", "Hamburg"};
+        QStringList files;
+        for (int i = 1; i <= 6; ++i)
+            files << addFile(QString("g%1.csv").arg(i), "a,Berlin\n");
+        QVERIFY(runHelper(arguments + files).killed);
+        const auto expectPlacedFirstTwo = [&] {
+            for (int i = 0; i < 6; ++i)
+                QCOMPARE(readBytes(files[i]), QByteArray(i < 2 ? "a,Hamburg\n" : "a,Berlin\n"));
+        };
+        expectPlacedFirstTwo();
+        QCOMPARE(startAgain(), QString());
+        expectPlacedFirstTwo();
+        prompts.answerMessage(Answer::Yes).answerMessage();
+        run->undoLastRun();
+        QCOMPARE(prompts.shown().last().text, QString("The last run is undone."));
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), QByteArray("a,Berlin\n"));
+    }
+
     void forwardCopyStoppedAnywhereIsCompletedAtTheNextStart_data()
     {
         QTest::addColumn<qint64>("killAt");

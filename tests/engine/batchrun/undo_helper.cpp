@@ -4,9 +4,11 @@
 // back, for an undo) has copied a given number of bytes, or run with a file
 // size limit (a full disk), or kill itself as the run reaches a row, with the
 // engine's own entries (the next files made ahead, results waiting for their
-// group). It prints every message it was shown.
+// group), or as the Nth result is about to take its file's place. It prints
+// every message it was shown.
 //   undo_helper <state> run|undo [--kill-at BYTES] [--kill-at-row ROW]
-//               [--fsize-limit BYTES] [--no-links] <find> <replace> <files...>
+//               [--kill-before-place N] [--fsize-limit BYTES] [--no-links]
+//               <find> <replace> <files...>
 #include "support/batchrunfixture.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,7 @@ int main(int argc, char* argv[])
     const QString mode = args.takeFirst();
     qint64 killAt = -1;
     int killAtRow = 0;
+    int killBeforePlace = 0;
     bool links = true;
     while (!args.isEmpty() && args.first().startsWith("--")) {
         const QString option = args.takeFirst();
@@ -30,6 +33,8 @@ int main(int argc, char* argv[])
             killAt = args.takeFirst().toLongLong();
         } else if (option == "--kill-at-row") {
             killAtRow = args.takeFirst().toInt();
+        } else if (option == "--kill-before-place") {
+            killBeforePlace = args.takeFirst().toInt();
         } else if (option == "--fsize-limit") {
             const rlim_t limit = args.takeFirst().toULongLong();
             const struct rlimit size {
@@ -59,11 +64,18 @@ int main(int argc, char* argv[])
         if (killAtRow > 0 && ++rowsReached == killAtRow)
             std::raise(SIGKILL);
     };
+    int placing = 0;
     ReplaceEntries entries;
     if (killAtRow == 0) {
-        entries.sets = [kill](const QString& path, const QStringList& finds, const QStringList& replaces,
-                           EngineContext& context) {
+        entries.sets = [kill, killBeforePlace, &placing](const QString& path, const QStringList& finds,
+                           const QStringList& replaces, EngineContext& context) {
             context.output.copyProgress = kill;
+            if (killBeforePlace > 0) {
+                context.output.beforeReplace = [killBeforePlace, &placing](const QString&) {
+                    if (++placing == killBeforePlace)
+                        std::raise(SIGKILL);
+                };
+            }
             return ReplaceTextInFileCombo(path, finds, replaces, context);
         };
     }

@@ -1,6 +1,7 @@
 // In place, the engine writes nothing until the first occurrence, then the
 // unchanged text before it as the file holds it; and results in place wait
 // in a commit queue, each file wholly old until its group is committed.
+#include "base/failure.h"
 #include "engine/output/commitqueue.h"
 #include "engine/output/targetclaims.h"
 #include "engine/replace/replacetext.h"
@@ -212,6 +213,83 @@ private slots:
         // No way back is kept for the file this run did not replace.
         QCOMPARE(kept, QStringList({files[0], files[1], files[3], files[4]}));
         QCOMPARE(replaced, kept);
+        QCOMPARE(temporaries(m_dir.path()), QStringList());
+    }
+
+    // A power cut must never find a result on the disk without the old file
+    // it replaced: every old file of a group is settled before the first
+    // result takes its place, and a file committed alone likewise.
+    void oldFilesAreSettledBeforeAnyResultTakesItsPlace()
+    {
+        EngineHarness harness;
+        CommitQueue queue;
+        harness.context.output.commits = &queue;
+        RecordingKeeper keeper;
+        harness.context.output.keeper = &keeper;
+        QStringList files;
+        QList<QByteArray> atSettle;
+        keeper.onSettle = [&] {
+            for (const QString& file : files)
+                atSettle << readBytes(file);
+        };
+        for (int i = 0; i < 4; ++i) {
+            files << path(QString("f%1.csv").arg(i));
+            writeBytes(files.last(), "Berlin");
+            ReplaceTextInFileCombo(files.last(), {"Berlin"}, {"Hamburg"}, harness.context);
+        }
+        queue.flush();
+        for (const QString& file : files)
+            QCOMPARE(readBytes(file), QByteArray("Hamburg"));
+        QStringList keeps;
+        for (const QString& file : files)
+            keeps << "keep " + file;
+        QCOMPARE(keeper.events.mid(0, 5), keeps + QStringList{"settle"});
+        QCOMPARE(atSettle.mid(0, 4), QList<QByteArray>(4, "Berlin"));
+        QCOMPARE(keeper.replacedTargets, files);
+
+        // Alone: kept, settled, then replaced.
+        keeper.events.clear();
+        atSettle.clear();
+        files = QStringList{path("alone.csv")};
+        writeBytes(files[0], "Berlin");
+        harness.context.output.commits = nullptr;
+        ReplaceTextInFileCombo(files[0], {"Berlin"}, {"Hamburg"}, harness.context);
+        QCOMPARE(keeper.events, QStringList({"keep " + files[0], "settle", "replaced " + files[0]}));
+        QCOMPARE(atSettle, QList<QByteArray>{"Berlin"});
+        QCOMPARE(readBytes(files[0]), QByteArray("Hamburg"));
+    }
+
+    void oldFilesThatCannotBeSettledLeaveTheirFilesAsTheyWere()
+    {
+        EngineHarness harness;
+        QList<qsizetype> failedTags;
+        CommitQueue queue([&](qsizetype tag, const QString&) { failedTags.append(tag); });
+        harness.context.output.commits = &queue;
+        RecordingKeeper keeper;
+        harness.context.output.keeper = &keeper;
+        keeper.onSettle = [] { throw Failure("/undo/run/record: Input/output error"); };
+        QStringList files;
+        for (int i = 0; i < 3; ++i) {
+            files << path(QString("f%1.csv").arg(i));
+            writeBytes(files.last(), "Berlin");
+            harness.context.output.commitTag = i;
+            ReplaceTextInFileCombo(files.last(), {"Berlin"}, {"Hamburg"}, harness.context);
+        }
+        for (int i = 0; i < 3; ++i)
+            harness.prompts.answerMessage();
+        queue.flush();
+        QVERIFY2(harness.prompts.done(), qPrintable(harness.prompts.problems()));
+        QCOMPARE(failedTags, QList<qsizetype>({0, 1, 2}));
+        QCOMPARE(harness.prompts.shown().size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(readBytes(files[i]), QByteArray("Berlin"));
+            const QString text = harness.prompts.shown()[i].text;
+            QVERIFY2(text.startsWith(files[i]
+                         + ": its previous content could not be kept for undo: "
+                           "/undo/run/record: Input/output error"),
+                qPrintable(text));
+        }
+        QVERIFY(keeper.replacedTargets.isEmpty());
         QCOMPARE(temporaries(m_dir.path()), QStringList());
     }
 
