@@ -193,7 +193,11 @@ template <class Unit> void ChangedLines<Unit>::replaced(View before, View after)
     }
     if (!m_line.beforeCut && m_line.before.size() < m_keep)
         m_line.beforeParts.emplace_back(m_line.before.size(), before.size());
-    if (!m_line.afterCut && m_line.after.size() < m_keep)
+    // Deletions one after another leave one mark where the text was: a long
+    // line deleted a piece at a time adds no more parts than units kept.
+    const bool deletedAgain = after.empty() && !m_line.afterParts.empty()
+        && m_line.afterParts.back() == std::pair<size_t, size_t>(m_line.after.size(), 0);
+    if (!m_line.afterCut && m_line.after.size() < m_keep && !deletedAgain)
         m_line.afterParts.emplace_back(m_line.after.size(), after.size());
     keep(m_line.before, m_line.beforeCut, before, m_keep);
     keep(m_line.after, m_line.afterCut, after, m_keep);

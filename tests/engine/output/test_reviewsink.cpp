@@ -315,6 +315,18 @@ private slots:
         QVERIFY(line.after.endsWith(ChangedLine::cutMark()));
         QCOMPARE(line.afterParts.size(), 125); // "Hamburg," from 0 to 992
         QCOMPARE(line.afterParts.last().length, 7);
+
+        // A line deleted a piece at a time: its parts stay within the units kept.
+        writeBytes(path, QByteArray(3000000, 'x'));
+        const FileReview gone = review(path, false, 65536, nullptr, {"x"}, {""});
+        QCOMPARE(gone.replacements, 3000000);
+        QCOMPARE(gone.lines.size(), 1);
+        const ChangedLine& deleted = gone.lines.first();
+        QCOMPARE(deleted.before, QString(1000, 'x') + ChangedLine::cutMark());
+        QCOMPARE(deleted.beforeParts.size(), 1000);
+        QCOMPARE(deleted.after, QString());
+        QCOMPARE(deleted.afterParts.size(), 1);
+        QCOMPARE(deleted.afterParts.first().length, 0);
     }
 
     void tellsWhatARunWouldFailOn()
