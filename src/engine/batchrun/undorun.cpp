@@ -57,10 +57,14 @@ FileHandle openRunFolder(int undoFolder, const QByteArray& name)
     return FileHandle(::openat(undoFolder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
+QString notKeptText(const QString& reason)
+{
+    return QStringLiteral("its previous content could not be kept for undo: ") + reason;
+}
+
 [[noreturn]] void throwKeepFailure(const QString& path, int error)
 {
-    throwFileFailure(
-        path, QStringLiteral("its previous content could not be kept for undo: ") + systemErrorText(error));
+    throwFileFailure(path, notKeptText(systemErrorText(error)));
 }
 #endif
 
@@ -226,8 +230,7 @@ qint64 UndoRun::keep(const FilePlace& target, const FileIdentity& found, int res
         append(keptLine(entry));
     } catch (const Failure& failure) {
         dropKept(entry);
-        throwFileFailure(
-            target.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
+        throwFileFailure(target.path, notKeptText(failure.description()));
     }
     m_keptAny = true;
     m_unsettled = true;
@@ -241,10 +244,14 @@ void UndoRun::settle()
 {
     if (!m_unsettled)
         return;
-    if (::fdatasync(m_record.get()) != 0)
-        throwFileError(path() + QStringLiteral("/record"), errno);
-    if (::fsync(m_folder.get()) != 0)
-        throwFileError(path(), errno);
+    if (::fdatasync(m_record.get()) != 0) {
+        const int error = errno;
+        throw Failure(notKeptText(path() + QStringLiteral("/record: ") + systemErrorText(error)));
+    }
+    if (::fsync(m_folder.get()) != 0) {
+        const int error = errno;
+        throw Failure(notKeptText(path() + QStringLiteral(": ") + systemErrorText(error)));
+    }
     m_unsettled = false;
 }
 

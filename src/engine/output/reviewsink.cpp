@@ -34,22 +34,33 @@ ReviewSink::ReviewSink(const OutputRules& rules, ResultTarget target)
     locateTarget();
 }
 
-// Where the target is, once: the review looks at it again at the end. A
-// target named as its source was found with it a moment ago.
+// Whether the target is the source itself, from where the target is.
 void ReviewSink::locateTarget()
 {
     const SourceFile* file = m_target.source.onDisk();
     try {
+        const FilePlace& place = targetPlace();
+        m_inPlace = file && place.identity().sameFile(file->identity());
+    } catch (const Failure&) {
+        m_inPlace = false; // the look at the target will say why
+    }
+}
+
+// Where the target is, found once, as the review looks at it again at the
+// end: a target named as its source was found with it a moment ago. Throws
+// Failure, and is then found again when asked again, to tell why.
+const FilePlace& ReviewSink::targetPlace()
+{
+    if (!m_place) {
+        const SourceFile* file = m_target.source.onDisk();
         if (file && m_target.path == file->path()) {
             m_place = &file->place();
         } else {
             m_foundPlace = locateFile(m_target.path);
             m_place = &*m_foundPlace;
         }
-        m_inPlace = file && m_place->identity().sameFile(file->identity());
-    } catch (const Failure&) {
-        m_inPlace = false; // the look at the target will say why
     }
+    return *m_place;
 }
 
 template <class Unit> void ReviewSink::keepLine(RawChangedLine<Unit>& line)
@@ -116,12 +127,7 @@ void ReviewSink::finish(qint64 replacements)
 void ReviewSink::lookAtTarget()
 {
     try {
-        // Found when the sink was made; where it was not, found again to tell why.
-        if (!m_place) {
-            m_foundPlace = locateFile(m_target.path);
-            m_place = &*m_foundPlace;
-        }
-        const FilePlace& place = *m_place;
+        const FilePlace& place = targetPlace();
         const FileIdentity found = place.identity();
         if (found.exists)
             refuseUnwritableTarget(place);

@@ -30,6 +30,7 @@ private:
     template <class Unit> void keepLine(RawChangedLine<Unit>& line);
     template <class Unit> bool keepWholeLine(const WholeChangedLine<Unit>& line);
     void locateTarget();
+    const FilePlace& targetPlace();
     void lookAtTarget();
     void note(const QString& problem);
 

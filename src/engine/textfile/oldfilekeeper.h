@@ -21,7 +21,8 @@ public:
     // result that is itself on the disk takes the target's place (once for a
     // group of results, the later calls finding nothing new), so that a power
     // cut never leaves such a result without the old file it replaced.
-    // Throws Failure: then the target stays as it is.
+    // Throws Failure with the reason, which the writer gives after the
+    // target's path: then the target stays as it is.
     virtual void settle() = 0;
     // Copy-over only: the first byte of the target is about to change, the
     // whole result being in `temporaryName` beside it; and then the target is

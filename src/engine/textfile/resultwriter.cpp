@@ -301,8 +301,7 @@ void ResultWriter::settleKept()
     try {
         m_keeper->settle();
     } catch (const Failure& failure) {
-        throwFileFailure(
-            m_place.path, QStringLiteral("its previous content could not be kept for undo: ") + failure.description());
+        throwFileFailure(m_place.path, failure.description());
     }
 }
 

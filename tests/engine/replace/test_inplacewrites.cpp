@@ -267,7 +267,9 @@ private slots:
         harness.context.output.commits = &queue;
         RecordingKeeper keeper;
         harness.context.output.keeper = &keeper;
-        keeper.onSettle = [] { throw Failure("/undo/run/record: Input/output error"); };
+        keeper.onSettle = [] {
+            throw Failure("its previous content could not be kept for undo: /undo/run/record: Input/output error");
+        };
         QStringList files;
         for (int i = 0; i < 3; ++i) {
             files << path(QString("f%1.csv").arg(i));
