@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -320,6 +321,66 @@ private slots:
         QCOMPARE(QDir(path("private")).entryList(QDir::Files | QDir::Hidden).size(), 5);
         // The latest file was put back in the folder it was in.
         QCOMPARE(readBytes(path("shared/old/f4.csv")), QByteArray("a"));
+    }
+
+    // Another user acts once every old file of a group is kept and on the
+    // disk, just before the first result takes its place: a file appended
+    // to and one swapped for a link keep what that user left, the others
+    // are replaced, and Ctrl+Z takes back exactly those.
+    void otherUserActingWhileAGroupIsKeptLosesNothing()
+    {
+        if (!canActAsOtherUser())
+            QSKIP("needs root to act as another user");
+        ::chmod(QFile::encodeName(dir->path()).constData(), 0711);
+        QDir().mkpath(path("shared"));
+        QDir().mkpath(path("private"));
+        ::chmod(QFile::encodeName(path("private")).constData(), 0700);
+        ::chown(QFile::encodeName(path("shared")).constData(), otherUserId, otherUserId);
+        writeBytes(path("private/own.csv"), "root's own");
+        QStringList files;
+        for (int i = 0; i < 5; ++i) {
+            files << addFile(QString("shared/f%1.csv").arg(i), "a");
+            ::chown(QFile::encodeName(files.last()).constData(), otherUserId, otherUserId);
+        }
+        bool acted = false;
+        ReplaceEntries entries;
+        entries.sets
+            = [&](const QString& file, const QStringList& finds, const QStringList& replaces, EngineContext& context) {
+                  context.output.beforeReplace = [&](const QString&) {
+                      if (acted)
+                          return;
+                      acted = asOtherUser([&] {
+                          const int fd = ::open(QFile::encodeName(files[2]).constData(), O_WRONLY | O_APPEND);
+                          const bool appended = fd >= 0 && ::write(fd, ",more", 5) == 5;
+                          if (fd >= 0)
+                              ::close(fd);
+                          return appended
+                              && swapInSymlink(QFile::encodeName(path("private/own.csv")), QFile::encodeName(files[3]));
+                      });
+                  };
+                  return ReplaceTextInFileCombo(file, finds, replaces, context);
+              };
+        run = std::make_unique<BatchRun>(window, services, boxes, entries, BatchRunOptions{state->path()});
+        window.finds = {"a"};
+        window.replaces = {"b"};
+        prompts.answerMessage().answerMessage().answerMessage();
+        run->PushButton12_Click();
+        QVERIFY(acted);
+        QCOMPARE(prompts.messageTexts().last(), QString("Done."));
+        QCOMPARE(prompts.lastDetails().count("changed by another program"), 2);
+        const QList<QByteArray> after{"b", "b", "a,more", "root's own", "b"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(readBytes(files[i]), after[i]);
+        QVERIFY(QFileInfo(files[3]).isSymLink());
+        QCOMPARE(run->undoStore().fileCount(), 3);
+        undoExpecting("The last run is undone.");
+        const QList<QByteArray> undone{"a", "a", "a,more", "root's own", "a"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(readBytes(files[i]), undone[i]);
+        QVERIFY(QFileInfo(files[3]).isSymLink());
+        QCOMPARE(readBytes(path("private/own.csv")), QByteArray("root's own"));
+        QCOMPARE(QDir(path("shared")).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+        QCOMPARE(run->undoStore().fileCount(), 0);
     }
 
     // A kept copy on another file system: the bytes come back, and so do
